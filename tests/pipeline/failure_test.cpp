@@ -88,5 +88,17 @@ TEST(SinkFailure, WithoutAHandlerTheFailureIsQuietAndTheSinkStaysUsable) {
     ASSERT_TRUE(PumpUntil([&] { return done == 1; }));
 }
 
+TEST(SourceClose, CloseQuietlyForgetsTheErrorAndLeavesTheSourceClosed) {
+    auto source = MakeComponent<TTestSource>();
+    source->OpenSource();
+    source->FailClose = true;
+    EXPECT_THROW(source->CloseSource(), EAudioException);
+    EXPECT_TRUE(source->Busy());
+    EXPECT_NO_THROW(source->CloseQuietly());
+    EXPECT_FALSE(source->Busy());
+    EXPECT_EQ(source->Closes, 2);
+    EXPECT_EQ(source->GetAuxValue(), 0);
+}
+
 } // namespace
 } // namespace kestrune::test

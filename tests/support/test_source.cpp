@@ -38,6 +38,9 @@ void TTestSource::OpenSource() {
 
 void TTestSource::CloseSource() {
     ++Closes;
+    if (FailClose) {
+        throw EAudioException("test source cannot close");
+    }
     FBusy = false;
     FSize = 0;
 }

@@ -33,6 +33,7 @@ public:
     std::int32_t TotalBytes;
     bool KnowsSize = true; // else Size reads -1 while open
     bool FailOpen = false;
+    bool FailClose = false;
     std::int32_t FailAtPosition = -1; // a read starting here raises
     Gate* ReadGate = nullptr;         // every read passes it first
 
