@@ -8,6 +8,10 @@ packages=(
     cmake
     ninja-build
     g++
+    pkg-config
+    # the disc reading library
+    libcdio-dev
+    libcdio-paranoia-dev
     # tests
     libgtest-dev
 )

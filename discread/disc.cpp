@@ -1,0 +1,128 @@
+#include "disc.h"
+
+#include <cdio/audio.h>
+#include <cdio/mmc.h>
+
+#include <sys/stat.h>
+
+namespace discread {
+
+namespace {
+
+driver_id_t DriverFor(const Drive& ADrive) {
+    if (!ADrive.Image) {
+        return DRIVER_DEVICE;
+    }
+    const auto& path = ADrive.Path;
+    if (path.ends_with(".toc")) {
+        return DRIVER_CDRDAO;
+    }
+    if (path.ends_with(".nrg")) {
+        return DRIVER_NRG;
+    }
+    if (path.ends_with(".cue") || path.ends_with(".bin")) {
+        return DRIVER_BINCUE;
+    }
+    return DRIVER_UNKNOWN;
+}
+
+bool FileExists(const std::string& Path) {
+    struct stat info {};
+    return ::stat(Path.c_str(), &info) == 0;
+}
+
+std::uint8_t ControlOf(CdIo_t* Handle, track_t Track) {
+    std::uint8_t control = 0;
+    if (cdio_get_track_format(Handle, Track) != TRACK_FORMAT_AUDIO) {
+        control |= 0x04;
+    }
+    if (cdio_get_track_copy_permit(Handle, Track) == CDIO_TRACK_FLAG_TRUE) {
+        control |= 0x02;
+    }
+    if (cdio_get_track_preemphasis(Handle, Track) == CDIO_TRACK_FLAG_TRUE) {
+        control |= 0x01;
+    }
+    if (cdio_get_track_channels(Handle, Track) == 4) {
+        control |= 0x08;
+    }
+    return control;
+}
+
+constexpr std::uint8_t AdrPosition = 0x10;
+
+} // namespace
+
+std::unique_ptr<Disc> Disc::Open(const Drive& ADrive) {
+    if (ADrive.Image && !FileExists(ADrive.Path)) {
+        return nullptr;
+    }
+    CdIo_t* const handle = cdio_open(ADrive.Path.c_str(), DriverFor(ADrive));
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    return std::unique_ptr<Disc>(new Disc(ADrive, handle));
+}
+
+bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
+    Toc.clear();
+    CdIo_t* const handle = Handle();
+    const track_t count = cdio_get_num_tracks(handle);
+    const track_t first = cdio_get_first_track_num(handle);
+    if (count == CDIO_INVALID_TRACK || count == 0 || first == CDIO_INVALID_TRACK) {
+        return false;
+    }
+    for (track_t track = first; track < first + count; ++track) {
+        const lsn_t start = cdio_get_track_lsn(handle, track);
+        if (start == CDIO_INVALID_LSN) {
+            Toc.clear();
+            return false;
+        }
+        Toc.push_back({start,
+                       static_cast<std::uint8_t>(AdrPosition | ControlOf(handle, track)),
+                       static_cast<std::uint8_t>(track),
+                       {0, 0}});
+    }
+    const lsn_t leadOut = cdio_get_track_lsn(handle, CDIO_CDROM_LEADOUT_TRACK);
+    if (leadOut == CDIO_INVALID_LSN || leadOut < Toc.back().StartSector) {
+        Toc.clear();
+        return false;
+    }
+    Toc.push_back({leadOut, AdrPosition, CDIO_CDROM_LEADOUT_TRACK, {0, 0}});
+    return true;
+}
+
+bool Disc::AudioPlaying() const {
+    // Sub-channel queries are for real drives only; an image never plays.
+    if (FDrive.Image) {
+        return false;
+    }
+    cdio_subchannel_t subchannel{};
+    return cdio_audio_read_subchannel(Handle(), &subchannel) == DRIVER_OP_SUCCESS &&
+           subchannel.audio_status == CDIO_MMC_READ_SUB_ST_PLAY;
+}
+
+bool Disc::ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const {
+    const lsn_t leadOut = cdio_get_track_lsn(Handle(), CDIO_CDROM_LEADOUT_TRACK);
+    if (Lsn < 0 || Count < 0 || leadOut == CDIO_INVALID_LSN || Lsn + Count > leadOut) {
+        return false;
+    }
+    return cdio_read_audio_sectors(Handle(), Buffer, Lsn, static_cast<std::uint32_t>(Count)) ==
+           DRIVER_OP_SUCCESS;
+}
+
+bool AskMediaPresent(const Drive& ADrive, bool& Present) {
+    if (ADrive.Image) {
+        Present = FileExists(ADrive.Path);
+        return true;
+    }
+    const std::unique_ptr<Disc> disc = Disc::Open(ADrive);
+    if (!disc) {
+        // The device node itself could not be opened: nothing can be said.
+        return false;
+    }
+    const track_t count = cdio_get_num_tracks(disc->Handle());
+    Present = count != CDIO_INVALID_TRACK && count > 0;
+    return true;
+}
+
+} // namespace discread

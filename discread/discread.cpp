@@ -1,0 +1,214 @@
+// The C entry points. One state for the process, every call under one lock:
+// a chunk read on the worker thread and a query on the main thread take turns.
+
+#include "discread.h"
+
+#include "disc.h"
+#include "drives.h"
+#include "ripper.h"
+#include "settings.h"
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace discread {
+namespace {
+
+struct LibraryState {
+    std::mutex Lock;
+    bool Initialised = false;
+    Settings Options;
+    std::vector<Drive> Drives;
+    int Active = 0;
+    std::vector<TTocEntry> Toc; // tracks, then the lead-out; empty when unread
+    std::unique_ptr<Ripper> Reading;
+};
+
+LibraryState& State() {
+    static LibraryState state;
+    return state;
+}
+
+// libcdio reports on stderr by default, warnings about short pregaps included;
+// the library's callers hear of failures through error codes instead.
+void QuietLog(cdio_log_level_t Level, const char* Message) {
+    if (std::getenv("DISCREAD_DEBUG") != nullptr || Level == CDIO_LOG_ASSERT) {
+        std::fprintf(stderr, "discread: %s\n", Message);
+    }
+}
+
+const Drive* ActiveDrive(const LibraryState& S) {
+    if (!S.Initialised || S.Active < 0 || S.Active >= static_cast<int>(S.Drives.size())) {
+        return nullptr;
+    }
+    return &S.Drives[static_cast<std::size_t>(S.Active)];
+}
+
+} // namespace
+} // namespace discread
+
+using discread::State;
+
+extern "C" {
+
+int32_t DR_GetDiscReadVersion(void) {
+    return 0x0100;
+}
+
+int32_t DR_Init(const char* settingsPath) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    cdio_log_set_handler(discread::QuietLog);
+    s.Options =
+        settingsPath != nullptr ? discread::ReadSettings(settingsPath) : discread::Settings{};
+    s.Reading.reset();
+    s.Toc.clear();
+    s.Drives = discread::FindDrives();
+    s.Active = s.Options.Active >= 0 && s.Options.Active < static_cast<int>(s.Drives.size())
+                   ? s.Options.Active
+                   : 0;
+    s.Initialised = true;
+    return DR_OK;
+}
+
+int32_t DR_DeInit(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Reading.reset();
+    s.Toc.clear();
+    s.Drives.clear();
+    s.Initialised = false;
+    return DR_OK;
+}
+
+int32_t DR_GetNumCDROM(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    return s.Initialised ? static_cast<int32_t>(s.Drives.size()) : 0;
+}
+
+int32_t DR_SetActiveCDROM(int32_t index) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (!s.Initialised) {
+        return DR_ERR_NOT_INITIALISED;
+    }
+    if (index < 0 || index >= static_cast<int32_t>(s.Drives.size())) {
+        return DR_ERR_ARGUMENT;
+    }
+    if (index != s.Active) {
+        s.Active = index;
+        s.Toc.clear();
+        s.Reading.reset();
+    }
+    return DR_OK;
+}
+
+int32_t DR_IsMediaLoaded(int32_t* status) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    const discread::Drive* const drive = discread::ActiveDrive(s);
+    if (status == nullptr) {
+        return DR_ERR_ARGUMENT;
+    }
+    if (drive == nullptr) {
+        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+    }
+    bool present = false;
+    if (!discread::AskMediaPresent(*drive, present)) {
+        return DR_ERR_NO_DRIVE;
+    }
+    *status = present ? 0 : 1;
+    return DR_OK;
+}
+
+int32_t DR_IsAudioPlaying(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    const discread::Drive* const drive = discread::ActiveDrive(s);
+    if (drive == nullptr || drive->Image) {
+        return 0;
+    }
+    const auto disc = discread::Disc::Open(*drive);
+    return disc && disc->AudioPlaying() ? 1 : 0;
+}
+
+int32_t DR_ReadToc(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Toc.clear();
+    const discread::Drive* const drive = discread::ActiveDrive(s);
+    if (drive == nullptr) {
+        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+    }
+    const auto disc = discread::Disc::Open(*drive);
+    if (!disc) {
+        return DR_ERR_NO_DISC;
+    }
+    return disc->ReadToc(s.Toc) ? DR_OK : DR_ERR_TOC;
+}
+
+int32_t DR_GetNumTocEntries(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    return s.Toc.empty() ? 0 : static_cast<int32_t>(s.Toc.size() - 1);
+}
+
+TTocEntry DR_GetTocEntry(int32_t index) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (index < 0 || index >= static_cast<int32_t>(s.Toc.size())) {
+        return TTocEntry{0, 0, 0, {0, 0}};
+    }
+    return s.Toc[static_cast<std::size_t>(index)];
+}
+
+int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Reading.reset();
+    const discread::Drive* const drive = discread::ActiveDrive(s);
+    if (drive == nullptr) {
+        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+    }
+    if (chunkBytes == nullptr || *chunkBytes < CDIO_CD_FRAMESIZE_RAW || first < 0 || end < first) {
+        return DR_ERR_ARGUMENT;
+    }
+    const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
+    *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
+    int32_t error = DR_OK;
+    s.Reading = discread::Ripper::Open(*drive, s.Options.Paranoia, first, end, chunkSectors, error);
+    return s.Reading ? DR_OK : error;
+}
+
+int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (bytes == nullptr || buffer == nullptr) {
+        return DR_ERR_ARGUMENT;
+    }
+    *bytes = 0;
+    if (!s.Reading) {
+        return DR_ERR_NOT_OPEN;
+    }
+    if (abort != nullptr && *abort != 0) {
+        s.Reading.reset();
+        return DR_ERR_ABORTED;
+    }
+    return s.Reading->Next(buffer, *bytes);
+}
+
+int32_t DR_CloseRipper(void) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Reading.reset();
+    return DR_OK;
+}
+
+} // extern "C"

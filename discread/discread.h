@@ -1,0 +1,90 @@
+/* libdiscread: reads the table of contents and the digital audio of CDs in
+ * drives or in disc images, through a plain C interface.
+ *
+ * All integers are 32-bit; an error code is 0 on success. Sector addresses are
+ * absolute logical sector numbers (the first sector of a disc image is 0); one
+ * sector holds 2352 bytes of audio. A reading covers [first, end): the end
+ * sector is not read.
+ *
+ * Drives are the entries of the environment variable DISCREAD_DRIVES (device
+ * nodes or disc images, separated by ':'), otherwise the CD drives the system
+ * has. An image that does not exist is a drive without a disc.
+ *
+ * Threads: DR_RipChunk may run on another thread than the other calls; the
+ * library serialises all calls. */
+#ifndef DISCREAD_H
+#define DISCREAD_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define DISCREAD_API __declspec(dllexport)
+#else
+#define DISCREAD_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* One entry of the table of contents. Flag is (ADR << 4) | CONTROL: 0x10 for
+ * plain audio, +0x04 data, +0x02 copy permitted, +0x01 pre-emphasis, +0x08 four
+ * channels. The entry after the last track is the lead-out (TrackNumber 0xAA). */
+typedef struct TTocEntry {
+    int32_t StartSector;
+    uint8_t Flag;
+    uint8_t TrackNumber;
+    uint8_t Reserved[2];
+} TTocEntry;
+
+enum {
+    DR_OK = 0,
+    DR_ERR_NOT_INITIALISED = 1,
+    DR_ERR_NO_DRIVE = 2,
+    DR_ERR_NO_DISC = 3,
+    DR_ERR_TOC = 4,
+    DR_ERR_READ = 5,
+    DR_ERR_ARGUMENT = 6,
+    DR_ERR_NOT_OPEN = 7,
+    DR_ERR_ABORTED = 8
+};
+
+/* 0x0100 is version 1.0. */
+DISCREAD_API int32_t DR_GetDiscReadVersion(void);
+
+/* Reads the settings file (section [CD-ROM]: nActive = the drive to start with,
+ * nParanoiaMode = 0 plain reads, 1 overlap checking, 2 full verification with
+ * retries (the default)) and finds the drives. May be called again. */
+DISCREAD_API int32_t DR_Init(const char* settingsPath);
+DISCREAD_API int32_t DR_DeInit(void);
+
+DISCREAD_API int32_t DR_GetNumCDROM(void);
+DISCREAD_API int32_t DR_SetActiveCDROM(int32_t index);
+
+/* Stores 0 in *status when a disc is in the active drive, non-zero when not. */
+DISCREAD_API int32_t DR_IsMediaLoaded(int32_t* status);
+/* Non-zero while the active drive plays audio. */
+DISCREAD_API int32_t DR_IsAudioPlaying(void);
+
+/* Reads the table of contents of the disc in the active drive; the two calls
+ * after it answer from what was read. */
+DISCREAD_API int32_t DR_ReadToc(void);
+DISCREAD_API int32_t DR_GetNumTocEntries(void);
+/* Index 0 .. tracks-1 for the tracks, index = tracks for the lead-out; any other
+ * index gives an entry of zeros. */
+DISCREAD_API TTocEntry DR_GetTocEntry(int32_t index);
+
+/* Opens sequential reading of [first, end). *chunkBytes is the size of the
+ * caller's buffer; it is lowered to whole sectors, never raised. */
+DISCREAD_API int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end);
+/* Delivers the next chunk; *bytes is 0 at the end of the range. A failed read
+ * returns an error code with *bytes 0. A non-zero *abort ends the reading. */
+DISCREAD_API int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort);
+/* Ends the reading; harmless when none is open. */
+DISCREAD_API int32_t DR_CloseRipper(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

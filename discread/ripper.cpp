@@ -1,0 +1,132 @@
+#include "ripper.h"
+
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace discread {
+
+namespace {
+
+constexpr std::int32_t SectorBytes = CDIO_CD_FRAMESIZE_RAW;
+
+class ImageRipper final : public Ripper {
+public:
+    ImageRipper(std::unique_ptr<Disc> ADisc, std::int32_t First, std::int32_t End,
+                std::int32_t ChunkSectors)
+        : Ripper(std::move(ADisc), First, End, ChunkSectors) {}
+
+private:
+    bool ReadSectors(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) override {
+        return Source().ReadAudio(Buffer, Lsn, Count);
+    }
+};
+
+// The paranoia callback has no user argument; reads of one ripper run on one
+// thread at a time, so a thread-local flag carries the verdict back.
+thread_local bool SectorLost = false;
+
+void NoteParanoiaEvent(long, paranoia_cb_mode_t Event) {
+    if (Event == PARANOIA_CB_READERR || Event == PARANOIA_CB_SKIP) {
+        SectorLost = true;
+    }
+}
+
+class DriveRipper final : public Ripper {
+public:
+    DriveRipper(std::unique_ptr<Disc> ADisc, std::int32_t First, std::int32_t End,
+                std::int32_t ChunkSectors, cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia)
+        : Ripper(std::move(ADisc), First, End, ChunkSectors), FDrive(ADrive), FParanoia(AParanoia) {
+        cdio_paranoia_seek(FParanoia.get(), First, SEEK_SET);
+        FExpected = First;
+    }
+
+private:
+    struct FreeDrive {
+        void operator()(cdrom_drive_t* Drive) const { cdio_cddap_close_no_free_cdio(Drive); }
+    };
+    struct FreeParanoia {
+        void operator()(cdrom_paranoia_t* Paranoia) const { cdio_paranoia_free(Paranoia); }
+    };
+
+    bool ReadSectors(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) override {
+        if (Lsn != FExpected) {
+            cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
+        }
+        for (std::int32_t i = 0; i < Count; ++i) {
+            SectorLost = false;
+            const std::int16_t* const samples =
+                cdio_paranoia_read_limited(FParanoia.get(), NoteParanoiaEvent, MaxRetries);
+            if (samples == nullptr || SectorLost) {
+                // Paranoia has moved on; the next attempt seeks back.
+                FExpected = -1;
+                return false;
+            }
+            std::memcpy(Buffer + static_cast<std::ptrdiff_t>(i) * SectorBytes, samples,
+                        SectorBytes);
+        }
+        FExpected = Lsn + Count;
+        return true;
+    }
+
+    static constexpr int MaxRetries = 20;
+    std::unique_ptr<cdrom_drive_t, FreeDrive> FDrive;
+    std::unique_ptr<cdrom_paranoia_t, FreeParanoia> FParanoia;
+    std::int32_t FExpected = -1;
+};
+
+} // namespace
+
+std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, ParanoiaMode Mode, std::int32_t First,
+                                     std::int32_t End, std::int32_t ChunkSectors,
+                                     std::int32_t& Error) {
+    std::unique_ptr<Disc> disc = Disc::Open(ADrive);
+    if (!disc) {
+        Error = DR_ERR_NO_DISC;
+        return nullptr;
+    }
+    if (ADrive.Image || Mode == ParanoiaMode::Plain) {
+        return std::make_unique<ImageRipper>(std::move(disc), First, End, ChunkSectors);
+    }
+    cdrom_drive_t* const drive =
+        cdio_cddap_identify_cdio(disc->Handle(), CDDA_MESSAGE_FORGETIT, nullptr);
+    if (drive == nullptr || cdio_cddap_open(drive) != 0) {
+        if (drive != nullptr) {
+            cdio_cddap_close_no_free_cdio(drive);
+        }
+        Error = DR_ERR_NO_DRIVE;
+        return nullptr;
+    }
+    cdrom_paranoia_t* const paranoia = cdio_paranoia_init(drive);
+    if (paranoia == nullptr) {
+        cdio_cddap_close_no_free_cdio(drive);
+        Error = DR_ERR_NO_DRIVE;
+        return nullptr;
+    }
+    // Never-skip is left out on purpose: a sector that stays unreadable after the
+    // retries is reported as a failed read instead of stalling the rip for ever.
+    const int flags = Mode == ParanoiaMode::Overlap
+                          ? PARANOIA_MODE_OVERLAP
+                          : (PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_modeset(paranoia, flags);
+    return std::make_unique<DriveRipper>(std::move(disc), First, End, ChunkSectors, drive,
+                                         paranoia);
+}
+
+std::int32_t Ripper::Next(std::uint8_t* Buffer, std::int32_t& Bytes) {
+    Bytes = 0;
+    const std::int32_t count = std::min(FChunkSectors, FEnd - FNext);
+    if (count <= 0) {
+        return DR_OK;
+    }
+    if (!ReadSectors(Buffer, FNext, count)) {
+        return DR_ERR_READ;
+    }
+    FNext += count;
+    Bytes = count * SectorBytes;
+    return DR_OK;
+}
+
+} // namespace discread

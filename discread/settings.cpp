@@ -1,0 +1,67 @@
+#include "settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <string_view>
+
+namespace discread {
+
+namespace {
+
+std::string_view Trim(std::string_view Text) {
+    while (!Text.empty() && std::isspace(static_cast<unsigned char>(Text.front()))) {
+        Text.remove_prefix(1);
+    }
+    while (!Text.empty() && std::isspace(static_cast<unsigned char>(Text.back()))) {
+        Text.remove_suffix(1);
+    }
+    return Text;
+}
+
+bool SameText(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+bool ToInt(std::string_view Text, int& Value) {
+    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    return error == std::errc() && end == Text.data() + Text.size();
+}
+
+} // namespace
+
+Settings ReadSettings(const std::string& Path) {
+    Settings settings;
+    std::ifstream in(Path);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        const std::string_view text = Trim(line);
+        if (text.starts_with('[')) {
+            inSection = text.ends_with(']') && SameText(text.substr(1, text.size() - 2), "CD-ROM");
+            continue;
+        }
+        const auto equals = text.find('=');
+        if (!inSection || equals == std::string_view::npos) {
+            continue;
+        }
+        const auto key = Trim(text.substr(0, equals));
+        const auto value = Trim(text.substr(equals + 1));
+        int number = 0;
+        if (!ToInt(value, number)) {
+            continue;
+        }
+        if (SameText(key, "nActive")) {
+            settings.Active = number;
+        } else if (SameText(key, "nParanoiaMode") && number >= 0 && number <= 2) {
+            settings.Paranoia = static_cast<ParanoiaMode>(number);
+        }
+    }
+    return settings;
+}
+
+} // namespace discread
