@@ -1,0 +1,225 @@
+#include "cdin/cd_in.h"
+
+#include "cdin/discread_binding.h"
+#include "pipeline/audio_exception.h"
+#include "platform/program_directory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace kestrune {
+
+class TCDIn::DriveUse {
+public:
+    explicit DriveUse(TCDIn& ASource) : FSource(ASource) { FSource.AcquireDrive(); }
+    ~DriveUse() { FSource.ReleaseDrive(); }
+    DriveUse(const DriveUse&) = delete;
+    DriveUse& operator=(const DriveUse&) = delete;
+    DriveUse(DriveUse&&) = delete;
+    DriveUse& operator=(DriveUse&&) = delete;
+
+private:
+    TCDIn& FSource;
+};
+
+TCDIn::TCDIn(TComponent* AOwner) : TAudioInput(AOwner) {
+    LoadRipLibrary(platform::ProgramDirectory());
+    if (!RipLibraryLoaded()) {
+        throw EAudioException("discread.dll could not be loaded.");
+    }
+}
+
+void TCDIn::AcquireDrive() {
+    if (FDriveUseCount == 0) {
+        RipLibrary().DR_SetActiveCDROM(FCurrentDrive);
+    }
+    ++FDriveUseCount;
+}
+
+void TCDIn::ReleaseDrive() {
+    if (FDriveUseCount > 0) {
+        --FDriveUseCount;
+    }
+}
+
+void TCDIn::SetCurrentDrive(std::int32_t Value) {
+    const DriveUse use(*this);
+    const std::int32_t drives = RipLibrary().DR_GetNumCDROM();
+    if (Value >= 0 && Value < drives) {
+        FCurrentDrive = Value;
+    }
+}
+
+void TCDIn::SetStartTrack(std::int32_t Value) {
+    if (Busy()) {
+        throw EAudioException("The component is buisy");
+    }
+    FStartTrack = Value;
+    FStartPosition = {Value, {}};
+}
+
+void TCDIn::SetEndTrack(std::int32_t Value) {
+    if (Busy()) {
+        throw EAudioException("The component is busy");
+    }
+    FEndTrack = Value;
+    FEndPosition = {Value + 1, {}};
+}
+
+TDriveState TCDIn::DriveState() {
+    std::int32_t status = 0;
+    std::int32_t playing = 0;
+    {
+        const DriveUse use(*this);
+        // The error code is not looked at: a drive that cannot tell counts as
+        // holding a disc, and the table of contents decides later.
+        RipLibrary().DR_IsMediaLoaded(&status);
+        playing = RipLibrary().DR_IsAudioPlaying();
+    }
+    if (status != 0) {
+        return TDriveState::dsNoDisc;
+    }
+    return playing != 0 ? TDriveState::dsPlayingAudio : TDriveState::dsReady;
+}
+
+TDiscContent TCDIn::DiscContent() {
+    const DriveUse use(*this);
+    const TRipEntryPoints& library = RipLibrary();
+    std::int32_t status = 0;
+    if (library.DR_IsMediaLoaded(&status) == 0 && status != 0) {
+        return TDiscContent::dcNoDisc;
+    }
+    if (library.DR_ReadToc() != 0) {
+        return TDiscContent::dcUnknown;
+    }
+    TDiscContent result = TDiscContent::dcUnknown;
+    const std::int32_t tracks = library.DR_GetNumTocEntries();
+    for (std::int32_t i = 0; i < tracks; ++i) {
+        const bool audio = IsAudioFlag(ReadTocEntry(i).Flag);
+        if (audio) {
+            if (result == TDiscContent::dcData) {
+                result = TDiscContent::dcMixed;
+            } else if (result == TDiscContent::dcUnknown) {
+                result = TDiscContent::dcAudio;
+            }
+        } else if (result == TDiscContent::dcAudio) {
+            result = TDiscContent::dcMixed;
+        } else if (result == TDiscContent::dcUnknown) {
+            result = TDiscContent::dcData;
+        }
+    }
+    return result;
+}
+
+std::int32_t TCDIn::TrackCount() {
+    const DriveUse use(*this);
+    const TRipEntryPoints& library = RipLibrary();
+    return library.DR_ReadToc() == 0 ? library.DR_GetNumTocEntries() : -1;
+}
+
+TTrackSpan TCDIn::TrackSpan(std::int32_t Track) {
+    if (Track < 1 || Track > TrackCount()) {
+        throw EAudioException("Track out of range.");
+    }
+    const DriveUse use(*this);
+    const TTocEntry first = ReadTocEntry(Track - 1);
+    const TTocEntry next = ReadTocEntry(Track);
+    TTrackSpan span;
+    span.IsData = IsAudioFlag(first.Flag) ? 0 : 1;
+    span.Length = SectorsToDiscTime(next.StartSector - first.StartSector);
+    return span;
+}
+
+std::pair<std::int32_t, std::int32_t> TCDIn::RangeSectors() {
+    const std::int32_t first = ReadTocEntry(FStartPosition.Track - 1).StartSector +
+                               DiscTimeToSectors(FStartPosition.Offset);
+    const std::int32_t end =
+        ReadTocEntry(FEndPosition.Track - 1).StartSector + DiscTimeToSectors(FEndPosition.Offset);
+    return {first, end};
+}
+
+std::int32_t TCDIn::ComputeRangeSize() {
+    if (Busy()) {
+        return FRangeSize;
+    }
+    const DriveUse use(*this);
+    RipLibrary().DR_ReadToc();
+    const auto [first, end] = RangeSectors();
+    return (end - first) * CDSectorBytes;
+}
+
+void TCDIn::OpenSource() {
+    if (Busy()) {
+        throw EAudioException("The component is busy");
+    }
+    if (DriveState() == TDriveState::dsNoDisc) {
+        throw EAudioException("The drive is not ready");
+    }
+    const std::int32_t tracks = TrackCount();
+    if (FStartPosition.Track < 1 || FStartPosition.Track > tracks) {
+        throw EAudioException("The start track out of range");
+    }
+    if (TrackSpan(FStartPosition.Track).IsData == 1) {
+        throw EAudioException("Trying to rip a data track");
+    }
+    if (FEndPosition.Track < 1 || FEndPosition.Track > tracks + 1) {
+        throw EAudioException("The end track out of range");
+    }
+    const std::int32_t size = ComputeRangeSize();
+    // An end before the start would hand the library a range that runs backwards.
+    if (size < 0) {
+        throw EAudioException("The end track out of range");
+    }
+    FSize = size;
+    FChunkStart = 1;
+    FChunkEnd = 0;
+    FPosition = 0;
+    AcquireDrive();
+    const auto [first, end] = RangeSectors();
+    FRangeSize = (end - first) * CDSectorBytes;
+    FNextSector = first;
+    FChunkCapacity = ChunkBytes;
+    RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
+    FBusy = true;
+}
+
+std::int32_t TCDIn::ReadBlock(std::span<std::byte> Buffer) {
+    if (!Busy()) {
+        throw EAudioException("The Stream is not opened");
+    }
+    if (FChunkStart > FChunkEnd) {
+        FChunkStart = 1;
+        std::int32_t abort = 0;
+        const std::int32_t error = RipLibrary().DR_RipChunk(
+            reinterpret_cast<std::uint8_t*>(FChunkBuffer.data()), &FChunkEnd, &abort);
+        if (error != 0) {
+            // A track cut short must never pass for a finished one.
+            FChunkEnd = 0;
+            throw EAudioException("The disc could not be read at sector " +
+                                  std::to_string(FNextSector) + " (error " + std::to_string(error) +
+                                  ")");
+        }
+        FChunkEnd = std::clamp<std::int32_t>(FChunkEnd, 0, ChunkBytes);
+        FNextSector += FChunkEnd / CDSectorBytes;
+    }
+    const std::int32_t available = FChunkEnd - FChunkStart + 1;
+    const auto count = std::min(static_cast<std::int32_t>(Buffer.size()), available);
+    if (count <= 0) {
+        return 0;
+    }
+    std::memcpy(Buffer.data(), FChunkBuffer.data() + (FChunkStart - 1),
+                static_cast<std::size_t>(count));
+    FChunkStart += count;
+    FPosition += count;
+    return count;
+}
+
+void TCDIn::CloseSource() {
+    RipLibrary().DR_CloseRipper();
+    ReleaseDrive();
+    FBusy = false;
+    FSize = 0;
+}
+
+} // namespace kestrune

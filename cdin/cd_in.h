@@ -1,0 +1,74 @@
+#pragma once
+
+#include "cdin/disc_types.h"
+#include "pipeline/audio_input.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrune {
+
+// The source that delivers the digital audio of a range of whole tracks of a CD
+// as 16-bit stereo PCM at 44100 Hz, read a second (75 sectors) at a time through
+// the disc reading library. It also tells the main window whether a disc is in
+// the drive and whether it holds audio only.
+//
+// Everything but ReadBlock and CloseSource runs on the main thread; ReadBlock
+// runs on the sink's worker, and the main window does not query the drive while
+// a rip runs.
+class TCDIn : public TAudioInput {
+public:
+    static constexpr std::int32_t ChunkBytes = 75 * CDSectorBytes; // 176400
+
+    // Loads the reading library; raises "discread.dll could not be loaded."
+    explicit TCDIn(TComponent* AOwner = nullptr);
+
+    std::int32_t CurrentDrive() const { return FCurrentDrive; }
+    // Ignored unless the library has a drive of that index.
+    void SetCurrentDrive(std::int32_t Value);
+    std::int32_t StartTrack() const { return FStartTrack; }
+    void SetStartTrack(std::int32_t Value);
+    std::int32_t EndTrack() const { return FEndTrack; }
+    void SetEndTrack(std::int32_t Value);
+
+    int GetBitsPerSample() override { return 16; }
+    int GetChannels() override { return 2; }
+    int GetSampleRate() override { return 44100; }
+    std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
+    void OpenSource() override;
+    void CloseSource() override;
+
+    TDriveState DriveState();
+    TDiscContent DiscContent();
+    // The number of tracks; -1 when the table of contents cannot be read.
+    std::int32_t TrackCount();
+    TTrackSpan TrackSpan(std::int32_t Track);
+
+    std::int32_t DriveUseCount() const { return FDriveUseCount.load(); }
+
+private:
+    // Brackets the library calls of one operation.
+    class DriveUse;
+
+    void AcquireDrive();
+    void ReleaseDrive();
+    std::int32_t ComputeRangeSize();
+    // The first sector of the range and the first one after it.
+    std::pair<std::int32_t, std::int32_t> RangeSectors();
+
+    std::atomic<std::int32_t> FDriveUseCount{0};
+    std::int32_t FCurrentDrive = 0;
+    std::int32_t FStartTrack = 0;
+    std::int32_t FEndTrack = 0;
+    TDiscPosition FStartPosition;
+    TDiscPosition FEndPosition;
+    std::int32_t FRangeSize = 0;
+    std::array<std::byte, ChunkBytes> FChunkBuffer{};
+    std::int32_t FChunkCapacity = 0;
+    // The sector the next chunk starts at, to name it when a read fails.
+    std::int32_t FNextSector = 0;
+};
+
+} // namespace kestrune

@@ -1,0 +1,62 @@
+#pragma once
+
+// The binding to the disc reading library, loaded at run time by its bare file
+// name. One binding state for the process: the library handle, whether it is
+// loaded, and its table of entry points.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kestrune {
+
+// A table-of-contents entry as the library returns it by value.
+struct TTocEntry {
+    std::int32_t StartSector; // absolute sector address
+    std::uint8_t Flag;        // (ADR << 4) | CONTROL
+    std::uint8_t TrackNumber;
+    std::uint8_t Reserved[2];
+};
+static_assert(sizeof(TTocEntry) == 8, "the library hands the entry over in 8 bytes");
+
+// The entry points the system calls. Each is present whenever RipLibraryLoaded()
+// is true: a library that lacks one of them does not count as loaded.
+struct TRipEntryPoints {
+    std::int32_t (*DR_Init)(const char* SettingsPath) = nullptr;
+    std::int32_t (*DR_DeInit)() = nullptr;
+    std::int32_t (*DR_GetNumCDROM)() = nullptr;
+    std::int32_t (*DR_SetActiveCDROM)(std::int32_t Index) = nullptr;
+    std::int32_t (*DR_IsMediaLoaded)(std::int32_t* Status) = nullptr;
+    std::int32_t (*DR_IsAudioPlaying)() = nullptr;
+    std::int32_t (*DR_ReadToc)() = nullptr;
+    std::int32_t (*DR_GetNumTocEntries)() = nullptr;
+    TTocEntry (*DR_GetTocEntry)(std::int32_t Index) = nullptr;
+    std::int32_t (*DR_OpenRipper)(std::int32_t* ChunkBytes, std::int32_t First,
+                                  std::int32_t End) = nullptr;
+    std::int32_t (*DR_RipChunk)(std::uint8_t* Buffer, std::int32_t* Bytes,
+                                std::int32_t* Abort) = nullptr;
+    std::int32_t (*DR_CloseRipper)() = nullptr;
+};
+
+// Every name the binding resolves, in the order it resolves them.
+extern const std::array<const char*, 42> RipLibraryNames;
+
+// Loads the library, resolves its entry points, writes "discread.ini" in
+// Directory (which ends in a path separator) and initialises the library.
+// Silent when the library cannot be loaded: RipLibraryLoaded() tells.
+// Raises platform::IniWriteError when the settings file cannot be written.
+void LoadRipLibrary(const std::string& Directory);
+// Shuts the library down and releases it; once, at program end.
+void UnloadRipLibrary();
+bool RipLibraryLoaded();
+// The resolved entry point of RipLibraryNames[Index], or nullptr.
+void* RipLibraryEntry(std::size_t Index);
+// The entry points the system calls; valid while RipLibraryLoaded().
+const TRipEntryPoints& RipLibrary();
+
+TTocEntry ReadTocEntry(std::int32_t Index);
+
+// Tests point the loader at another file name.
+void SetRipLibraryFileName(std::string FileName);
+
+} // namespace kestrune

@@ -1,0 +1,144 @@
+#include "platform/ini_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+namespace kestrune::platform {
+
+namespace {
+
+bool IsBlank(char C) {
+    return C == ' ' || C == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view Text) {
+    while (!Text.empty() && IsBlank(Text.front())) {
+        Text.remove_prefix(1);
+    }
+    while (!Text.empty() && IsBlank(Text.back())) {
+        Text.remove_suffix(1);
+    }
+    return Text;
+}
+
+bool SameText(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// One line of the file: [Begin, End) is its text, End to Next its line break.
+struct Line {
+    std::size_t Begin;
+    std::size_t End;
+    std::size_t Next;
+};
+
+std::vector<Line> SplitLines(const std::string& Text) {
+    std::vector<Line> lines;
+    std::size_t begin = 0;
+    while (begin < Text.size()) {
+        const std::size_t newline = Text.find('\n', begin);
+        const std::size_t next = newline == std::string::npos ? Text.size() : newline + 1;
+        std::size_t end = newline == std::string::npos ? Text.size() : newline;
+        if (end > begin && Text[end - 1] == '\r') {
+            --end;
+        }
+        lines.push_back({begin, end, next});
+        begin = next;
+    }
+    return lines;
+}
+
+std::optional<std::string_view> SectionName(std::string_view Line) {
+    const auto text = TrimBlanks(Line);
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+        return TrimBlanks(text.substr(1, text.size() - 2));
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void Fail(const std::string& Path) {
+    throw IniWriteError("Unable to write to " + Path);
+}
+
+} // namespace
+
+void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
+                    std::string_view Value) {
+    std::string text;
+    try {
+        std::ifstream in(Path, std::ios::binary);
+        if (in) {
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            if (in.bad()) {
+                Fail(Path);
+            }
+        }
+    } catch (const std::ios_base::failure&) {
+        // The stream library throws when the path is a directory, for example.
+        Fail(Path);
+    }
+    const std::string_view newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const auto lines = SplitLines(text);
+
+    std::optional<std::size_t> sectionLine;
+    std::size_t insertAt = text.size(); // where a missing key goes
+    bool done = false;
+    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+        const std::string_view line(text.data() + lines[i].Begin, lines[i].End - lines[i].Begin);
+        if (const auto name = SectionName(line)) {
+            if (sectionLine) {
+                break; // the next section begins: the key was not in ours
+            }
+            if (SameText(*name, Section)) {
+                sectionLine = i;
+                insertAt = lines[i].Next;
+            }
+            continue;
+        }
+        if (!sectionLine) {
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (equals != std::string_view::npos && SameText(TrimBlanks(line.substr(0, equals)), Key)) {
+            // Keep the spacing after '='; replace only the value itself.
+            std::size_t from = lines[i].Begin + equals + 1;
+            while (from < lines[i].End && IsBlank(text[from])) {
+                ++from;
+            }
+            text.replace(from, lines[i].End - from, Value);
+            done = true;
+        } else if (!TrimBlanks(line).empty()) {
+            insertAt = lines[i].Next;
+        }
+    }
+    if (!done) {
+        std::string addition;
+        if (insertAt > 0 && text[insertAt - 1] != '\n') {
+            addition += newline; // the file's last line has no line break
+        }
+        if (!sectionLine) {
+            addition += "[" + std::string(Section) + "]" + std::string(newline);
+        }
+        addition += std::string(Key) + "=" + std::string(Value) + std::string(newline);
+        text.insert(insertAt, addition);
+    }
+
+    std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        Fail(Path);
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+        Fail(Path);
+    }
+}
+
+} // namespace kestrune::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kestrune::platform {
+
+// Raised when an INI file cannot be read back or written.
+class IniWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Sets Key in [Section] of the INI file at Path to Value. Section and key names
+// compare without regard to case. Only the value of that one line changes;
+// every other byte of the file stays as it was. A missing key is added at the
+// end of its section, a missing section at the end of the file, a missing file
+// is created. Raises IniWriteError "Unable to write to <Path>".
+void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
+                    std::string_view Value);
+
+} // namespace kestrune::platform
