@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace discread {
 
 namespace {
@@ -83,11 +85,15 @@ bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
                        {0, 0}});
     }
     const lsn_t leadOut = cdio_get_track_lsn(handle, CDIO_CDROM_LEADOUT_TRACK);
-    if (leadOut == CDIO_INVALID_LSN || leadOut < Toc.back().StartSector) {
+    if (leadOut == CDIO_INVALID_LSN) {
         Toc.clear();
         return false;
     }
-    Toc.push_back({leadOut, AdrPosition, CDIO_CDROM_LEADOUT_TRACK, {0, 0}});
+    // An image cut short ends before the tracks its cue sheet still lists. The
+    // table keeps every listed track; the sectors that are not there fail when
+    // they are read.
+    Toc.push_back({std::max(leadOut, Toc.back().StartSector), AdrPosition,
+                   CDIO_CDROM_LEADOUT_TRACK, {0, 0}});
     return true;
 }
 

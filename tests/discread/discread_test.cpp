@@ -1,0 +1,179 @@
+#include "discread.h"
+#include "tests/support/disc_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace kestrune::test {
+namespace {
+
+constexpr std::int32_t Sector = 2352;
+
+class DiscReadTest : public ::testing::Test {
+protected:
+    void Init(const std::vector<std::string>& drives, const std::string& settings = {}) {
+        UseDrives(drives);
+        DR_Init(settings.empty() ? nullptr : settings.c_str());
+    }
+    void TearDown() override { DR_DeInit(); }
+
+    std::vector<std::byte> Rip(std::int32_t& error) {
+        std::vector<std::byte> all;
+        std::vector<std::uint8_t> chunk(176400);
+        for (;;) {
+            std::int32_t bytes = -1;
+            std::int32_t abort = 0;
+            error = DR_RipChunk(chunk.data(), &bytes, &abort);
+            if (error != DR_OK || bytes == 0) {
+                return all;
+            }
+            const auto* data = reinterpret_cast<const std::byte*>(chunk.data());
+            all.insert(all.end(), data, data + bytes);
+        }
+    }
+
+    DiscImages images;
+};
+
+TEST_F(DiscReadTest, TableOfContentsGivesStartsFlagsNumbersAndTheLeadOut) {
+    const auto cue =
+        images.Make("flags", {"audio:100f:sine", "audio:50f:silence,dcp", "audio:40f:noise=2,pre",
+                              "audio:30f,dcp,pre,pregap=10f", "data:60f"});
+    Init({cue});
+    ASSERT_EQ(DR_ReadToc(), DR_OK);
+    ASSERT_EQ(DR_GetNumTocEntries(), 5);
+    const std::int32_t starts[] = {0, 100, 150, 200, 230, 290};
+    const std::uint8_t flags[] = {0x10, 0x12, 0x11, 0x13, 0x14};
+    for (int i = 0; i < 5; ++i) {
+        const TTocEntry entry = DR_GetTocEntry(i);
+        EXPECT_EQ(entry.StartSector, starts[i]) << i;
+        EXPECT_EQ(entry.Flag, flags[i]) << i;
+        EXPECT_EQ(entry.TrackNumber, i + 1);
+    }
+    const TTocEntry leadOut = DR_GetTocEntry(5);
+    EXPECT_EQ(leadOut.StartSector, 290);
+    EXPECT_EQ(leadOut.TrackNumber, 0xAA);
+    EXPECT_EQ(DR_GetTocEntry(6).StartSector, 0);
+    EXPECT_EQ(DR_GetTocEntry(-1).Flag, 0);
+}
+
+TEST_F(DiscReadTest, DrivesComeFromTheEnvironmentAndAMissingImageHoldsNoDisc) {
+    const auto cue = images.Make("one", {"audio:10f"});
+    Init({cue, images.Missing("gone"), images.Garbage("junk")});
+    ASSERT_EQ(DR_GetNumCDROM(), 3);
+
+    std::int32_t status = -1;
+    EXPECT_EQ(DR_IsMediaLoaded(&status), DR_OK);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(DR_IsAudioPlaying(), 0);
+
+    ASSERT_EQ(DR_SetActiveCDROM(1), DR_OK);
+    EXPECT_EQ(DR_IsMediaLoaded(&status), DR_OK);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(DR_ReadToc(), DR_OK);
+    EXPECT_EQ(DR_GetNumTocEntries(), 0);
+
+    // A file that is there but holds no table: a disc, but an unreadable one.
+    ASSERT_EQ(DR_SetActiveCDROM(2), DR_OK);
+    EXPECT_EQ(DR_IsMediaLoaded(&status), DR_OK);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(DR_ReadToc(), DR_OK);
+
+    EXPECT_EQ(DR_SetActiveCDROM(3), DR_ERR_ARGUMENT);
+    EXPECT_EQ(DR_SetActiveCDROM(-1), DR_ERR_ARGUMENT);
+}
+
+TEST_F(DiscReadTest, SettingsFileChoosesTheDriveToStartWith) {
+    const auto settings = (images.Folder() / "discread.ini").string();
+    std::ofstream(settings) << "[CD-ROM]\nnActive=1\nnParanoiaMode=0\n";
+    Init({images.Make("a", {"audio:10f"}), images.Missing("b")}, settings);
+    std::int32_t status = 0;
+    ASSERT_EQ(DR_IsMediaLoaded(&status), DR_OK);
+    EXPECT_NE(status, 0);
+}
+
+TEST_F(DiscReadTest, RipperDeliversTheRangeChunkByChunkExactlyAndNotItsEnd) {
+    const auto cue = images.Make("noise", {"audio:200f:noise=5"});
+    Init({cue});
+    ASSERT_EQ(DR_ReadToc(), DR_OK);
+    std::int32_t chunk = 176400;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 10, 160), DR_OK);
+    EXPECT_EQ(chunk, 176400);
+
+    std::vector<std::uint8_t> buffer(176400);
+    std::int32_t bytes = 0;
+    std::int32_t abort = 0;
+    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+    EXPECT_EQ(bytes, 75 * Sector);
+    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+    EXPECT_EQ(bytes, 75 * Sector);
+    const auto expected = DiscImages::Sectors(cue, 85, 160);
+    EXPECT_EQ(std::memcmp(buffer.data(), expected.data(), expected.size()), 0);
+    for (int again = 0; again < 2; ++again) {
+        ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+        EXPECT_EQ(bytes, 0);
+    }
+
+    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 200), DR_OK);
+    std::int32_t error = DR_OK;
+    EXPECT_EQ(Rip(error), DiscImages::Sectors(cue, 0, 200));
+    EXPECT_EQ(error, DR_OK);
+}
+
+TEST_F(DiscReadTest, ChunkSizeIsLoweredToWholeSectorsButNeverRaised) {
+    Init({images.Make("small", {"audio:20f"})});
+    std::int32_t chunk = 10000;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 20), DR_OK);
+    EXPECT_EQ(chunk, 4 * Sector);
+    std::vector<std::uint8_t> buffer(10000);
+    std::int32_t bytes = 0;
+    std::int32_t abort = 0;
+    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+    EXPECT_EQ(bytes, 4 * Sector);
+
+    chunk = Sector - 1;
+    EXPECT_EQ(DR_OpenRipper(&chunk, 0, 20), DR_ERR_ARGUMENT);
+    chunk = Sector;
+    EXPECT_EQ(DR_OpenRipper(&chunk, 10, 5), DR_ERR_ARGUMENT);
+}
+
+TEST_F(DiscReadTest, ReadsPastTheEndOfTheDiscFailInsteadOfPassingForSilence) {
+    Init({images.Make("short", {"audio:200f"})});
+    std::int32_t chunk = 176400;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 190, 210), DR_OK);
+    std::int32_t error = DR_OK;
+    EXPECT_TRUE(Rip(error).empty());
+    EXPECT_EQ(error, DR_ERR_READ);
+}
+
+TEST_F(DiscReadTest, ImageCutShortKeepsItsTracksAndFailsWhereTheDataEnds) {
+    // The cue lists 150 sectors; the .bin holds 80.
+    const auto cue = images.Make("cut", {"audio:100f:noise=9", "audio:50f"}, 70);
+    Init({cue});
+    ASSERT_EQ(DR_ReadToc(), DR_OK);
+    ASSERT_EQ(DR_GetNumTocEntries(), 2);
+    EXPECT_EQ(DR_GetTocEntry(1).StartSector, 100);
+    std::int32_t chunk = 176400;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 100), DR_OK);
+    std::int32_t error = DR_OK;
+    const auto read = Rip(error);
+    EXPECT_EQ(error, DR_ERR_READ);
+    EXPECT_EQ(read, DiscImages::Sectors(cue, 0, 75));
+}
+
+TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {
+    Init({images.Make("idle", {"audio:10f"})});
+    EXPECT_EQ(DR_CloseRipper(), DR_OK);
+    EXPECT_EQ(DR_CloseRipper(), DR_OK);
+    std::vector<std::uint8_t> buffer(Sector);
+    std::int32_t bytes = 99;
+    std::int32_t abort = 0;
+    EXPECT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_ERR_NOT_OPEN);
+    EXPECT_EQ(bytes, 0);
+}
+
+} // namespace
+} // namespace kestrune::test
