@@ -157,11 +157,13 @@ void TAudioOutput::HandleWorkerException(const std::exception& E) {
                 // Best effort: the chain is released as far as it goes.
             }
         }
+        FRunFailed = true;
         try {
             CloseOutput();
         } catch (const std::exception&) {
             // The run has already failed with E; that is the error to report.
         }
+        FRunFailed = false;
     }
     FOutputEnabled = false;
     FBusy = false;

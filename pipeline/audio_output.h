@@ -79,6 +79,10 @@ protected:
     // Closes Input, if there is one.
     void CloseInput();
 
+    // True while a failed run (or a failed start) is being cleaned up, so that
+    // CloseOutput can discard what it would otherwise finish.
+    bool RunFailed() const { return FRunFailed.load(std::memory_order_acquire); }
+
     // Ends the worker; a run it leaves unfinished is finished as by Stop, without
     // a done event. Concrete sinks call it first in their destructors.
     void EndWorker() noexcept;
@@ -101,6 +105,7 @@ private:
     std::atomic<bool> FBusy{false};
     TThreadExceptionEvent FOnThreadException;
     InUseFlag FInputInUse;
+    std::atomic<bool> FRunFailed{false};
 };
 
 } // namespace kestrune

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ FileStream::FileStream(const std::string& Path) : FPath(Path) {
     if (FDescriptor < 0) {
         ThrowFileError(errno, "cannot create", Path);
     }
+    struct stat info {};
+    FRegular = ::fstat(FDescriptor, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 FileStream::~FileStream() {

@@ -20,11 +20,16 @@ public:
     void WriteAt(std::uint64_t Offset, std::span<const std::byte> Data) override;
     std::uint64_t Size() const override { return FSize; }
 
+    // A plain file, as opposed to a device or a pipe: only such a file can be
+    // overwritten in place or removed after a failure.
+    bool IsRegularFile() const { return FRegular; }
+
     // Flushes and closes; throws on failure. Harmless when already closed.
     void Close();
 
 private:
     int FDescriptor = -1;
+    bool FRegular = false;
     std::uint64_t FSize = 0;
     std::string FPath;
 };

@@ -12,8 +12,12 @@ packages=(
     # the disc reading library
     libcdio-dev
     libcdio-paranoia-dev
+    # the MP3 encoder (loaded at run time; the header gives its types)
+    libmp3lame0
+    libmp3lame-dev
     # tests
     libgtest-dev
+    libmpg123-dev
 )
 
 missing=()

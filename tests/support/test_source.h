@@ -18,7 +18,7 @@ public:
     static std::byte PatternAt(std::int64_t Index) { return static_cast<std::byte>(Index % 251); }
 
     int GetBitsPerSample() override { return 16; }
-    int GetChannels() override { return 2; }
+    int GetChannels() override { return Channels; }
     int GetSampleRate() override { return 44100; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
@@ -31,6 +31,7 @@ public:
     }
 
     std::int32_t TotalBytes;
+    int Channels = 2;
     bool KnowsSize = true; // else Size reads -1 while open
     bool FailOpen = false;
     bool FailClose = false;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrune::test {
+
+// An MP3 file decoded back with libmpg123 (gapless: the encoder's delay and
+// padding are taken off as its Info frame says), and what its frames hold.
+struct DecodedMp3 {
+    int Rate = 0;
+    int Channels = 0;
+    std::vector<std::int16_t> Samples; // interleaved
+    std::int64_t AudioFrames = 0;      // MP3 frames that carry audio
+    std::size_t Frames() const { return Channels == 0 ? 0 : Samples.size() / Channels; }
+};
+
+// Raises std::runtime_error when the file cannot be decoded.
+DecodedMp3 DecodeMp3(const std::string& Path);
+
+// The frame count of the Info/Xing frame at the head of the file, if there is one.
+std::optional<std::uint32_t> InfoFrameCount(const std::string& Path);
+
+// The ID3 version 1 tag at the end of the file, field by field, blanks and
+// zeros trimmed; nothing when the file does not end with one.
+struct Id3v1 {
+    std::string Title, Artist, Album, Year, Comment;
+    int Track = 0;
+    int Genre = 0;
+};
+std::optional<Id3v1> ReadId3v1(const std::string& Path);
+
+// Signal-to-noise ratio in dB of Decoded against Source (both interleaved at the
+// same rate), after the best alignment within MaxShift frames.
+double SignalToNoise(const std::vector<std::int16_t>& Source,
+                     const std::vector<std::int16_t>& Decoded, int Channels, int MaxShift);
+
+// Frequency of one channel from its zero crossings, and its RMS level in dBFS.
+double ToneFrequency(const std::vector<std::int16_t>& Samples, int Channels, int Channel, int Rate);
+double LevelDb(const std::vector<std::int16_t>& Samples, int Channels, int Channel);
+
+} // namespace kestrune::test
