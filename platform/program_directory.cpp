@@ -5,10 +5,17 @@
 
 namespace kestrune::platform {
 
-std::string ProgramDirectory() {
+std::string ExecutablePath() {
     std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    std::string directory = error ? std::string(".") : executable.parent_path().string();
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+std::string ProgramDirectory() {
+    const std::string executable = ExecutablePath();
+    std::string directory = executable.empty()
+                                ? std::string(".")
+                                : std::filesystem::path(executable).parent_path().string();
     if (directory.empty() || directory.back() != PathSeparator) {
         directory += PathSeparator;
     }

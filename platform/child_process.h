@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrune::platform {
+
+// A program started with arguments, in the same process group (so Ctrl-C reaches
+// it too). Waited for when the object goes if nobody waited before.
+class ChildProcess {
+public:
+    // Raises std::system_error when the program cannot be started.
+    ChildProcess(const std::string& Program, const std::vector<std::string>& Arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ChildProcess(ChildProcess&&) = delete;
+    ChildProcess& operator=(ChildProcess&&) = delete;
+
+    // Waits for the program to end; its exit status, or 128 + the signal that ended it.
+    int Wait();
+    // Whether it has ended; Status() is then valid.
+    bool Poll();
+    int Status() const { return FStatus; }
+
+private:
+    int FPid = -1;
+    int FStatus = -1;
+};
+
+} // namespace kestrune::platform

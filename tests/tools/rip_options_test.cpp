@@ -1,0 +1,90 @@
+#include "tools/kestrune-rip/rip_options.h"
+
+#include "mp3out/program_tags.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune::rip {
+namespace {
+
+TEST(RipOptions, DefaultsAreTheProgramsOwn) {
+    const RipOptions options = ParseOptions({});
+    EXPECT_EQ(options.What, Action::Rip);
+    EXPECT_EQ(options.BitRate, TMP3BitRate::br128);
+    EXPECT_EQ(options.Quality, TMP3Quality::ql5);
+    EXPECT_EQ(options.Mode, TMP3Mode::STEREO);
+    EXPECT_FALSE(options.Vbr);
+    EXPECT_EQ(options.Comment, ProgramTagComment);
+    EXPECT_EQ(options.Album, ProgramTagAlbum);
+    EXPECT_FALSE(options.Track.has_value());
+}
+
+TEST(RipOptions, ReadsEverySetting) {
+    const RipOptions options = ParseOptions({"--disc",    "a.cue",
+                                             "--track",   "3",
+                                             "-o",        "x.mp3",
+                                             "--mode",    "joint",
+                                             "--vbr",     "--vbr-quality",
+                                             "2",         "--vbr-min",
+                                             "96",        "--vbr-max",
+                                             "256",       "--vbr-header",
+                                             "--title",   "T",
+                                             "--artist",  "A",
+                                             "--album",   "B",
+                                             "--year",    "1999",
+                                             "--comment", "C",
+                                             "--genre",   "Rock"});
+    EXPECT_EQ(options.Disc, "a.cue");
+    EXPECT_EQ(options.Track, 3);
+    EXPECT_EQ(options.Output, "x.mp3");
+    EXPECT_EQ(options.Mode, TMP3Mode::JOINT_STEREO);
+    EXPECT_TRUE(options.Vbr);
+    EXPECT_EQ(options.VbrQuality, TMP3Quality::ql2);
+    EXPECT_EQ(options.VbrMin, 96);
+    EXPECT_EQ(options.VbrMax, 256);
+    EXPECT_TRUE(options.VbrHeader);
+    EXPECT_EQ(options.Title, "T");
+    EXPECT_EQ(options.Genre, "Rock");
+    EXPECT_EQ(ParseOptions({"--bitrate", "320", "--quality", "0"}).BitRate, TMP3BitRate::br320);
+}
+
+TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
+    const std::vector<std::vector<std::string>> mistakes{
+        {"--bitrate", "100"},      {"--bitrate"},          {"--quality", "10"},
+        {"--track", "two"},        {"--mode", "surround"}, {"--drive", "1", "--disc", "a.cue"},
+        {"--track", "1", "--all"}, {"--vbr-min", "96"},    {"--all", "-o", "same.mp3"},
+        {"--frobnicate"}};
+    for (const auto& arguments : mistakes) {
+        try {
+            ParseOptions(arguments);
+            ADD_FAILURE() << "accepted " << arguments.front();
+        } catch (const std::invalid_argument& e) {
+            EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        }
+    }
+    EXPECT_EQ(ParseOptions({"--help"}).What, Action::Help);
+    EXPECT_EQ(ParseOptions({"--version"}).What, Action::Version);
+}
+
+TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {
+    const RipOptions parent =
+        ParseOptions({"--disc", "d.cue", "--all", "-o", "out-%n.mp3", "--vbr", "--vbr-min", "160",
+                      "--vbr-header", "--mode", "mono", "--artist", "Someone"});
+    const RipOptions worker =
+        ParseOptions(WorkerArguments(parent, 7, OutputName(parent.Output, 7)));
+    EXPECT_EQ(worker.Disc, "d.cue");
+    EXPECT_EQ(worker.Track, 7);
+    EXPECT_EQ(worker.Output, "out-07.mp3");
+    EXPECT_TRUE(worker.Quiet);
+    EXPECT_TRUE(worker.Vbr);
+    EXPECT_EQ(worker.VbrMin, 160);
+    EXPECT_TRUE(worker.VbrHeader);
+    EXPECT_EQ(worker.Mode, TMP3Mode::MONO);
+    EXPECT_EQ(worker.Artist, "Someone");
+    EXPECT_EQ(worker.Comment, ProgramTagComment);
+    EXPECT_EQ(OutputName({}, 3), "Track03.mp3");
+    EXPECT_EQ(OutputName("%n-%n.mp3", 12), "12-12.mp3");
+}
+
+} // namespace
+} // namespace kestrune::rip

@@ -1,0 +1,189 @@
+// kestrune-rip: copies tracks of an audio CD or a disc image into MP3 files,
+// on the same components as the desktop program.
+
+#include "cdin/discread_binding.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
+#include "platform/interrupt.h"
+#include "platform/program_directory.h"
+#include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/track_rip.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace kestrune::rip {
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitInterrupted = 130;
+
+std::vector<std::int32_t> AudioTracks(TCDIn& Cd) {
+    switch (Cd.DiscContent()) {
+    case TDiscContent::dcNoDisc:
+        throw std::runtime_error("there is no disc in the drive");
+    case TDiscContent::dcUnknown:
+        throw std::runtime_error("the disc's table of contents cannot be read");
+    default:
+        break;
+    }
+    std::vector<std::int32_t> tracks;
+    const std::int32_t count = Cd.TrackCount();
+    for (std::int32_t track = 1; track <= count; ++track) {
+        if (Cd.TrackSpan(track).IsData == 0) {
+            tracks.push_back(track);
+        }
+    }
+    if (tracks.empty()) {
+        throw std::runtime_error("the disc holds no audio tracks");
+    }
+    return tracks;
+}
+
+// Says how a track went; a worker of a parallel run leaves the good news to its parent.
+int Report(const RipResult& Result, std::int32_t Track, const std::string& Output, bool Quiet) {
+    switch (Result.Outcome) {
+    case RipOutcome::Written:
+        if (!Quiet) {
+            std::printf("Track %02d written to %s\n", static_cast<int>(Track), Output.c_str());
+        }
+        return 0;
+    case RipOutcome::Stopped:
+        std::printf("Track %02d stopped; %s holds what was ripped\n", static_cast<int>(Track),
+                    Output.c_str());
+        return ExitInterrupted;
+    case RipOutcome::Failed:
+        break;
+    }
+    std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", static_cast<int>(Track),
+                 Result.Error.c_str());
+    return ExitFailed;
+}
+
+// One track after another in this process: what a drive needs, since it must
+// not seek back and forth between tracks.
+int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
+              const std::vector<std::int32_t>& Tracks) {
+    int status = 0;
+    for (const std::int32_t track : Tracks) {
+        if (platform::InterruptRequested()) {
+            return ExitInterrupted;
+        }
+        const std::string output = OutputName(Options.Output, track);
+        char label[32];
+        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
+        ProgressDisplay display(stdout, label, !Options.Quiet);
+        const int result = Report(Ripper.Rip(track, output, display), track, output, Options.Quiet);
+        status = std::max(status, result);
+    }
+    return status;
+}
+
+// Several tracks at once, one process each: the reading library reads one range
+// at a time per process, and an image has no head to move.
+int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tracks) {
+    const std::string self = platform::ExecutablePath();
+    const auto workers = std::max(1u, std::thread::hardware_concurrency());
+    struct Running {
+        std::int32_t Track;
+        std::string Output;
+        std::unique_ptr<platform::ChildProcess> Process;
+    };
+    std::deque<std::int32_t> waiting(Tracks.begin(), Tracks.end());
+    std::vector<Running> running;
+    int status = 0;
+    std::size_t finished = 0;
+    while (!waiting.empty() || !running.empty()) {
+        while (!waiting.empty() && running.size() < workers && !platform::InterruptRequested()) {
+            const std::int32_t track = waiting.front();
+            waiting.pop_front();
+            std::string output = OutputName(Options.Output, track);
+            auto process = std::make_unique<platform::ChildProcess>(
+                self, WorkerArguments(Options, track, output));
+            running.push_back({track, std::move(output), std::move(process)});
+        }
+        if (platform::InterruptRequested()) {
+            waiting.clear();
+        }
+        for (auto it = running.begin(); it != running.end();) {
+            if (!it->Process->Poll()) {
+                ++it;
+                continue;
+            }
+            const int result = it->Process->Status();
+            ++finished;
+            if (result == 0) {
+                std::printf("Track %02d written to %s (%zu of %zu)\n", static_cast<int>(it->Track),
+                            it->Output.c_str(), finished, Tracks.size());
+            } else if (result == ExitInterrupted) {
+                std::printf("Track %02d stopped; %s holds what was ripped\n",
+                            static_cast<int>(it->Track), it->Output.c_str());
+            }
+            std::fflush(stdout);
+            status = std::max(status, result == 0                 ? 0
+                                      : result == ExitInterrupted ? ExitInterrupted
+                                                                  : ExitFailed);
+            it = running.erase(it);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return status;
+}
+
+int Run(const RipOptions& Options) {
+    if (!Options.Disc.empty()) {
+        platform::SetEnvironment("DISCREAD_DRIVES", Options.Disc);
+    }
+    platform::CatchInterrupts();
+    TrackRipper ripper(Options);
+    if (!Options.AllTracks) {
+        const std::int32_t track = Options.Track.value_or(1);
+        const std::string output = Options.Output.empty() ? OutputName({}, track) : Options.Output;
+        char label[32];
+        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
+        ProgressDisplay display(stdout, label, !Options.Quiet);
+        return Report(ripper.Rip(track, output, display), track, output, Options.Quiet);
+    }
+    const auto tracks = AudioTracks(ripper.Cd());
+    if (!Options.Disc.empty() && tracks.size() > 1) {
+        return RipInParallel(Options, tracks);
+    }
+    return RipInTurn(ripper, Options, tracks);
+}
+
+} // namespace
+} // namespace kestrune::rip
+
+int main(int argc, char** argv) {
+    using namespace kestrune::rip;
+    RipOptions options;
+    try {
+        options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        return ExitUsage;
+    }
+    if (options.What == Action::Help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (options.What == Action::Version) {
+        std::printf("kestrune-rip %s\n", KESTRUNE_VERSION);
+        return 0;
+    }
+    int status = ExitFailed;
+    try {
+        status = Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+    }
+    kestrune::UnloadRipLibrary();
+    return status;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace kestrune::rip {
+
+// Shows how a rip goes: on a terminal a bar that redraws in place with the
+// percentage, the speed against real time and the time left; otherwise a line
+// every ten percent, for logs and scripts.
+class ProgressDisplay {
+public:
+    ProgressDisplay(std::FILE* AOut, std::string ALabel, bool AEnabled);
+
+    // Percent done, and the seconds of audio done so far.
+    void Update(std::int32_t Percent, double AudioSeconds);
+    // Ends the bar's line.
+    void Finish();
+
+    // "3.2x", "1:05" and the like, for the pieces of the line.
+    static std::string Speed(double AudioSeconds, double WallSeconds);
+    static std::string Clock(double Seconds);
+
+private:
+    std::FILE* FOut;
+    std::string FLabel;
+    bool FEnabled;
+    bool FTerminal;
+    std::int32_t FLastPercent = -1;
+    bool FDrawn = false;
+    std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point FLastDraw{};
+};
+
+} // namespace kestrune::rip

@@ -1,0 +1,208 @@
+#include "tools/kestrune-rip/rip_options.h"
+
+#include "mp3out/program_tags.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+
+namespace kestrune::rip {
+
+const char* const Usage =
+    "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N | --all] [-o FILE|PATTERN]\n"
+    "                    [--bitrate K] [--quality Q] [--mode M]\n"
+    "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
+    "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
+    "                    [--genre T]\n"
+    "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
+    "\n"
+    "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
+    "  --disc IMAGE     read a disc image (.cue with its .bin) instead of a drive\n"
+    "  --track N        the track to copy (default 1)\n"
+    "  --all            copy every audio track\n"
+    "  -o FILE|PATTERN  the MP3 file; with --all a pattern where %n is the track\n"
+    "                   number (default TrackNN.mp3)\n"
+    "  --bitrate K      constant bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112\n"
+    "                   128 144 160 192 224 256 320 (default 128)\n"
+    "  --quality Q      encoder quality, 0 best to 9 fastest (default 5)\n"
+    "  --mode M         stereo, joint, dual or mono (default stereo)\n"
+    "  --vbr            variable bit rate; --vbr-quality Q (default 5), --vbr-min K and\n"
+    "                   --vbr-max K in kbit/s (default 128 and 192), --vbr-header\n"
+    "  --title ...      ID3 texts; the comment and album have the program's own\n"
+    "                   defaults\n"
+    "  --help, --version\n"
+    "\n"
+    "Ctrl-C stops and finishes the file written so far.\n";
+
+namespace {
+
+std::int32_t Number(std::string_view Option, std::string_view Text) {
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
+    if (error != std::errc() || end != Text.data() + Text.size()) {
+        throw std::invalid_argument(std::string(Option) + " needs a whole number, not '" +
+                                    std::string(Text) + "'");
+    }
+    return value;
+}
+
+TMP3Quality QualityOf(std::string_view Option, std::string_view Text) {
+    const std::int32_t value = Number(Option, Text);
+    if (value < 0 || value > 9) {
+        throw std::invalid_argument(std::string(Option) + " takes 0 to 9");
+    }
+    return static_cast<TMP3Quality>(value);
+}
+
+TMP3BitRate BitRateOf(std::string_view Text) {
+    const std::int32_t kbps = Number("--bitrate", Text);
+    for (int i = 0; i <= static_cast<int>(TMP3BitRate::br320); ++i) {
+        if (Kbps(static_cast<TMP3BitRate>(i)) == kbps) {
+            return static_cast<TMP3BitRate>(i);
+        }
+    }
+    throw std::invalid_argument("--bitrate " + std::string(Text) + " is not an MP3 bit rate");
+}
+
+TMP3Mode ModeOf(std::string_view Text) {
+    constexpr std::array<std::string_view, 4> names{"stereo", "joint", "dual", "mono"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (Text == names[i]) {
+            return static_cast<TMP3Mode>(i);
+        }
+    }
+    throw std::invalid_argument("--mode takes stereo, joint, dual or mono");
+}
+
+} // namespace
+
+RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
+    RipOptions options;
+    options.Comment = ProgramTagComment;
+    options.Album = ProgramTagAlbum;
+    bool sawVbrSetting = false;
+    for (std::size_t i = 0; i < Arguments.size(); ++i) {
+        const std::string_view option = Arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= Arguments.size()) {
+                throw std::invalid_argument(std::string(option) + " needs a value");
+            }
+            return Arguments[++i];
+        };
+        if (option == "--help" || option == "-h") {
+            options.What = Action::Help;
+        } else if (option == "--version") {
+            options.What = Action::Version;
+        } else if (option == "--drive") {
+            options.Drive = Number(option, value());
+        } else if (option == "--disc") {
+            options.Disc = value();
+        } else if (option == "--track") {
+            options.Track = Number(option, value());
+        } else if (option == "--all") {
+            options.AllTracks = true;
+        } else if (option == "-o" || option == "--output") {
+            options.Output = value();
+        } else if (option == "--bitrate") {
+            options.BitRate = BitRateOf(value());
+        } else if (option == "--quality") {
+            options.Quality = QualityOf(option, value());
+        } else if (option == "--mode") {
+            options.Mode = ModeOf(value());
+        } else if (option == "--vbr") {
+            options.Vbr = true;
+        } else if (option == "--vbr-quality") {
+            options.VbrQuality = QualityOf(option, value());
+            sawVbrSetting = true;
+        } else if (option == "--vbr-min") {
+            options.VbrMin = Number(option, value());
+            sawVbrSetting = true;
+        } else if (option == "--vbr-max") {
+            options.VbrMax = Number(option, value());
+            sawVbrSetting = true;
+        } else if (option == "--vbr-header") {
+            options.VbrHeader = true;
+            sawVbrSetting = true;
+        } else if (option == "--title") {
+            options.Title = value();
+        } else if (option == "--artist") {
+            options.Artist = value();
+        } else if (option == "--album") {
+            options.Album = value();
+        } else if (option == "--year") {
+            options.Year = value();
+        } else if (option == "--comment") {
+            options.Comment = value();
+        } else if (option == "--genre") {
+            options.Genre = value();
+        } else if (option == "--quiet") {
+            options.Quiet = true;
+        } else {
+            throw std::invalid_argument("unknown option '" + std::string(option) +
+                                        "' (see --help)");
+        }
+    }
+    if (options.What != Action::Rip) {
+        return options;
+    }
+    if (options.Drive && !options.Disc.empty()) {
+        throw std::invalid_argument("--drive and --disc exclude each other");
+    }
+    if (options.Track && options.AllTracks) {
+        throw std::invalid_argument("--track and --all exclude each other");
+    }
+    if (sawVbrSetting && !options.Vbr) {
+        throw std::invalid_argument("the --vbr-... settings need --vbr");
+    }
+    if (options.AllTracks && !options.Output.empty() &&
+        options.Output.find("%n") == std::string::npos) {
+        throw std::invalid_argument("with --all, -o needs a pattern with %n in it");
+    }
+    return options;
+}
+
+std::string OutputName(const std::string& Pattern, std::int32_t Track) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d", static_cast<int>(Track));
+    if (Pattern.empty()) {
+        return std::string("Track") + number + ".mp3";
+    }
+    std::string name = Pattern;
+    for (auto at = name.find("%n"); at != std::string::npos; at = name.find("%n", at)) {
+        name.replace(at, 2, number);
+    }
+    return name;
+}
+
+std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
+                                         const std::string& Output) {
+    std::vector<std::string> words;
+    if (!Options.Disc.empty()) {
+        words.insert(words.end(), {"--disc", Options.Disc});
+    } else if (Options.Drive) {
+        words.insert(words.end(), {"--drive", std::to_string(*Options.Drive)});
+    }
+    words.insert(words.end(), {"--track", std::to_string(Track), "-o", Output, "--quiet"});
+    if (Options.Vbr) {
+        words.insert(words.end(),
+                     {"--vbr", "--vbr-quality", std::to_string(Digit(Options.VbrQuality)),
+                      "--vbr-min", std::to_string(Options.VbrMin), "--vbr-max",
+                      std::to_string(Options.VbrMax)});
+        if (Options.VbrHeader) {
+            words.emplace_back("--vbr-header");
+        }
+    } else {
+        words.insert(words.end(), {"--bitrate", std::to_string(Kbps(Options.BitRate)), "--quality",
+                                   std::to_string(Digit(Options.Quality))});
+    }
+    constexpr std::array<const char*, 4> modes{"stereo", "joint", "dual", "mono"};
+    words.insert(words.end(), {"--mode", modes.at(static_cast<std::size_t>(Options.Mode))});
+    words.insert(words.end(),
+                 {"--title", Options.Title, "--artist", Options.Artist, "--album", Options.Album,
+                  "--year", Options.Year, "--comment", Options.Comment, "--genre", Options.Genre});
+    return words;
+}
+
+} // namespace kestrune::rip

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "mp3out/mp3_types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrune::rip {
+
+enum class Action { Rip, Help, Version };
+
+struct RipOptions {
+    Action What = Action::Rip;
+    std::optional<std::int32_t> Drive; // --drive N
+    std::string Disc;                  // --disc IMAGE
+    std::optional<std::int32_t> Track; // --track N
+    bool AllTracks = false;            // --all
+    std::string Output;                // -o FILE or PATTERN
+    TMP3BitRate BitRate = TMP3BitRate::br128;
+    TMP3Quality Quality = TMP3Quality::ql5;
+    bool Vbr = false;
+    TMP3Quality VbrQuality = TMP3Quality::ql5;
+    std::int32_t VbrMin = 128;
+    std::int32_t VbrMax = 192;
+    bool VbrHeader = false;
+    TMP3Mode Mode = TMP3Mode::STEREO;
+    std::string Title, Artist, Album, Year, Comment, Genre;
+    // Set by the parent of an --all run for its workers: no progress display.
+    bool Quiet = false;
+};
+
+// Parses the command line (without the program name). Raises
+// std::invalid_argument with a one-line message on a mistake.
+RipOptions ParseOptions(const std::vector<std::string>& Arguments);
+
+// The command line that gives Options back, for one track (an --all worker).
+std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
+                                         const std::string& Output);
+
+// The file name for Track: Pattern with %n replaced by the two-digit track number,
+// or "TrackNN.mp3" when Pattern is empty.
+std::string OutputName(const std::string& Pattern, std::int32_t Track);
+
+extern const char* const Usage;
+
+} // namespace kestrune::rip

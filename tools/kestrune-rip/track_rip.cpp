@@ -1,0 +1,96 @@
+#include "tools/kestrune-rip/track_rip.h"
+
+#include "platform/interrupt.h"
+#include "platform/main_thread.h"
+
+#include <stdexcept>
+
+namespace kestrune::rip {
+
+void ConfigureSink(TMP3Out& Sink, const RipOptions& Options) {
+    Sink.SetBitRate(Options.BitRate);
+    Sink.SetQuality(Options.Quality);
+    Sink.SetMode(Options.Mode);
+    Sink.SetEnableVBR(Options.Vbr);
+    Sink.SetVBRQuality(Options.VbrQuality);
+    Sink.SetVBRMinBitrate(Options.VbrMin);
+    Sink.SetVBRMaxBitrate(Options.VbrMax);
+    Sink.SetWriteVBRHeader(Options.VbrHeader);
+    Sink.SetId3TagTitle(Options.Title);
+    Sink.SetId3TagArtist(Options.Artist);
+    Sink.SetId3TagAlbum(Options.Album);
+    Sink.SetId3TagYear(Options.Year);
+    Sink.SetId3TagComment(Options.Comment);
+    Sink.SetId3TagGenre(Options.Genre);
+}
+
+TrackRipper::TrackRipper(const RipOptions& Options)
+    : FCd(MakeComponent<TCDIn>()), FSink(MakeComponent<TMP3Out>()) {
+    const std::int32_t drive = Options.Drive.value_or(0);
+    FCd->SetCurrentDrive(drive);
+    if (FCd->CurrentDrive() != drive) {
+        throw std::invalid_argument("there is no drive " + std::to_string(drive));
+    }
+    ConfigureSink(*FSink, Options);
+    FSink->SetInput(FCd.get());
+    FSink->SetOnDone([this](TComponent&) { FDone = true; });
+    FSink->SetOnProgress([this](TComponent&) {
+        if (FDisplay != nullptr) {
+            FDisplay->Update(FSink->Progress(), AudioSeconds());
+        }
+    });
+    // Runs on the worker, or on this thread when the start fails.
+    FSink->SetOnThreadException([this](TComponent&, const std::exception& E) {
+        {
+            const std::lock_guard lock(FErrorMutex);
+            FError = E.what();
+        }
+        platform::WakeMainThread();
+    });
+}
+
+bool TrackRipper::Failed() {
+    const std::lock_guard lock(FErrorMutex);
+    return FError.has_value();
+}
+
+double TrackRipper::AudioSeconds() const {
+    return FCd->Position() / static_cast<double>(TCDIn::ChunkBytes);
+}
+
+RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
+                           ProgressDisplay& Display) {
+    FCd->SetStartTrack(Track);
+    FCd->SetEndTrack(Track);
+    FSink->SetFileName(Output);
+    FDone = false;
+    {
+        const std::lock_guard lock(FErrorMutex);
+        FError.reset();
+    }
+    FDisplay = &Display;
+
+    FSink->Start();
+    bool stopped = false;
+    while (!FDone && !Failed()) {
+        platform::WaitOnMainThreadFor([this] { return FDone || Failed(); },
+                                      std::chrono::milliseconds(100));
+        if (platform::InterruptRequested() && !stopped) {
+            FSink->Stop();
+            stopped = true;
+        }
+        if (!FDone && FSink->Busy()) {
+            Display.Update(FSink->Progress(), AudioSeconds());
+        }
+    }
+    Display.Finish();
+    FDisplay = nullptr;
+
+    if (Failed()) {
+        const std::lock_guard lock(FErrorMutex);
+        return {RipOutcome::Failed, *FError};
+    }
+    return {stopped ? RipOutcome::Stopped : RipOutcome::Written, {}};
+}
+
+} // namespace kestrune::rip

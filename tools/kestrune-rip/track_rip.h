@@ -1,0 +1,51 @@
+#pragma once
+
+#include "cdin/cd_in.h"
+#include "mp3out/mp3_out.h"
+#include "tools/kestrune-rip/progress_display.h"
+#include "tools/kestrune-rip/rip_options.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace kestrune::rip {
+
+enum class RipOutcome { Written, Stopped, Failed };
+
+struct RipResult {
+    RipOutcome Outcome = RipOutcome::Failed;
+    std::string Error; // the component's message when Failed
+};
+
+// A CD source and an MP3 sink set up from the options, ripping one track after
+// another. The sink's handlers point here, so the sink (and its worker) goes
+// before the state they use.
+class TrackRipper {
+public:
+    // Raises the components' errors (a library that cannot be loaded, say) and
+    // std::invalid_argument for a drive the reading library does not have.
+    explicit TrackRipper(const RipOptions& Options);
+
+    TCDIn& Cd() { return *FCd; }
+
+    // Rips Track into Output, running the main-thread calls until the run ends.
+    // Ctrl-C stops the run; the file is then finished as far as it got.
+    RipResult Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display);
+
+private:
+    bool Failed();
+    double AudioSeconds() const;
+
+    std::mutex FErrorMutex;
+    std::optional<std::string> FError;
+    bool FDone = false;
+    ProgressDisplay* FDisplay = nullptr;
+    ComponentPtr<TCDIn> FCd;
+    ComponentPtr<TMP3Out> FSink;
+};
+
+// Gives the sink the encoder settings and tag texts of Options.
+void ConfigureSink(TMP3Out& Sink, const RipOptions& Options);
+
+} // namespace kestrune::rip
