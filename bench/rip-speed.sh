@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Times kestrune-rip against the limit (the same PCM fed straight into
+# libmp3lame, bench-raw-encode) and against the lame command on the same audio
+# as WAV, on a 5-minute track of pseudo-music. Runs each in turn, repeated, and
+# prints the medians and ratios. Target: kestrune-rip within 3 % of the limit
+# and faster than lame.
+#
+# Wall-clock times on a shared machine wander by several per cent from run to
+# run, so when valgrind is there the script also counts the instructions of
+# kestrune-rip and of the limit on a 20-second track: that ratio repeats exactly.
+# Usage: bench/rip-speed.sh [REPEATS]   (default 11)
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+repeats="${1:-11}"
+build="$repo/build/default"
+
+command -v lame >/dev/null || { echo "bench: needs the lame command (apt-get install lame)"; exit 1; }
+cmake -S "$repo" --preset default >/dev/null
+cmake --build "$build" -j2 >/dev/null
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# Five minutes: 22500 sectors.
+"$build/tools/mkdisc/mkdisc" "$work/music" audio:300:melody=7@-8
+"$build/bench/bench-raw-encode" --wav "$work/music.bin" 0 22500 "$work/music.wav"
+
+run_rip() { "$build/tools/kestrune-rip/kestrune-rip" --disc "$work/music.cue" --track 1 --quiet -o "$work/rip.mp3"; }
+run_raw() { "$build/bench/bench-raw-encode" "$work/music.bin" 0 22500 "$work/raw.mp3"; }
+run_lame() { lame --quiet -b 128 -q 5 --noreplaygain "$work/music.wav" "$work/lame.mp3"; }
+
+seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+: >"$work/rip.t"; : >"$work/raw.t"; : >"$work/lame.t"
+run_rip; run_raw; run_lame  # warm the caches
+for _ in $(seq "$repeats"); do
+    seconds run_rip >>"$work/rip.t"
+    seconds run_raw >>"$work/raw.t"
+    seconds run_lame >>"$work/lame.t"
+done
+rip=$(median <"$work/rip.t"); raw=$(median <"$work/raw.t"); lame=$(median <"$work/lame.t")
+printf 'median of %d runs, 5:00 of audio at 128 kbit/s, quality 5\n' "$repeats"
+printf '  kestrune-rip       %.3f s  (%.1fx real time)\n' "$rip" "$(echo "300 / $rip" | bc -l)"
+printf '  raw libmp3lame     %.3f s\n' "$raw"
+printf '  lame command       %.3f s\n' "$lame"
+printf '  kestrune-rip / raw   %.3f  (target at most 1.030)\n' "$(echo "$rip / $raw" | bc -l)"
+printf '  kestrune-rip / lame  %.3f  (target below 1)\n' "$(echo "$rip / $lame" | bc -l)"
+
+if command -v valgrind >/dev/null; then
+    "$build/tools/mkdisc/mkdisc" "$work/short" audio:20:melody=7@-8
+    count() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null | awk '/Collected/ { print $4 }'; }
+    rip_i=$(count "$build/tools/kestrune-rip/kestrune-rip" --disc "$work/short.cue" --quiet -o "$work/s1.mp3")
+    raw_i=$(count "$build/bench/bench-raw-encode" "$work/short.bin" 0 1500 "$work/s2.mp3")
+    printf 'instructions for 0:20 of audio (callgrind)\n'
+    printf '  kestrune-rip %s, raw libmp3lame %s, ratio %.4f\n' "$rip_i" "$raw_i" "$(echo "$rip_i / $raw_i" | bc -l)"
+fi
