@@ -12,6 +12,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
+std::size_t CountTasks() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// The threads of this process, once the count has settled: a thread that was
+// just joined can still be listed for a moment.
 std::size_t ThreadsOfThisProcess() {
     // A sanitizer starts a helper thread of its own with the first thread the
     // program makes; make sure it exists before anything is counted.
@@ -20,8 +27,16 @@ std::size_t ThreadsOfThisProcess() {
         return true;
     }();
     (void)warmedUp;
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+    std::size_t count = CountTasks();
+    for (int settle = 0; settle < 200; ++settle) {
+        std::this_thread::sleep_for(2ms);
+        const std::size_t again = CountTasks();
+        if (again == count) {
+            break;
+        }
+        count = again;
+    }
+    return count;
 }
 
 TEST(SinkLifetime, IdleSinkIsDestroyedAtOnceAndLeavesNoThread) {
