@@ -15,9 +15,13 @@ packages=(
     # the MP3 encoder (loaded at run time; the header gives its types)
     libmp3lame0
     libmp3lame-dev
+    # the desktop program
+    qt6-base-dev
     # tests
     libgtest-dev
     libmpg123-dev
+    xvfb
+    xauth
 )
 
 missing=()

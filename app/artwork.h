@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace kestrune {
+
+// The About box's picture of the program, 85 x 110 pixels.
+QPixmap ProgramPicture();
+// The program's icon, drawn at 16 x 16 and 32 x 32.
+QIcon ProgramIcon();
+
+} // namespace kestrune
