@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
+
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -18,6 +21,9 @@ public:
     QLabel* email_label() const { return FEmailLabel; }
     QPushButton* OKButton() const { return FOKButton; }
 
+    // How the links are opened; the desktop's handler unless replaced.
+    void SetUrlOpener(std::function<void(const QUrl&)> Opener) { FOpenUrl = std::move(Opener); }
+
 public slots:
     void www_labelClick();
     void email_labelClick();
@@ -32,6 +38,7 @@ private:
     QLabel* FWwwLabel = nullptr;
     QLabel* FEmailLabel = nullptr;
     QPushButton* FOKButton = nullptr;
+    std::function<void(const QUrl&)> FOpenUrl;
 };
 
 } // namespace kestrune

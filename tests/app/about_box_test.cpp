@@ -1,0 +1,82 @@
+#include "app/about_box.h"
+#include "app/form1.h"
+#include "tests/app/modal_driver.h"
+#include "tests/support/disc_images.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+namespace kestrune::test {
+
+class AboutBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheProductTheMakerAndTheLinks() {
+        TAboutBox box;
+        QCOMPARE(box.windowTitle(), QString("About Kestrune"));
+        QCOMPARE(box.size(), QSize(298, 216));
+        QCOMPARE(box.findChild<QLabel*>("ProductName")->text(), QString("Product Name: Kestrune"));
+        QCOMPARE(box.findChild<QLabel*>("Version")->text(), QString("Version 1.0"));
+        QCOMPARE(box.findChild<QLabel*>("Label1")->text(), QString("Velmora DG"));
+        QCOMPARE(box.www_label()->text(), QString("www.velmora.example"));
+        QVERIFY(box.www_label()->font().underline());
+        QCOMPARE(box.www_label()->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QCOMPARE(box.www_label()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(box.OKButton()->geometry(), QRect(215, 188, 75, 25));
+        QVERIFY(box.OKButton()->isDefault());
+        QCOMPARE(box.findChild<QLabel*>("ProgramIcon")->pixmap().size(), QSize(85, 110));
+    }
+
+    void enterClosesTheBoxAndEscapeDoesNot() {
+        TAboutBox box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::keyClick(&box, Qt::Key_Escape);
+        QVERIFY(box.isVisible());
+        QTest::keyClick(&box, Qt::Key_Return);
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+    }
+
+    void linksOpenTheAddressesAsWrittenAndTheBoxStaysOpen() {
+        TAboutBox box;
+        std::vector<QUrl> opened;
+        box.SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::mouseClick(box.www_label(), Qt::LeftButton);
+        QTest::mouseClick(box.email_label(), Qt::LeftButton);
+        QCOMPARE(opened.size(), std::size_t{2});
+        QCOMPARE(opened[0].toString(), QString("www.velmora.example"));
+        QVERIFY(opened[0].scheme().isEmpty());
+        QCOMPARE(opened[1].toString(), QString("mailto:kestrune@velmora.example"));
+        QVERIFY(box.isVisible());
+    }
+
+    void theWindowShowsAFreshBoxEachTime() {
+        DiscImages images;
+        UseDrives({images.Make("disc", {"audio:1"})});
+        TForm1 form({"D:\\Track01.cda"});
+        ModalDriver driver;
+        std::vector<QPointer<QWidget>> shown;
+        for (int time = 0; time < 2; ++time) {
+            driver.Then([&](QWidget& modal) {
+                shown.emplace_back(&modal);
+                QVERIFY(qobject_cast<TAboutBox*>(&modal) != nullptr);
+                QTest::keyClick(&modal, Qt::Key_Return);
+            });
+            form.AboutButton().click();
+        }
+        QCOMPARE(shown.size(), std::size_t{2});
+        QVERIFY2(shown[0].isNull(), "destroyed after its showing");
+        QVERIFY(shown[1].isNull());
+    }
+};
+
+} // namespace kestrune::test
+
+QTEST_MAIN(kestrune::test::AboutBoxTest)
+#include "about_box_test.moc"
