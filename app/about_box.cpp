@@ -11,13 +11,18 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace kestrune {
 
 namespace {
 
 QLabel* MakeLabel(QWidget* Parent, const QString& Text, const QRect& Geometry) {
     auto* const label = new QLabel(Text, Parent);
-    label->setGeometry(Geometry);
+    // Sized to its text like an auto-sized label: the desktop's font may be
+    // wider than the one the layout was drawn for.
+    label->setGeometry(Geometry.x(), Geometry.y(),
+                       std::max(Geometry.width(), label->sizeHint().width()), Geometry.height());
     return label;
 }
 

@@ -48,6 +48,10 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FStaticText1 = new QLabel(StopCaption, this);
     FStaticText1->setObjectName("StaticText1");
     FStaticText1->setAlignment(Qt::AlignCenter);
+    // Its place stays kept while it is hidden, so the buttons never move.
+    QSizePolicy keepPlace = FStaticText1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    FStaticText1->setSizePolicy(keepPlace);
     FStaticText1->hide();
     layout->addWidget(FStaticText1);
     auto* const buttons = new QHBoxLayout();
