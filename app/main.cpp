@@ -1,11 +1,10 @@
 // Kestrune: copies one track of an audio CD into an MP3 file. Started with the
 // track's path as the file manager shows it, for example D:\Track03.cda.
 
+#include "app/application.h"
 #include "app/kestrune_program.h"
 #include "cdin/discread_binding.h"
 #include "platform/named_mutex.h"
-
-#include <QApplication>
 
 #include <string>
 #include <vector>
@@ -18,8 +17,8 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     {
-        QApplication application(argc, argv);
-        QApplication::setApplicationName("Kestrune");
+        kestrune::TApplication application(argc, argv);
+        kestrune::TApplication::setApplicationName("Kestrune");
         // Qt has taken its own options out of argv by now.
         status = kestrune::RunKestrune(std::vector<std::string>(argv + 1, argv + argc));
     }
