@@ -2,10 +2,11 @@
 
 #include "cdin/discread_binding.h"
 #include "pipeline/audio_exception.h"
-#include "platform/program_directory.h"
+#include "platform/settings_directory.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace kestrune {
@@ -24,7 +25,7 @@ private:
 };
 
 TCDIn::TCDIn(TComponent* AOwner) : TAudioInput(AOwner) {
-    LoadRipLibrary(platform::ProgramDirectory());
+    LoadRipLibrary(platform::SettingsDirectory());
     if (!RipLibraryLoaded()) {
         throw EAudioException("discread.dll could not be loaded.");
     }
@@ -64,7 +65,9 @@ void TCDIn::SetEndTrack(std::int32_t Value) {
         throw EAudioException("The component is busy");
     }
     FEndTrack = Value;
-    FEndPosition = {Value + 1, {}};
+    // The range ends where the next track begins; the largest number stays as
+    // it is (OpenSource refuses it) instead of wrapping round.
+    FEndPosition = {Value < std::numeric_limits<std::int32_t>::max() ? Value + 1 : Value, {}};
 }
 
 TDriveState TCDIn::DriveState() {
@@ -139,14 +142,30 @@ std::pair<std::int32_t, std::int32_t> TCDIn::RangeSectors() {
     return {first, end};
 }
 
+std::int64_t TCDIn::RangeBytes() {
+    const DriveUse use(*this);
+    RipLibrary().DR_ReadToc();
+    const auto [first, end] = RangeSectors();
+    return (std::int64_t{end} - first) * CDSectorBytes;
+}
+
 std::int32_t TCDIn::ComputeRangeSize() {
     if (Busy()) {
         return FRangeSize;
     }
+    const std::int64_t size = RangeBytes();
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        size, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+bool TCDIn::ReadsFile(const std::string& Path) {
+    const TRipEntryPoints& library = RipLibrary();
+    if (library.DR_ReadsFile == nullptr) {
+        return false;
+    }
     const DriveUse use(*this);
-    RipLibrary().DR_ReadToc();
-    const auto [first, end] = RangeSectors();
-    return (end - first) * CDSectorBytes;
+    std::int32_t reads = 0;
+    return library.DR_ReadsFile(Path.c_str(), &reads) == 0 && reads != 0;
 }
 
 void TCDIn::OpenSource() {
@@ -166,21 +185,31 @@ void TCDIn::OpenSource() {
     if (FEndPosition.Track < 1 || FEndPosition.Track > tracks + 1) {
         throw EAudioException("The end track out of range");
     }
-    const std::int32_t size = ComputeRangeSize();
+    const std::int64_t size = RangeBytes();
     // An end before the start would hand the library a range that runs backwards.
     if (size < 0) {
         throw EAudioException("The end track out of range");
     }
-    FSize = size;
+    // A table that claims more than the byte count can hold is not a CD's.
+    if (size > std::numeric_limits<std::int32_t>::max()) {
+        throw EAudioException("The range is longer than a CD can hold");
+    }
+    FSize = static_cast<std::int32_t>(size);
     FChunkStart = 1;
     FChunkEnd = 0;
     FPosition = 0;
     AcquireDrive();
     const auto [first, end] = RangeSectors();
-    FRangeSize = (end - first) * CDSectorBytes;
+    FRangeSize = static_cast<std::int32_t>(size);
     FNextSector = first;
     FChunkCapacity = ChunkBytes;
-    RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
+    if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
+        error != 0) {
+        ReleaseDrive();
+        FSize = 0;
+        throw EAudioException("The disc could not be read at sector " + std::to_string(first) +
+                              " (error " + std::to_string(error) + ")");
+    }
     FBusy = true;
 }
 

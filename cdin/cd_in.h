@@ -39,6 +39,7 @@ public:
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;
+    bool ReadsFile(const std::string& Path) override;
 
     TDriveState DriveState();
     TDiscContent DiscContent();
@@ -55,6 +56,8 @@ private:
     void AcquireDrive();
     void ReleaseDrive();
     std::int32_t ComputeRangeSize();
+    // The byte count of the range, wide enough for any table the library gives.
+    std::int64_t RangeBytes();
     // The first sector of the range and the first one after it.
     std::pair<std::int32_t, std::int32_t> RangeSectors();
 

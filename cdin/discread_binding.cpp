@@ -118,6 +118,8 @@ void LoadRipLibrary(const std::string& Directory) {
         b.Calls = {};
         return;
     }
+    b.Calls.DR_ReadsFile =
+        reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library->Symbol("DR_ReadsFile"));
     const std::string settings = Directory + "discread.ini";
     platform::WriteIniString(settings, "CD-ROM", "nActive", "0");
     switch (platform::WindowsPlatformId()) {

@@ -36,6 +36,8 @@ struct TRipEntryPoints {
     std::int32_t (*DR_RipChunk)(std::uint8_t* Buffer, std::int32_t* Bytes,
                                 std::int32_t* Abort) = nullptr;
     std::int32_t (*DR_CloseRipper)() = nullptr;
+    // Optional, beyond the 42 names: nullptr when the library does not offer it.
+    std::int32_t (*DR_ReadsFile)(const char* Path, std::int32_t* Reads) = nullptr;
 };
 
 // Every name the binding resolves, in the order it resolves them.

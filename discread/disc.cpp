@@ -92,8 +92,8 @@ bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
     // An image cut short ends before the tracks its cue sheet still lists. The
     // table keeps every listed track; the sectors that are not there fail when
     // they are read.
-    Toc.push_back({std::max(leadOut, Toc.back().StartSector), AdrPosition,
-                   CDIO_CDROM_LEADOUT_TRACK, {0, 0}});
+    Toc.push_back(
+        {std::max(leadOut, Toc.back().StartSector), AdrPosition, CDIO_CDROM_LEADOUT_TRACK, {0, 0}});
     return true;
 }
 
@@ -107,9 +107,15 @@ bool Disc::AudioPlaying() const {
            subchannel.audio_status == CDIO_MMC_READ_SUB_ST_PLAY;
 }
 
-bool Disc::ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const {
+std::int32_t Disc::DataEnd() const {
     const lsn_t leadOut = cdio_get_track_lsn(Handle(), CDIO_CDROM_LEADOUT_TRACK);
-    if (Lsn < 0 || Count < 0 || leadOut == CDIO_INVALID_LSN || Lsn + Count > leadOut) {
+    return leadOut == CDIO_INVALID_LSN ? -1 : leadOut;
+}
+
+bool Disc::ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const {
+    const std::int64_t end = DataEnd();
+    // 64-bit, so a range near the top of the 32-bit addresses cannot wrap round.
+    if (Lsn < 0 || Count < 0 || end < 0 || std::int64_t{Lsn} + Count > end) {
         return false;
     }
     return cdio_read_audio_sectors(Handle(), Buffer, Lsn, static_cast<std::uint32_t>(Count)) ==

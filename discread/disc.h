@@ -23,6 +23,9 @@ public:
     // Tracks then the lead-out; false when there is no readable table.
     bool ReadToc(std::vector<TTocEntry>& Toc) const;
     bool AudioPlaying() const;
+    // The first sector past the disc's data (for an image, past the end of its
+    // data file); -1 when it cannot be told.
+    std::int32_t DataEnd() const;
     // Reads Count audio sectors from Lsn. Sectors at or past the lead-out are
     // refused: libcdio itself does not bound reads of images.
     bool ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const;

@@ -5,6 +5,7 @@
 
 #include "disc.h"
 #include "drives.h"
+#include "image_files.h"
 #include "ripper.h"
 #include "settings.h"
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <vector>
 
 namespace discread {
@@ -208,6 +210,32 @@ int32_t DR_CloseRipper(void) {
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     s.Reading.reset();
+    return DR_OK;
+}
+
+int32_t DR_ReadsFile(const char* path, int32_t* reads) {
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (path == nullptr || reads == nullptr) {
+        return DR_ERR_ARGUMENT;
+    }
+    *reads = 0;
+    const discread::Drive* const drive = discread::ActiveDrive(s);
+    if (drive == nullptr) {
+        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+    }
+    struct stat target {};
+    if (!drive->Image || ::stat(path, &target) != 0) {
+        return DR_OK;
+    }
+    for (const auto& file : discread::ImageFiles(drive->Path)) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+            info.st_ino == target.st_ino) {
+            *reads = 1;
+            break;
+        }
+    }
     return DR_OK;
 }
 

@@ -83,6 +83,11 @@ DISCREAD_API int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort
 /* Ends the reading; harmless when none is open. */
 DISCREAD_API int32_t DR_CloseRipper(void);
 
+/* Stores 1 in *reads when path names one of the files the active drive's disc
+ * image consists of (the same file, however it is named), else 0. Writers use
+ * it to never write over the disc they read. */
+DISCREAD_API int32_t DR_ReadsFile(const char* path, int32_t* reads);
+
 #ifdef __cplusplus
 }
 #endif

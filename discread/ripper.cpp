@@ -87,6 +87,12 @@ std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, ParanoiaMode Mode, std
         Error = DR_ERR_NO_DISC;
         return nullptr;
     }
+    // A range that starts where the data has ended (a track that a cut image
+    // lists but does not hold) would read nothing and pass for an empty track.
+    if (First >= disc->DataEnd()) {
+        Error = DR_ERR_READ;
+        return nullptr;
+    }
     if (ADrive.Image || Mode == ParanoiaMode::Plain) {
         return std::make_unique<ImageRipper>(std::move(disc), First, End, ChunkSectors);
     }

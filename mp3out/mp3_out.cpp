@@ -28,21 +28,23 @@ TMP3Out::TMP3Out(TComponent* AOwner) : TAudioFileOut(AOwner) {
 TMP3Out::~TMP3Out() {
     // The worker ends before the encoder library can go: it may be encoding.
     EndWorker();
-    ReleaseRun(true);
+    ReleaseRun();
 }
 
 void TMP3Out::OpenOutput() {
-    if (!StreamSupplied) {
-        if (FileName().empty()) {
-            throw EAudioException("File name is not assigned.");
-        }
-        try {
-            Stream = std::make_unique<platform::FileStream>(FileName());
-        } catch (const std::system_error& e) {
-            throw EAudioException("Cannot create file \"" + FileName() + "\". " +
-                                  e.code().message());
-        }
-        FCreatedFile = FileName();
+    if (FileName().empty()) {
+        throw EAudioException("File name is not assigned.");
+    }
+    // Replacing the disc image being read would destroy the user's only copy of
+    // it, and the rip would still report success.
+    if (Input()->ReadsFile(FileName())) {
+        throw EAudioException("Cannot create file \"" + FileName() +
+                              "\". It is a file of the disc being read.");
+    }
+    try {
+        Stream = std::make_unique<platform::FileStream>(FileName());
+    } catch (const std::system_error& e) {
+        throw EAudioException("Cannot create file \"" + FileName() + "\". " + e.code().message());
     }
     bool inputOpen = false;
     try {
@@ -51,8 +53,8 @@ void TMP3Out::OpenOutput() {
         SetUpEncoder();
     } catch (...) {
         // Nothing of a start that failed stays behind: not the encoder, not an
-        // open input, not the empty file.
-        ReleaseRun(true);
+        // open input, not the temporary file.
+        ReleaseRun();
         if (inputOpen) {
             Input()->CloseQuietly();
         }
@@ -143,18 +145,16 @@ void TMP3Out::WriteToStream(const unsigned char* Data, std::int32_t Count) {
 }
 
 void TMP3Out::CloseOutput() {
-    // After a failure there is nothing worth finishing: the file goes.
-    bool discard = RunFailed();
+    // After a failure there is nothing worth finishing: the output is abandoned.
     std::exception_ptr error;
-    if (!discard && FEncoderHandle != nullptr && Stream) {
+    if (!RunFailed() && FEncoderHandle != nullptr && Stream) {
         try {
             FinishEncoding();
         } catch (...) {
             error = std::current_exception();
-            discard = true;
         }
     }
-    ReleaseRun(discard);
+    ReleaseRun();
     CloseInput();
     if (error) {
         std::rethrow_exception(error);
@@ -179,47 +179,34 @@ void TMP3Out::FinishEncoding() {
     }
     WriteToStream(FOutputBuffer.data(), flushed);
 
-    // The encoder left a placeholder frame at the head of the file; its real
-    // Info/Xing frame, known only now, gives players the exact length.
-    auto* const file = dynamic_cast<platform::FileStream*>(Stream.get());
-    if (file == nullptr) {
-        return;
-    }
     try {
-        if (!FCreatedFile.empty() && file->IsRegularFile()) {
+        // The encoder left a placeholder frame at the head of the file; its real
+        // Info/Xing frame, known only now, gives players the exact length. A pipe
+        // cannot be rewritten and keeps the placeholder.
+        if (Stream->CanRewrite()) {
             const std::size_t frame = lame.lame_get_lametag_frame(
                 FEncoderHandle, FOutputBuffer.data(), FOutputBuffer.size());
             if (frame > 0 && frame <= FOutputBuffer.size()) {
-                file->WriteAt(0, std::as_bytes(std::span(FOutputBuffer.data(), frame)));
+                Stream->WriteAt(0, std::as_bytes(std::span(FOutputBuffer.data(), frame)));
             }
         }
-        // Closed here rather than by the destructor, so a late error is heard.
-        file->Close();
+        // Only now does the file appear under its name, whole.
+        Stream->Finish();
     } catch (const std::system_error& e) {
         throw EAudioException("Cannot write to file \"" + FileName() + "\". " + e.code().message());
     }
 }
 
-void TMP3Out::ReleaseRun(bool Discard) noexcept {
+void TMP3Out::ReleaseRun() noexcept {
     if (FEncoderHandle != nullptr) {
         Lame().lame_close(FEncoderHandle);
         FEncoderHandle = nullptr;
     }
     FOutputBuffer = {};
     FOutputBufferSize = 0;
-    bool removable = false;
-    if (auto* const file = dynamic_cast<platform::FileStream*>(Stream.get())) {
-        removable = file->IsRegularFile();
-    }
-    if (!StreamSupplied) {
-        Stream.reset();
-    }
-    // Only a plain file the sink made itself is removed: never a device such as
-    // /dev/null that the user named as the destination.
-    if (Discard && removable && !FCreatedFile.empty()) {
-        platform::RemoveFile(FCreatedFile);
-    }
-    FCreatedFile.clear();
+    // A stream that was not finished is abandoned: its temporary file goes and
+    // whatever the user had under that name stays.
+    Stream.reset();
 }
 
 } // namespace kestrune

@@ -15,13 +15,15 @@ namespace kestrune {
 
 // The sink that encodes its input's PCM into an MP3 file with LAME.
 //
-// OpenOutput (main thread) creates the file, opens the input and sets the
-// encoder up; WriteNextBlock (worker) moves one 16384-byte block through the
-// encoder into the file; CloseOutput hands the ID3 texts over, flushes, writes
-// the encoder's Info/Xing frame over the placeholder at the head of the file,
-// and closes the file, the encoder and the input. A run that fails (read,
-// encode or write error) removes the file instead of finishing it; a stopped
-// run finishes a complete, shorter file.
+// OpenOutput (main thread) creates the output (a temporary file beside the
+// target, see platform::FileStream), opens the input and sets the encoder up;
+// WriteNextBlock (worker) moves one 16384-byte block through the encoder into
+// it; CloseOutput hands the ID3 texts over, flushes, writes the encoder's
+// Info/Xing frame over the placeholder at the head of the file, and puts the
+// file in place under its name; then it closes the encoder and the input. A run
+// that fails (read, encode or write error) drops its temporary file and leaves
+// the target as it was; a stopped run finishes a complete, shorter file. The
+// file the input reads from is never a target.
 //
 // Settings take effect at the next OpenOutput.
 class TMP3Out : public TAudioFileOut {
@@ -99,8 +101,8 @@ private:
     void WriteToStream(const unsigned char* Data, std::int32_t Count);
     // Finishes the MP3: tag, flush, Info/Xing frame. Raises on failure.
     void FinishEncoding();
-    // Releases everything the run holds; removes the file when Discard.
-    void ReleaseRun(bool Discard) noexcept;
+    // Releases everything the run holds; an output not finished is abandoned.
+    void ReleaseRun() noexcept;
 
     LibraryUse FLibrary;
     std::array<std::byte, InputBlockBytes> FInputBlock{};
@@ -126,8 +128,6 @@ private:
     TMP3Quality FQuality = TMP3Quality::ql5;
     TMP3Mode FMode = TMP3Mode::STEREO;
     TMP3SampleRate FSampleRate = TMP3SampleRate::srDefault;
-    // The file of the current run; empty when the sink did not create one.
-    std::string FCreatedFile;
 };
 
 } // namespace kestrune

@@ -20,6 +20,11 @@ void TAudioConverter::UnlockInputChain() {
     }
 }
 
+bool TAudioConverter::ReadsFile(const std::string& Path) {
+    TAudioInput* const input = Input();
+    return input != nullptr && input->ReadsFile(Path);
+}
+
 void TAudioConverter::Notification(TComponent& AComponent, TOperation Operation) {
     if (Operation == TOperation::opRemove && &AComponent == Input()) {
         try {

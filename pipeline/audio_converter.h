@@ -20,6 +20,9 @@ public:
     // not a converter, after a failed run.
     void UnlockInputChain();
 
+    // A converter reads what its input reads.
+    bool ReadsFile(const std::string& Path) override;
+
     bool InputInUse() const { return FInputInUse.held(); }
 
 protected:

@@ -13,4 +13,8 @@ void TAudioInput::CloseQuietly() {
     FBusy = false;
 }
 
+bool TAudioInput::ReadsFile(const std::string&) {
+    return false;
+}
+
 } // namespace kestrune

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace kestrune {
 
@@ -34,6 +35,9 @@ public:
     virtual void CloseQuietly();
     virtual void OpenSource() = 0;
     virtual void CloseSource() = 0;
+    // Whether Path names a file this source reads its audio from (a disc image,
+    // say): a sink refuses to write over it.
+    virtual bool ReadsFile(const std::string& Path);
 
     // Bytes delivered since the source was opened.
     std::int32_t Position() const { return FPosition.load(std::memory_order_relaxed); }

@@ -13,11 +13,8 @@ public:
     using TAudioOutput::TAudioOutput;
 
 protected:
-    // The destination; owned by the sink unless StreamSupplied.
+    // The destination of the current run.
     std::unique_ptr<platform::OutputStream> Stream;
-    // The stream came from outside, so the sink neither creates nor frees it.
-    // Nothing sets it yet.
-    bool StreamSupplied = false;
 };
 
 } // namespace kestrune

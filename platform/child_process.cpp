@@ -1,9 +1,13 @@
 #include "platform/child_process.h"
 
 #include <cerrno>
-#include <spawn.h>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -28,13 +32,45 @@ ChildProcess::ChildProcess(const std::string& Program, const std::vector<std::st
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (const int error =
-            ::posix_spawn(&pid, Program.c_str(), nullptr, nullptr, argv.data(), environ);
-        error != 0) {
+    // Everything the child needs is made before fork: between fork and exec
+    // only async-signal-safe calls are allowed in a threaded program.
+    const pid_t parent = ::getpid();
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot start " + Program);
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        ::close(ready[0]);
+        ::close(ready[1]);
         throw std::system_error(error, std::generic_category(), "cannot start " + Program);
     }
+    if (pid == 0) {
+        ::close(ready[0]);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The parent may have died before the line above took effect.
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+        ::execve(Program.c_str(), argv.data(), environ);
+        const int error = errno;
+        [[maybe_unused]] const auto written = ::write(ready[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    // The pipe closes at exec (no report) or carries exec's error.
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(ready[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    ::close(ready[0]);
     FPid = pid;
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        Wait();
+        throw std::system_error(error, std::generic_category(), "cannot start " + Program);
+    }
 }
 
 ChildProcess::~ChildProcess() {
@@ -72,6 +108,12 @@ bool ChildProcess::Poll() {
         return true;
     }
     return false;
+}
+
+void ChildProcess::Signal(int Number) const {
+    if (FPid > 0) {
+        ::kill(FPid, Number);
+    }
 }
 
 } // namespace kestrune::platform

@@ -5,8 +5,10 @@
 
 namespace kestrune::platform {
 
-// A program started with arguments, in the same process group (so Ctrl-C reaches
-// it too). Waited for when the object goes if nobody waited before.
+// A program started with arguments, in this process's group (so Ctrl-C at the
+// terminal reaches it too). It is sent SIGTERM when this process dies, however
+// it dies, so no worker runs on orphaned. Waited for when the object goes if
+// nobody waited before.
 class ChildProcess {
 public:
     // Raises std::system_error when the program cannot be started.
@@ -22,6 +24,8 @@ public:
     // Whether it has ended; Status() is then valid.
     bool Poll();
     int Status() const { return FStatus; }
+    // Sends a signal while it runs; nothing once it has ended.
+    void Signal(int Number) const;
 
 private:
     int FPid = -1;

@@ -1,8 +1,13 @@
 #include "platform/file_stream.h"
 
+#include "platform/path_name.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,25 +20,23 @@ namespace {
     throw std::system_error(Error, std::generic_category(), What + " " + Path);
 }
 
-} // namespace
+bool IsSystemName(const std::string& Path) {
+    return Path.starts_with("/dev/") || Path.starts_with("/proc/");
+}
 
-FileStream::FileStream(const std::string& Path) : FPath(Path) {
-    FDescriptor = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (FDescriptor < 0) {
-        ThrowFileError(errno, "cannot create", Path);
-    }
+// The file a link leads to, so that replacing it keeps the user's link; the name
+// itself for anything else, a dangling link included.
+std::string ResolveLink(const std::string& Path) {
     struct stat info {};
-    FRegular = ::fstat(FDescriptor, &info) == 0 && S_ISREG(info.st_mode);
-}
-
-FileStream::~FileStream() {
-    if (FDescriptor >= 0) {
-        // Errors at this point have no one left to hear them; Close reports them.
-        ::close(FDescriptor);
+    if (::lstat(Path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return Path;
     }
+    char resolved[PATH_MAX];
+    if (::realpath(Path.c_str(), resolved) == nullptr) {
+        return Path;
+    }
+    return resolved;
 }
-
-namespace {
 
 // Hands Data to WriteSome until all of it is written; a short write is retried
 // and a write that makes no progress is an error.
@@ -58,6 +61,60 @@ void WriteFully(std::span<const std::byte> Data, const std::string& Path, WriteS
 
 } // namespace
 
+FileStream::FileStream(const std::string& Path) : FPath(Path) {
+    struct stat info {};
+    const bool exists = ::stat(Path.c_str(), &info) == 0;
+    if (IsSystemName(Path) || (exists && !S_ISREG(info.st_mode))) {
+        OpenDirect(Path);
+    } else {
+        OpenTemporary(ResolveLink(Path));
+    }
+}
+
+void FileStream::OpenDirect(const std::string& Path) {
+    FDescriptor = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (FDescriptor < 0) {
+        ThrowFileError(errno, "cannot create", Path);
+    }
+}
+
+void FileStream::OpenTemporary(const std::string& Target) {
+    FTarget = Target;
+    const std::string stem = FolderOf(Target) + "/." + BaseNameOf(Target) + ".";
+    // O_EXCL makes the name ours alone; the random part only keeps tries few.
+    std::random_device entropy;
+    std::uniform_int_distribution<int> letter(0, 35);
+    constexpr const char* Letters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = stem;
+        for (int i = 0; i < 8; ++i) {
+            candidate += Letters[letter(entropy)];
+        }
+        candidate += ".part";
+        // 0666 lets the umask decide, as for any file the user creates.
+        const int descriptor =
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) {
+            FDescriptor = descriptor;
+            FTemporary = std::move(candidate);
+            // A file that is replaced keeps its permissions.
+            struct stat old {};
+            if (::stat(Target.c_str(), &old) == 0) {
+                ::fchmod(FDescriptor, old.st_mode & 07777);
+            }
+            return;
+        }
+        if (errno != EEXIST) {
+            ThrowFileError(errno, "cannot create", FPath);
+        }
+    }
+    ThrowFileError(EEXIST, "cannot create", FPath);
+}
+
+FileStream::~FileStream() {
+    Abandon();
+}
+
 void FileStream::Write(std::span<const std::byte> Data) {
     if (FDescriptor < 0) {
         ThrowFileError(EBADF, "cannot write to closed file", FPath);
@@ -73,7 +130,10 @@ void FileStream::WriteAt(std::uint64_t Offset, std::span<const std::byte> Data) 
     if (FDescriptor < 0) {
         ThrowFileError(EBADF, "cannot write to closed file", FPath);
     }
-    if (Offset + Data.size() > FSize) {
+    if (!CanRewrite()) {
+        ThrowFileError(ESPIPE, "cannot rewrite", FPath);
+    }
+    if (Offset > FSize || Data.size() > FSize - Offset) {
         ThrowFileError(EINVAL, "cannot overwrite past the end of", FPath);
     }
     WriteFully(Data, FPath, [&](std::span<const std::byte> rest, std::uint64_t done) {
@@ -81,19 +141,60 @@ void FileStream::WriteAt(std::uint64_t Offset, std::span<const std::byte> Data) 
     });
 }
 
-void FileStream::Close() {
+void FileStream::Finish() {
     if (FDescriptor < 0) {
-        return;
+        ThrowFileError(EBADF, "cannot finish closed file", FPath);
     }
-    const int descriptor = FDescriptor;
+    try {
+        // The data must be on disk before the name points at it, or a crash
+        // right after the rename could leave an empty file under the user's name.
+        if (!FTemporary.empty() && ::fsync(FDescriptor) != 0) {
+            ThrowFileError(errno, "cannot write to", FPath);
+        }
+        const int descriptor = FDescriptor;
+        FDescriptor = -1;
+        if (::close(descriptor) != 0 && errno != EINTR) {
+            ThrowFileError(errno, "cannot close", FPath);
+        }
+        if (FTemporary.empty()) {
+            return;
+        }
+        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0) {
+            ThrowFileError(errno, "cannot replace", FPath);
+        }
+        FTemporary.clear();
+        // Makes the rename itself durable.
+        const int folder = ::open(FolderOf(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+void FileStream::Abandon() noexcept {
+    if (FDescriptor >= 0) {
+        ::close(FDescriptor);
+    }
     FDescriptor = -1;
-    if (::close(descriptor) != 0 && errno != EINTR) {
-        ThrowFileError(errno, "cannot close", FPath);
+    if (!FTemporary.empty()) {
+        ::unlink(FTemporary.c_str());
+        FTemporary.clear();
     }
 }
 
 bool RemoveFile(const std::string& Path) noexcept {
     return std::remove(Path.c_str()) == 0;
+}
+
+bool SameFile(const std::string& A, const std::string& B) noexcept {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(A.c_str(), &a) == 0 && ::stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 } // namespace kestrune::platform

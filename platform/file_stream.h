@@ -1,40 +1,59 @@
 #pragma once
 
-// A file created anew for writing (an existing file of that name is replaced).
-// The descriptor is closed when the object goes; Close reports errors the
-// kernel only tells at close time (for example on network file systems).
+// The file an output is written to.
+//
+// A plain file (or a name that does not exist yet) is never written in place:
+// the bytes go to a new temporary file beside it, created exclusively in the
+// same folder, and Finish syncs that file and renames it over the target in one
+// step. Until then a file that was at the target stays exactly as it was, and a
+// process killed on the way leaves no half-written file under the user's name
+// (only the hidden temporary one). A link is followed: its target is replaced
+// and the link kept.
+//
+// Anything else (a pipe, a terminal, a device, a name under /dev or /proc such
+// as /dev/stdout) is written directly and cannot be rewritten.
+//
+// Every error is a std::system_error whose text names the file.
 
 #include "platform/output_stream.h"
 
+#include <memory>
 #include <string>
 
 namespace kestrune::platform {
 
 class FileStream final : public OutputStream {
 public:
-    // Throws std::system_error naming the file when it cannot be created.
     explicit FileStream(const std::string& Path);
+    // Streams to an already open descriptor (standard output, say); it is not closed.
     ~FileStream() override;
 
     void Write(std::span<const std::byte> Data) override;
+    bool CanRewrite() const override { return !FTemporary.empty(); }
     void WriteAt(std::uint64_t Offset, std::span<const std::byte> Data) override;
     std::uint64_t Size() const override { return FSize; }
+    void Finish() override;
+    void Abandon() noexcept override;
 
-    // A plain file, as opposed to a device or a pipe: only such a file can be
-    // overwritten in place or removed after a failure.
-    bool IsRegularFile() const { return FRegular; }
-
-    // Flushes and closes; throws on failure. Harmless when already closed.
-    void Close();
+    // The temporary file the bytes go to until Finish; empty when written directly.
+    const std::string& TemporaryPath() const { return FTemporary; }
 
 private:
+    void OpenDirect(const std::string& Path);
+    void OpenTemporary(const std::string& Target);
+
     int FDescriptor = -1;
-    bool FRegular = false;
     std::uint64_t FSize = 0;
-    std::string FPath;
+    std::string FPath;      // the name the user gave, for messages
+    std::string FTarget;    // the file Finish replaces
+    std::string FTemporary; // where the bytes go until then
 };
 
 // Removes a file; returns false when it could not (it may already be gone).
 bool RemoveFile(const std::string& Path) noexcept;
+
+// Whether two names reach the same file (same device and inode); false when
+// either does not exist.
+bool SameFile(const std::string& A, const std::string& B) noexcept;
 
 } // namespace kestrune::platform

@@ -1,10 +1,16 @@
 #include "platform/ini_file.h"
 
+#include "platform/file_lock.h"
+#include "platform/file_stream.h"
+#include "platform/path_name.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <system_error>
 #include <vector>
 
 namespace kestrune::platform {
@@ -71,9 +77,19 @@ std::optional<std::string_view> SectionName(std::string_view Line) {
 
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
                     std::string_view Value) {
+    // Programs started side by side each change a key: the folder's lock makes
+    // every read-change-write whole, so no change is lost.
+    std::optional<FileLock> lock;
+    try {
+        lock.emplace(FolderOf(Path));
+    } catch (const std::system_error&) {
+        Fail(Path);
+    }
     std::string text;
+    bool existed = false;
     try {
         std::ifstream in(Path, std::ios::binary);
+        existed = static_cast<bool>(in);
         if (in) {
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
             if (in.bad()) {
@@ -84,6 +100,7 @@ void WriteIniString(const std::string& Path, std::string_view Section, std::stri
         // The stream library throws when the path is a directory, for example.
         Fail(Path);
     }
+    const std::string before = text;
     const std::string_view newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const auto lines = SplitLines(text);
 
@@ -130,13 +147,16 @@ void WriteIniString(const std::string& Path, std::string_view Section, std::stri
         text.insert(insertAt, addition);
     }
 
-    std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        Fail(Path);
+    if (text == before && existed) {
+        return; // nothing to change, so nothing to write: a read-only folder is fine
     }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
+    // A new file renamed over the old one: a reader (or a crash) sees the whole
+    // old file or the whole new one, never a torn line.
+    try {
+        FileStream out(Path);
+        out.Write(std::as_bytes(std::span(text.data(), text.size())));
+        out.Finish();
+    } catch (const std::system_error&) {
         Fail(Path);
     }
 }

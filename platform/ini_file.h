@@ -16,7 +16,10 @@ public:
 // compare without regard to case. Only the value of that one line changes;
 // every other byte of the file stays as it was. A missing key is added at the
 // end of its section, a missing section at the end of the file, a missing file
-// is created. Raises IniWriteError "Unable to write to <Path>".
+// is created. A file that already holds the value is not written at all. The
+// change is made under a lock on the file's folder and lands by renaming a new
+// file over the old one, so writers in several processes never lose or tear
+// each other's keys. Raises IniWriteError "Unable to write to <Path>".
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
                     std::string_view Value);
 

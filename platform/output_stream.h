@@ -2,6 +2,10 @@
 
 // A destination for encoded bytes. Every failure throws: a stream never lets a
 // short or failed write pass as a written one.
+//
+// What is written becomes the user's result only through Finish; a stream that
+// is abandoned (or destroyed unfinished) leaves whatever was at the destination
+// before as it was, wherever the destination allows that.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,10 +24,18 @@ public:
 
     // Appends all of Data at the end.
     virtual void Write(std::span<const std::byte> Data) = 0;
-    // Overwrites bytes already written, starting at Offset; the end stays where it was.
+    // Whether bytes already written can be overwritten (not on a pipe or a device).
+    virtual bool CanRewrite() const = 0;
+    // Overwrites bytes already written, starting at Offset; the end stays where
+    // it was. Only where CanRewrite.
     virtual void WriteAt(std::uint64_t Offset, std::span<const std::byte> Data) = 0;
     // Bytes written so far.
     virtual std::uint64_t Size() const = 0;
+    // Makes what was written the destination's content, durably. Throws when it
+    // cannot; the stream is then abandoned.
+    virtual void Finish() = 0;
+    // Gives up what was written, as far as the destination allows.
+    virtual void Abandon() noexcept = 0;
 };
 
 } // namespace kestrune::platform

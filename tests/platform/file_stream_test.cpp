@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrune::platform {
 namespace {
@@ -32,18 +36,106 @@ protected:
     std::filesystem::path dir;
 };
 
-TEST_F(FileStreamTest, CreatesAnewWritesAndOverwritesInPlace) {
+// Everything in the folder but the given names: temporary files left behind show here.
+std::vector<std::string> Others(const std::filesystem::path& dir, std::vector<std::string> known) {
+    std::vector<std::string> others;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const auto name = entry.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            others.push_back(name);
+        }
+    }
+    return others;
+}
+
+TEST_F(FileStreamTest, TargetChangesOnlyWhenTheNewFileIsFinished) {
     const auto path = dir / "out.bin";
     { std::ofstream(path) << "old content that is longer"; }
     FileStream stream(path.string());
+    ASSERT_TRUE(stream.CanRewrite());
     stream.Write(Bytes("hello "));
     stream.Write(Bytes("world"));
     stream.WriteAt(0, Bytes("J"));
     EXPECT_EQ(stream.Size(), 11u);
     EXPECT_THROW(stream.WriteAt(8, Bytes("long")), std::system_error);
-    stream.Close();
+    EXPECT_EQ(ReadAll(path), "old content that is longer") << "written in place";
+    EXPECT_EQ(Others(dir, {"out.bin"}).size(), 1u) << "the bytes go to one temporary file";
+    stream.Finish();
     EXPECT_EQ(ReadAll(path), "Jello world");
+    EXPECT_TRUE(Others(dir, {"out.bin"}).empty());
     EXPECT_THROW(stream.Write(Bytes("x")), std::system_error);
+}
+
+TEST_F(FileStreamTest, AnAbandonedStreamLeavesTheOldFileAndNoTemporaryOne) {
+    const auto kept = dir / "kept.mp3";
+    { std::ofstream(kept) << "the user's file"; }
+    {
+        FileStream stream(kept.string());
+        stream.Write(Bytes("half a rip"));
+        stream.Abandon();
+    }
+    {
+        FileStream dropped(kept.string());
+        dropped.Write(Bytes("destroyed unfinished"));
+    }
+    const auto fresh = dir / "fresh.mp3";
+    {
+        FileStream stream(fresh.string());
+        stream.Write(Bytes("x"));
+        EXPECT_FALSE(std::filesystem::exists(fresh)) << "a new name appears only when finished";
+    }
+    EXPECT_EQ(ReadAll(kept), "the user's file");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_TRUE(Others(dir, {"kept.mp3"}).empty());
+}
+
+TEST_F(FileStreamTest, AReplacedFileKeepsItsLinkAndPermissions) {
+    const auto real = dir / "real.mp3";
+    const auto link = dir / "link.mp3";
+    { std::ofstream(real) << "old"; }
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    std::filesystem::create_symlink(real, link);
+    FileStream stream(link.string());
+    stream.Write(Bytes("new"));
+    stream.Finish();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(real), "new");
+    EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+}
+
+TEST_F(FileStreamTest, DevicesAndPipesAreWrittenDirectlyAndCannotBeRewritten) {
+    FileStream null("/dev/null");
+    EXPECT_FALSE(null.CanRewrite());
+    null.Write(Bytes("gone"));
+    EXPECT_THROW(null.WriteAt(0, Bytes("g")), std::system_error);
+    null.Finish();
+
+    const auto fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadAll(fifo); });
+    {
+        FileStream pipe(fifo.string());
+        EXPECT_FALSE(pipe.CanRewrite());
+        pipe.Write(Bytes("through the pipe"));
+        pipe.Finish();
+    }
+    reader.join();
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "a pipe is never replaced by a file";
+}
+
+TEST_F(FileStreamTest, SameFileComparesTheFileNotTheName) {
+    const auto path = dir / "a.bin";
+    { std::ofstream(path) << "x"; }
+    std::filesystem::create_hard_link(path, dir / "b.bin");
+    EXPECT_TRUE(SameFile(path.string(), (dir / "b.bin").string()));
+    EXPECT_TRUE(SameFile(path.string(), (dir / "." / "a.bin").string()));
+    EXPECT_FALSE(SameFile(path.string(), (dir / "missing").string()));
 }
 
 TEST_F(FileStreamTest, FailureToCreateNamesTheFile) {

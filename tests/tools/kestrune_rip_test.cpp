@@ -33,6 +33,18 @@ Outcome RunRip(const std::string& Arguments) {
     return outcome;
 }
 
+// The size of the temporary file a rip writes to in Folder; 0 when there is none.
+std::uintmax_t PartialSize(const std::filesystem::path& Folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(Folder)) {
+        if (entry.path().extension() == ".part") {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(entry.path(), error);
+            return error ? 0 : size;
+        }
+    }
+    return 0;
+}
+
 class KestruneRip : public ::testing::Test {
 protected:
     std::string Path(const std::string& Name) const { return (images.Folder() / Name).string(); }
@@ -96,10 +108,11 @@ TEST_F(KestruneRip, InterruptStopsTheRunAndFinishesTheFile) {
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Wait until encoding is under way, then press Ctrl-C.
-    while (!std::filesystem::exists(output) || std::filesystem::file_size(output) < 20000) {
+    // Wait until encoding is under way (in the temporary file), then press Ctrl-C.
+    while (PartialSize(images.Folder()) < 20000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    EXPECT_FALSE(std::filesystem::exists(output)) << "the file appears only when it is whole";
     ::kill(child, SIGINT);
     int raw = 0;
     ::waitpid(child, &raw, 0);

@@ -50,10 +50,29 @@ TEST(RipOptions, ReadsEverySetting) {
 
 TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
     const std::vector<std::vector<std::string>> mistakes{
-        {"--bitrate", "100"},      {"--bitrate"},          {"--quality", "10"},
-        {"--track", "two"},        {"--mode", "surround"}, {"--drive", "1", "--disc", "a.cue"},
-        {"--track", "1", "--all"}, {"--vbr-min", "96"},    {"--all", "-o", "same.mp3"},
-        {"--frobnicate"}};
+        {"--bitrate", "100"},
+        {"--bitrate"},
+        {"--quality", "10"},
+        {"--track", "two"},
+        {"--mode", "surround"},
+        {"--drive", "1", "--disc", "a.cue"},
+        {"--track", "1", "--all"},
+        {"--vbr-min", "96"},
+        {"--all", "-o", "same.mp3"},
+        {"--frobnicate"},
+        // Numbers that would overflow or wrap further on, or that the encoder
+        // would silently clamp, are refused here.
+        {"--track", "2147483647"},
+        {"--track", "0"},
+        {"--track", "100"},
+        {"--vbr", "--vbr-min", "-5"},
+        {"--vbr", "--vbr-max", "1000"},
+        {"--vbr", "--vbr-min", "100"},
+        // A setting that would be ignored without a word.
+        {"--vbr", "--bitrate", "192"},
+        {"--quality", "2", "--vbr"},
+        // An empty name must not turn into the default one.
+        {"-o", ""}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);

@@ -10,6 +10,7 @@
 #include "tools/kestrune-rip/track_rip.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <exception>
@@ -23,7 +24,12 @@ namespace {
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-constexpr int ExitInterrupted = 130;
+
+// A stopped run ends as the shell expects of a program the signal ended.
+int ExitInterrupted() {
+    const int signal = platform::InterruptSignal();
+    return 128 + (signal != 0 ? signal : SIGINT);
+}
 
 std::vector<std::int32_t> AudioTracks(TCDIn& Cd) {
     switch (Cd.DiscContent()) {
@@ -47,18 +53,26 @@ std::vector<std::int32_t> AudioTracks(TCDIn& Cd) {
     return tracks;
 }
 
-// Says how a track went; a worker of a parallel run leaves the good news to its parent.
+void SayStopped(std::int32_t Track, const std::string& Output) {
+    std::fprintf(stderr, "Track %02d stopped; %s holds what was ripped\n", static_cast<int>(Track),
+                 Output.c_str());
+}
+
+// Says how a track went on standard error (standard output may carry the MP3);
+// a worker of a parallel run leaves written and stopped tracks to its parent.
 int Report(const RipResult& Result, std::int32_t Track, const std::string& Output, bool Quiet) {
     switch (Result.Outcome) {
     case RipOutcome::Written:
         if (!Quiet) {
-            std::printf("Track %02d written to %s\n", static_cast<int>(Track), Output.c_str());
+            std::fprintf(stderr, "Track %02d written to %s\n", static_cast<int>(Track),
+                         Output.c_str());
         }
         return 0;
     case RipOutcome::Stopped:
-        std::printf("Track %02d stopped; %s holds what was ripped\n", static_cast<int>(Track),
-                    Output.c_str());
-        return ExitInterrupted;
+        if (!Quiet) {
+            SayStopped(Track, Output);
+        }
+        return ExitInterrupted();
     case RipOutcome::Failed:
         break;
     }
@@ -74,12 +88,12 @@ int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
     int status = 0;
     for (const std::int32_t track : Tracks) {
         if (platform::InterruptRequested()) {
-            return ExitInterrupted;
+            return ExitInterrupted();
         }
         const std::string output = OutputName(Options.Output, track);
         char label[32];
         std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
-        ProgressDisplay display(stdout, label, !Options.Quiet);
+        ProgressDisplay display(stderr, label, !Options.Quiet);
         const int result = Report(Ripper.Rip(track, output, display), track, output, Options.Quiet);
         status = std::max(status, result);
     }
@@ -100,6 +114,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
     std::vector<Running> running;
     int status = 0;
     std::size_t finished = 0;
+    bool forwarded = false;
     while (!waiting.empty() || !running.empty()) {
         while (!waiting.empty() && running.size() < workers && !platform::InterruptRequested()) {
             const std::int32_t track = waiting.front();
@@ -109,8 +124,14 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
                 self, WorkerArguments(Options, track, output));
             running.push_back({track, std::move(output), std::move(process)});
         }
-        if (platform::InterruptRequested()) {
+        // A signal sent to this process alone (by kill, a service manager or a
+        // closed terminal) stops the workers as Ctrl-C at the terminal would.
+        if (platform::InterruptRequested() && !forwarded) {
             waiting.clear();
+            for (const auto& worker : running) {
+                worker.Process->Signal(SIGINT);
+            }
+            forwarded = true;
         }
         for (auto it = running.begin(); it != running.end();) {
             if (!it->Process->Poll()) {
@@ -120,21 +141,19 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
             const int result = it->Process->Status();
             ++finished;
             if (result == 0) {
-                std::printf("Track %02d written to %s (%zu of %zu)\n", static_cast<int>(it->Track),
-                            it->Output.c_str(), finished, Tracks.size());
-            } else if (result == ExitInterrupted) {
-                std::printf("Track %02d stopped; %s holds what was ripped\n",
-                            static_cast<int>(it->Track), it->Output.c_str());
+                std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
+                             static_cast<int>(it->Track), it->Output.c_str(), finished,
+                             Tracks.size());
+            } else if (result > 128 && platform::InterruptRequested()) {
+                SayStopped(it->Track, it->Output);
             }
-            std::fflush(stdout);
-            status = std::max(status, result == 0                 ? 0
-                                      : result == ExitInterrupted ? ExitInterrupted
-                                                                  : ExitFailed);
+            status = std::max(status, result == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return status;
+    // Tracks left out or cut short are never a success.
+    return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
 int Run(const RipOptions& Options) {
@@ -142,13 +161,16 @@ int Run(const RipOptions& Options) {
         platform::SetEnvironment("DISCREAD_DRIVES", Options.Disc);
     }
     platform::CatchInterrupts();
+    platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
     if (!Options.AllTracks) {
         const std::int32_t track = Options.Track.value_or(1);
-        const std::string output = Options.Output.empty() ? OutputName({}, track) : Options.Output;
+        const std::string output = Options.Output.empty()  ? OutputName({}, track)
+                                   : Options.Output == "-" ? std::string(StandardOutputName)
+                                                           : Options.Output;
         char label[32];
         std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
-        ProgressDisplay display(stdout, label, !Options.Quiet);
+        ProgressDisplay display(stderr, label, !Options.Quiet);
         return Report(ripper.Rip(track, output, display), track, output, Options.Quiet);
     }
     const auto tracks = AudioTracks(ripper.Cd());

@@ -20,10 +20,14 @@ const char* const Usage =
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
     "  --disc IMAGE     read a disc image (.cue with its .bin) instead of a drive\n"
-    "  --track N        the track to copy (default 1)\n"
+    "  --track N        the track to copy, 1 to 99 (default 1)\n"
     "  --all            copy every audio track\n"
     "  -o FILE|PATTERN  the MP3 file; with --all a pattern where %n is the track\n"
-    "                   number (default TrackNN.mp3)\n"
+    "                   number (default TrackNN.mp3). The file appears when it is\n"
+    "                   whole; a failed rip leaves a file of that name as it was.\n"
+    "                   -o - writes to standard output; a pipe or a device is\n"
+    "                   written directly and keeps no Info frame, so players may\n"
+    "                   show a wrong length\n"
     "  --bitrate K      constant bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112\n"
     "                   128 144 160 192 224 256 320 (default 128)\n"
     "  --quality Q      encoder quality, 0 best to 9 fastest (default 5)\n"
@@ -34,7 +38,9 @@ const char* const Usage =
     "                   defaults\n"
     "  --help, --version\n"
     "\n"
-    "Ctrl-C stops and finishes the file written so far.\n";
+    "Progress and messages go to standard error. Ctrl-C (or SIGTERM or SIGHUP)\n"
+    "stops and finishes the file written so far; the exit status is then 128 plus\n"
+    "the signal's number.\n";
 
 namespace {
 
@@ -56,14 +62,23 @@ TMP3Quality QualityOf(std::string_view Option, std::string_view Text) {
     return static_cast<TMP3Quality>(value);
 }
 
-TMP3BitRate BitRateOf(std::string_view Text) {
-    const std::int32_t kbps = Number("--bitrate", Text);
+TMP3BitRate BitRateOf(std::string_view Option, std::string_view Text) {
+    const std::int32_t kbps = Number(Option, Text);
     for (int i = 0; i <= static_cast<int>(TMP3BitRate::br320); ++i) {
         if (Kbps(static_cast<TMP3BitRate>(i)) == kbps) {
             return static_cast<TMP3BitRate>(i);
         }
     }
-    throw std::invalid_argument("--bitrate " + std::string(Text) + " is not an MP3 bit rate");
+    throw std::invalid_argument(std::string(Option) + " " + std::string(Text) +
+                                " is not an MP3 bit rate");
+}
+
+std::int32_t TrackOf(std::string_view Text) {
+    const std::int32_t track = Number("--track", Text);
+    if (track < 1 || track > 99) {
+        throw std::invalid_argument("--track takes 1 to 99");
+    }
+    return track;
 }
 
 TMP3Mode ModeOf(std::string_view Text) {
@@ -83,6 +98,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     options.Comment = ProgramTagComment;
     options.Album = ProgramTagAlbum;
     bool sawVbrSetting = false;
+    bool sawConstantSetting = false;
     for (std::size_t i = 0; i < Arguments.size(); ++i) {
         const std::string_view option = Arguments[i];
         const auto value = [&]() -> const std::string& {
@@ -100,15 +116,20 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
         } else if (option == "--disc") {
             options.Disc = value();
         } else if (option == "--track") {
-            options.Track = Number(option, value());
+            options.Track = TrackOf(value());
         } else if (option == "--all") {
             options.AllTracks = true;
         } else if (option == "-o" || option == "--output") {
             options.Output = value();
+            if (options.Output.empty()) {
+                throw std::invalid_argument("-o needs a file name (- for standard output)");
+            }
         } else if (option == "--bitrate") {
-            options.BitRate = BitRateOf(value());
+            options.BitRate = BitRateOf(option, value());
+            sawConstantSetting = true;
         } else if (option == "--quality") {
             options.Quality = QualityOf(option, value());
+            sawConstantSetting = true;
         } else if (option == "--mode") {
             options.Mode = ModeOf(value());
         } else if (option == "--vbr") {
@@ -117,10 +138,10 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.VbrQuality = QualityOf(option, value());
             sawVbrSetting = true;
         } else if (option == "--vbr-min") {
-            options.VbrMin = Number(option, value());
+            options.VbrMin = Kbps(BitRateOf(option, value()));
             sawVbrSetting = true;
         } else if (option == "--vbr-max") {
-            options.VbrMax = Number(option, value());
+            options.VbrMax = Kbps(BitRateOf(option, value()));
             sawVbrSetting = true;
         } else if (option == "--vbr-header") {
             options.VbrHeader = true;
@@ -156,12 +177,18 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     if (sawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");
     }
+    if (sawConstantSetting && options.Vbr) {
+        throw std::invalid_argument(
+            "--bitrate and --quality set a constant rate; with --vbr use the --vbr-... settings");
+    }
     if (options.AllTracks && !options.Output.empty() &&
         options.Output.find("%n") == std::string::npos) {
         throw std::invalid_argument("with --all, -o needs a pattern with %n in it");
     }
     return options;
 }
+
+const char* const StandardOutputName = "/dev/stdout";
 
 std::string OutputName(const std::string& Pattern, std::int32_t Track) {
     char number[16];
