@@ -1,5 +1,8 @@
 #include "tests/cdin/cd_in_fixture.h"
 
+#include <filesystem>
+#include <limits>
+
 namespace kestrune::test {
 namespace {
 
@@ -114,7 +117,9 @@ TEST_F(CDInTest, OpenSourceChecksInOrderAndLeavesTheSourceIdleOnEveryRefusal) {
                     {4, 4, "The start track out of range"},
                     {1, 4, "The end track out of range"},
                     {1, -2, "The end track out of range"},
-                    {3, 1, "The end track out of range"}};
+                    {3, 1, "The end track out of range"},
+                    // The largest number must not wrap round to the smallest.
+                    {1, std::numeric_limits<std::int32_t>::max(), "The end track out of range"}};
     for (const auto& r : refusals) {
         source->SetStartTrack(r.start);
         source->SetEndTrack(r.end);
@@ -133,6 +138,33 @@ TEST_F(CDInTest, OpenSourceChecksInOrderAndLeavesTheSourceIdleOnEveryRefusal) {
     EXPECT_EQ(source->EndTrack(), 1);
     EXPECT_EQ(source->DriveUseCount(), 1);
     source->CloseSource();
+    EXPECT_EQ(source->DriveUseCount(), 0);
+}
+
+TEST_F(CDInTest, TracksTheImageDoesNotHoldAreRefusedNotEmpty) {
+    // Track 2 is listed at sector 75, but the data file ends at sector 60: a
+    // range that reads nothing must not pass for an empty track.
+    const auto cut = images.Make("cut", {"audio:1", "audio:1"}, 90);
+    const auto source = Source({cut});
+    source->SetStartTrack(2);
+    source->SetEndTrack(2);
+    EXPECT_EQ(MessageOf([&] { source->OpenSource(); }),
+              "The disc could not be read at sector 75 (error 5)");
+    EXPECT_FALSE(source->Busy());
+    EXPECT_EQ(source->DriveUseCount(), 0);
+}
+
+TEST_F(CDInTest, AnImageLargerThanTheByteCountCanHoldIsRefused) {
+    // A sparse data file of 2.5 GiB: a table whose one track is longer than the
+    // 32-bit byte count (and than any CD).
+    const auto cue = images.Make("huge", {"audio:10f"});
+    const auto bin = cue.substr(0, cue.size() - 4) + ".bin";
+    std::filesystem::resize_file(bin, 2560ull << 20);
+    const auto source = Source({cue});
+    source->SetStartTrack(1);
+    source->SetEndTrack(1);
+    EXPECT_EQ(MessageOf([&] { source->OpenSource(); }), "The range is longer than a CD can hold");
+    EXPECT_FALSE(source->Busy());
     EXPECT_EQ(source->DriveUseCount(), 0);
 }
 
