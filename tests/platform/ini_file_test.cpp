@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrune::platform {
 namespace {
@@ -64,6 +68,59 @@ TEST_F(IniFileTest, UnwritableFileRaisesWithItsPath) {
         FAIL() << "wrote into a directory";
     } catch (const IniWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+}
+
+TEST_F(IniFileTest, AValueAlreadyThereIsNotWrittenAgain) {
+    Write("[CD-ROM]\nnActive=0\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    WriteIniString(path, "cd-rom", "NACTIVE", "0");
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten although nothing changed";
+
+    // A change lands as a new file renamed into place, never as a rewrite in place.
+    WriteIniString(path, "CD-ROM", "nActive", "1");
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(Read(), "[CD-ROM]\nnActive=1\n");
+}
+
+TEST_F(IniFileTest, WritersSideBySideLoseNoKey) {
+    Write("[User]\nkeep=this\n");
+    constexpr int Writers = 20;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < Writers; ++w) {
+        writers.emplace_back([&, w] {
+            for (int round = 0; round < 5; ++round) {
+                WriteIniString(path, "CD-ROM", "k" + std::to_string(w), std::to_string(round));
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    const std::string text = Read();
+    EXPECT_EQ(text.rfind("[User]\nkeep=this\n[CD-ROM]\n", 0), 0u) << text;
+    for (int w = 0; w < Writers; ++w) {
+        const std::string line = "\nk" + std::to_string(w) + "=4\n";
+        EXPECT_NE(text.find(line), std::string::npos) << "lost " << line << " in\n" << text;
+    }
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + Writers) << text;
+    // No temporary file stays behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(IniFileTest, AMissingFolderRaisesWithThePath) {
+    const std::string missing = (dir / "nowhere" / "settings.ini").string();
+    try {
+        WriteIniString(missing, "CD-ROM", "nActive", "0");
+        FAIL() << "wrote into a missing folder";
+    } catch (const IniWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing);
     }
 }
 

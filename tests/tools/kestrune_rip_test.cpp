@@ -2,6 +2,7 @@
 
 #include "tests/support/disc_images.h"
 #include "tests/support/mp3_file.h"
+#include "tests/tools/rip_process.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +32,6 @@ Outcome RunRip(const std::string& Arguments) {
     const int raw = ::pclose(pipe);
     outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return outcome;
-}
-
-// The size of the temporary file a rip writes to in Folder; 0 when there is none.
-std::uintmax_t PartialSize(const std::filesystem::path& Folder) {
-    for (const auto& entry : std::filesystem::directory_iterator(Folder)) {
-        if (entry.path().extension() == ".part") {
-            std::error_code error;
-            const auto size = std::filesystem::file_size(entry.path(), error);
-            return error ? 0 : size;
-        }
-    }
-    return 0;
 }
 
 class KestruneRip : public ::testing::Test {

@@ -1,0 +1,245 @@
+// kestrune-rip under the things users and systems do to a running program:
+// signals, closed pipes, outputs that name the disc, settings shared by many
+// processes, an installed copy that its user cannot write.
+
+#include "tests/support/disc_images.h"
+#include "tests/support/mp3_file.h"
+#include "tests/tools/rip_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
+
+namespace kestrune::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadAll(const std::filesystem::path& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t Count(const std::string& Text, const std::string& Part) {
+    std::size_t count = 0;
+    for (auto at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+template <class Condition> bool WaitFor(Condition Done, std::chrono::seconds Limit = 60s) {
+    const auto deadline = std::chrono::steady_clock::now() + Limit;
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+class RipSafety : public ::testing::Test {
+protected:
+    RipSafety() {
+        // Each test has settings of its own.
+        ::setenv("XDG_CONFIG_HOME", Config().c_str(), 1);
+    }
+    std::string Path(const std::string& Name) const { return (images.Folder() / Name).string(); }
+    std::filesystem::path Logs() const { return images.Folder() / "logs"; }
+    std::string Config() const { return (images.Folder() / "config").string(); }
+    std::filesystem::path Settings() const {
+        return images.Folder() / "config" / "kestrune" / "discread.ini";
+    }
+    // Waits until a rip in the folder has encoded a while.
+    void WaitUntilEncoding() const {
+        ASSERT_TRUE(WaitFor([&] { return PartialSize(images.Folder()) >= 20000; }))
+            << "the rip never got going";
+    }
+
+    DiscImages images;
+};
+
+TEST_F(RipSafety, TheDiscsOwnFilesAndAnExistingFileSurviveRefusedRips) {
+    const auto cue = images.Make("d", {"audio:1", "audio:1"});
+    const auto bin = Path("d.bin");
+    const auto binBefore = ReadAll(bin);
+    const auto cueBefore = ReadAll(cue);
+    for (const auto& target : {bin, cue}) {
+        RipProcess rip({"--disc", cue, "--track", "1", "-o", target}, Logs());
+        EXPECT_EQ(rip.Wait(), 1);
+        EXPECT_EQ(rip.Err(), "kestrune-rip: track 01: Cannot create file \"" + target +
+                                 "\". It is a file of the disc being read.\n");
+    }
+    EXPECT_EQ(ReadAll(bin), binBefore);
+    EXPECT_EQ(ReadAll(cue), cueBefore);
+
+    std::ofstream(Path("keep.mp3")) << "x";
+    RipProcess wrong({"--disc", cue, "--track", "9", "-o", Path("keep.mp3")}, Logs());
+    EXPECT_EQ(wrong.Wait(), 1);
+    EXPECT_EQ(wrong.Err(), "kestrune-rip: track 09: The start track out of range\n");
+    EXPECT_EQ(ReadAll(Path("keep.mp3")), "x");
+}
+
+TEST_F(RipSafety, AKilledRipLeavesTheEarlierFileAndNoHalfFileUnderItsName) {
+    const auto cue = images.Make("long", {"audio:300:noise=1@-20"});
+    std::ofstream(Path("old.mp3")) << "the earlier rip";
+    for (const auto& target : {Path("old.mp3"), Path("new.mp3")}) {
+        RipProcess rip({"--disc", cue, "-o", target}, Logs());
+        WaitUntilEncoding();
+        rip.Signal(SIGKILL);
+        EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
+    }
+    EXPECT_EQ(ReadAll(Path("old.mp3")), "the earlier rip");
+    EXPECT_FALSE(std::filesystem::exists(Path("new.mp3")));
+}
+
+TEST_F(RipSafety, ASignalToTheParentAloneStopsEveryWorkerAndTheRunIsNoSuccess) {
+    // Four long tracks: with up to one worker per core, some wait their turn.
+    const auto cue = images.Make("four", {"audio:60:noise=1@-20", "audio:60:noise=2@-20",
+                                          "audio:60:noise=3@-20", "audio:60:noise=4@-20"});
+    const auto workers = std::max(1u, std::thread::hardware_concurrency());
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const auto pattern = Path(std::to_string(signal) + "-%n.mp3");
+        RipProcess rip({"--disc", cue, "--all", "-o", pattern}, Logs());
+        WaitUntilEncoding();
+        rip.Signal(signal);
+        EXPECT_EQ(rip.Wait(), 128 + signal) << strsignal(signal);
+        std::size_t finished = 0;
+        for (int track = 1; track <= 4; ++track) {
+            const auto file = Path(std::to_string(signal) + "-0" + std::to_string(track) + ".mp3");
+            if (!std::filesystem::exists(file)) {
+                continue;
+            }
+            ++finished;
+            // Stopped like Ctrl-C: a shorter file, whole, of exactly what was read.
+            const auto decoded = DecodeMp3(file);
+            EXPECT_GT(decoded.Frames(), 0u);
+            EXPECT_LT(decoded.Frames(), 60u * 44100);
+            EXPECT_TRUE(ReadId3v1(file).has_value());
+            EXPECT_EQ(Count(rip.Err(), "Track 0" + std::to_string(track) + " stopped"), 1u)
+                << rip.Err();
+        }
+        EXPECT_EQ(finished, std::min<std::size_t>(workers, 4)) << rip.Err();
+        EXPECT_EQ(PartialSize(images.Folder()), 0u) << "a worker still runs or left its file";
+    }
+}
+
+TEST_F(RipSafety, WorkersDieWithAKilledParent) {
+    const auto cue = images.Make("two", {"audio:120:noise=1@-20", "audio:120:noise=2@-20"});
+    RipProcess rip({"--disc", cue, "--all", "-o", Path("k-%n.mp3")}, Logs());
+    WaitUntilEncoding();
+    const auto workers = ChildrenOf(rip.Pid());
+    ASSERT_FALSE(workers.empty());
+    rip.Signal(SIGKILL);
+    EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
+    for (const int worker : workers) {
+        EXPECT_TRUE(WaitFor([&] { return Ended(worker); }, 30s)) << "worker " << worker;
+    }
+    // They stopped as told, with shorter files; an orphan would have ripped on
+    // to the end of its track.
+    for (const auto* name : {"k-01.mp3", "k-02.mp3"}) {
+        if (std::filesystem::exists(Path(name))) {
+            EXPECT_LT(DecodeMp3(Path(name)).Frames(), 120u * 44100) << name;
+        }
+    }
+}
+
+TEST_F(RipSafety, StandardOutputCarriesOnlyDataAndMayBeClosed) {
+    const auto cue = images.Make("d", {"audio:2:sine=440@-12"});
+    // A reader that went away: progress and messages must not kill the rip.
+    RipProcess closed({"--disc", cue, "-o", Path("closed.mp3")}, Logs(), {}, true);
+    EXPECT_EQ(closed.Wait(), 0);
+    EXPECT_EQ(DecodeMp3(Path("closed.mp3")).Frames(), 2u * 44100);
+
+    RipProcess streamed({"--disc", cue, "-o", "-"}, Logs());
+    EXPECT_EQ(streamed.Wait(), 0) << streamed.Err();
+    const std::string data = streamed.Out();
+    std::ofstream(Path("streamed.mp3"), std::ios::binary) << data;
+    ASSERT_GE(data.size(), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(data[0]), 0xFF) << "starts with an MP3 frame";
+    EXPECT_EQ(data.find("Track 01"), std::string::npos) << "progress text in the MP3";
+    // Without the Info frame (a stream cannot be rewritten) the decoder also
+    // gives the encoder's delay and padding; the audio is all there.
+    EXPECT_GE(DecodeMp3(Path("streamed.mp3")).Frames(), 2u * 44100);
+    EXPECT_NE(streamed.Err().find("Track 01 written to /dev/stdout"), std::string::npos);
+}
+
+TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {
+    const auto cue = images.Make("cut", {"audio:1", "audio:1"}, 90);
+    RipProcess rip({"--disc", cue, "--track", "2", "-o", Path("two.mp3")}, Logs());
+    EXPECT_EQ(rip.Wait(), 1);
+    EXPECT_EQ(rip.Err(),
+              "kestrune-rip: track 02: The disc could not be read at sector 75 (error 5)\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("two.mp3")));
+}
+
+// The settings file as the library needs it, and a key of the user's.
+constexpr const char* SettingsWanted =
+    "[User]\nkeep=this\n[CD-ROM]\nnActive=0\nnTransportLayer=1\n";
+
+TEST_F(RipSafety, ManyRipsAtOnceKeepTheSharedSettingsWhole) {
+    std::filesystem::create_directories(Settings().parent_path());
+    std::ofstream(Settings()) << "[User]\nkeep=this\n[CD-ROM]\nnActive=3\n";
+    const auto cue = images.Make("d", {"audio:10f"});
+    std::vector<std::unique_ptr<RipProcess>> rips;
+    for (int i = 0; i < 20; ++i) {
+        rips.push_back(std::make_unique<RipProcess>(
+            std::vector<std::string>{"--disc", cue, "-o", Path("p" + std::to_string(i) + ".mp3")},
+            Logs()));
+    }
+    for (auto& rip : rips) {
+        EXPECT_EQ(rip->Wait(), 0) << rip->Err();
+    }
+    EXPECT_EQ(ReadAll(Settings()), SettingsWanted);
+
+    // A whole disc of 99 tracks, ripped side by side.
+    const std::vector<std::string> tracks(99, "audio:10f");
+    const auto many = images.Make("many", tracks);
+    RipProcess all({"--disc", many, "--all", "-o", Path("m%n.mp3")}, Logs());
+    EXPECT_EQ(all.Wait(), 0) << all.Err();
+    EXPECT_TRUE(std::filesystem::exists(Path("m99.mp3")));
+    EXPECT_EQ(ReadAll(Settings()), SettingsWanted);
+}
+
+TEST_F(RipSafety, AUserWhoCannotWriteTheProgramsFolderCanRip) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run kestrune-rip as another user";
+    }
+    // nobody can read the build tree and the images but write only here.
+    const auto home = images.Folder() / "nobody";
+    std::filesystem::create_directories(home);
+    std::filesystem::permissions(home, std::filesystem::perms::all);
+    std::filesystem::permissions(
+        images.Folder(), std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+        std::filesystem::perm_options::add);
+    const auto cue = images.Make("d", {"audio:1:sine=440"});
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    RipProcess rip({"--disc", cue, "-o", (home / "out.mp3").string()}, home / "logs",
+                   {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    EXPECT_EQ(rip.Wait(), 0) << rip.Err();
+    EXPECT_EQ(DecodeMp3((home / "out.mp3").string()).Frames(), 44100u);
+    EXPECT_TRUE(std::filesystem::exists(home / "config" / "kestrune" / "discread.ini"));
+}
+
+TEST_F(RipSafety, ASettingsFolderThatCannotBeWrittenIsNamed) {
+    // A file where the settings folder would go: no one can write below it.
+    const auto blocker = images.Folder() / "not-a-folder";
+    std::ofstream(blocker) << "x";
+    ::setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+    const auto cue = images.Make("d", {"audio:10f"});
+    RipProcess rip({"--disc", cue, "-o", Path("x.mp3")}, Logs());
+    EXPECT_EQ(rip.Wait(), 1);
+    EXPECT_EQ(rip.Err(),
+              "kestrune-rip: Unable to write to " + blocker.string() + "/kestrune/discread.ini\n");
+}
+
+} // namespace
+} // namespace kestrune::test
