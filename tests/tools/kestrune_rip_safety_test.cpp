@@ -88,6 +88,31 @@ TEST_F(RipSafety, TheDiscsOwnFilesAndAnExistingFileSurviveRefusedRips) {
     EXPECT_EQ(ReadAll(Path("keep.mp3")), "x");
 }
 
+TEST_F(RipSafety, AFullDiskKeepsTheFileThatWasThere) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to mount a small file system";
+    }
+    const auto cue = images.Make("d", {"audio:10:noise=1"});
+    const auto disk = images.Folder() / "small";
+    std::filesystem::create_directories(disk);
+    // A 64 KiB file system of its own, in a mount namespace that ends with the shell.
+    const std::string script = "mount -t tmpfs -o size=64k tmpfs " + disk.string() +
+                               " || exit 99; printf kept > " + disk.string() + "/keep.mp3; " +
+                               KESTRUNE_RIP + " --disc " + cue + " -o " + disk.string() +
+                               "/keep.mp3 2>&1; echo \"status $?\"; cat " + disk.string() +
+                               "/keep.mp3; echo; ls -A " + disk.string();
+    RipProcess shell({}, Logs(), {"unshare", "-m", "sh", "-c", script, "--"});
+    ASSERT_EQ(shell.Wait(), 0) << shell.Out() << shell.Err();
+    const std::string out = shell.Out();
+    EXPECT_NE(out.find("kestrune-rip: track 01: Cannot write to file \"" + disk.string() +
+                       "/keep.mp3\". No space left on device\n"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(out.ends_with("status 1\nkept\nkeep.mp3\n"))
+        << "the old file and nothing else stays\n"
+        << out;
+}
+
 TEST_F(RipSafety, AKilledRipLeavesTheEarlierFileAndNoHalfFileUnderItsName) {
     const auto cue = images.Make("long", {"audio:300:noise=1@-20"});
     std::ofstream(Path("old.mp3")) << "the earlier rip";
