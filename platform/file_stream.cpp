@@ -80,7 +80,9 @@ void FileStream::OpenDirect(const std::string& Path) {
 
 void FileStream::OpenTemporary(const std::string& Target) {
     FTarget = Target;
-    const std::string stem = FolderOf(Target) + "/." + BaseNameOf(Target) + ".";
+    // The name is cut so that the dot, the random part and ".part" still fit
+    // within a file name's 255 bytes however long the target's name is.
+    const std::string stem = FolderOf(Target) + "/." + BaseNameOf(Target).substr(0, 200) + ".";
     // O_EXCL makes the name ours alone; the random part only keeps tries few.
     std::random_device entropy;
     std::uniform_int_distribution<int> letter(0, 35);
@@ -184,17 +186,6 @@ void FileStream::Abandon() noexcept {
         ::unlink(FTemporary.c_str());
         FTemporary.clear();
     }
-}
-
-bool RemoveFile(const std::string& Path) noexcept {
-    return std::remove(Path.c_str()) == 0;
-}
-
-bool SameFile(const std::string& A, const std::string& B) noexcept {
-    struct stat a {};
-    struct stat b {};
-    return ::stat(A.c_str(), &a) == 0 && ::stat(B.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
 }
 
 } // namespace kestrune::platform

@@ -49,11 +49,4 @@ private:
     std::string FTemporary; // where the bytes go until then
 };
 
-// Removes a file; returns false when it could not (it may already be gone).
-bool RemoveFile(const std::string& Path) noexcept;
-
-// Whether two names reach the same file (same device and inode); false when
-// either does not exist.
-bool SameFile(const std::string& A, const std::string& B) noexcept;
-
 } // namespace kestrune::platform
