@@ -20,14 +20,6 @@ std::string ReadAll(const std::string& Path) {
 
 class FileSafetyTest : public Mp3Test {
 protected:
-    ComponentPtr<TCDIn> Cd(const std::string& Cue, std::int32_t Track) {
-        UseDrives({Cue});
-        auto cd = MakeComponent<TCDIn>();
-        cd->SetStartTrack(Track);
-        cd->SetEndTrack(Track);
-        return cd;
-    }
-
     // Files in the folder that are neither images nor the given outputs:
     // temporary files left behind show here.
     std::vector<std::string> Leftovers() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
 #include "tests/support/disc_images.h"
 #include "tests/support/event_log.h"
@@ -21,6 +22,15 @@ protected:
 
     std::string Output(const std::string& Name = "out.mp3") const {
         return (images.Folder() / Name).string();
+    }
+
+    // A CD source on one image, pointed at Track.
+    static ComponentPtr<TCDIn> Cd(const std::string& Cue, std::int32_t Track) {
+        UseDrives({Cue});
+        auto cd = MakeComponent<TCDIn>();
+        cd->SetStartTrack(Track);
+        cd->SetEndTrack(Track);
+        return cd;
     }
 
     // Starts the sink on Source and waits for the run to end either way.

@@ -8,17 +8,7 @@
 namespace kestrune::test {
 namespace {
 
-class RipTest : public Mp3Test {
-protected:
-    // A CD source on one image, pointed at Track.
-    ComponentPtr<TCDIn> Cd(const std::string& Cue, std::int32_t Track) {
-        UseDrives({Cue});
-        auto cd = MakeComponent<TCDIn>();
-        cd->SetStartTrack(Track);
-        cd->SetEndTrack(Track);
-        return cd;
-    }
-};
+using RipTest = Mp3Test;
 
 TEST_F(RipTest, TrackBecomesAnMp3OfExactlyItsLengthWithItsToneAndTag) {
     const auto cue = images.Make("tone", {"audio:2:silence", "audio:10:sine=1000@-6"});
