@@ -1,10 +1,11 @@
 #pragma once
 
-// Filled polygons as the window system's polygon regions give them: a pixel
-// belongs to the polygon when its centre lies inside (alternate/odd-even rule),
-// so an axis-aligned rectangle (l, t)-(r, b) covers columns l..r-1 and rows
-// t..b-1. Painter polygons differ on slanted edges; the controls' shapes and
-// fills are built on this rule, so they go through here.
+// Filled polygons as polygon regions give them (alternate/odd-even rule): the
+// pixel (x, y) belongs to the polygon when the point (x, y) lies inside, left
+// and top edges included. An axis-aligned rectangle (l, t)-(r, b) thus covers
+// columns l..r-1 and rows t..b-1, as if pixel centres were tested. Painter
+// polygons differ on slanted edges; the controls' shapes and fills are built on
+// this rule, so they go through here.
 
 #include <QPoint>
 #include <QRegion>

@@ -8,7 +8,27 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <array>
+#include <cmath>
+
 namespace kestrune {
+
+namespace {
+
+// Whole pixels above the baseline, rounded up so that no ink is cut off.
+int CellAscent(const QFont& Font) {
+    return static_cast<int>(std::ceil(QFontMetricsF(Font).ascent()));
+}
+
+// The cell of the three digits: their advance, and whole pixels above and
+// below the baseline.
+QSize TextCell(const QFont& Font) {
+    const QFontMetricsF metrics(Font);
+    return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(QStringLiteral("000")))),
+                 CellAscent(Font) + static_cast<int>(std::ceil(metrics.descent())));
+}
+
+} // namespace
 
 TTurn100Field::TTurn100Field(QWidget* AParent) : TTurnControl(AParent) {
     FCanvasFont.Font = font();
@@ -40,9 +60,8 @@ void TTurn100Field::MeasureFrame() {
         FFrameRect = {0, 0, 2 * t + (3 * FDigitHeight) / 2, 2 * t + FDigitHeight};
         break;
     case TTurnNumberKind::nkFont: {
-        const QFontMetrics metrics(FCanvasFont.Font);
-        FFrameRect = {0, 0, 2 * t + metrics.horizontalAdvance(QStringLiteral("000")),
-                      2 * t + metrics.ascent() + metrics.descent()};
+        const QSize text = TextCell(FCanvasFont.Font);
+        FFrameRect = {0, 0, 2 * t + text.width(), 2 * t + text.height()};
         break;
     }
     case TTurnNumberKind::nkNone:
@@ -189,7 +208,7 @@ void TTurn100Field::DrawText(QPainter& Painter) {
     // about it, counter-clockwise for a positive angle.
     Painter.translate(start[0]);
     Painter.rotate(-Angle() / 10.0);
-    Painter.drawText(QPoint(0, QFontMetrics(FCanvasFont.Font).ascent()), Text());
+    Painter.drawText(QPoint(0, CellAscent(FCanvasFont.Font)), Text());
     Painter.restore();
 }
 
