@@ -18,7 +18,8 @@ int Round(double Value) {
 
 void AddParts(std::vector<TFillPiece>& Pieces, const TProgressFillSettings& S, TColor Main) {
     const double part = static_cast<double>(S.Width) / S.PartsNumber;
-    const int count = (S.Percent * S.PartsNumber) / 100;
+    // In 64 bits: a large parts number must not overflow the product.
+    const auto count = static_cast<int>((static_cast<long long>(S.Percent) * S.PartsNumber) / 100);
     // A region leaves out its right column, which opens a one-pixel gap
     // between neighbouring parts.
     for (int i = 1; i <= count; ++i) {
@@ -53,7 +54,7 @@ void AddRelief(std::vector<TFillPiece>& Pieces, const TProgressFillSettings& S, 
 std::vector<TFillPiece> ProgressFillPieces(const TProgressFillSettings& S,
                                            const QPalette& Palette) {
     std::vector<TFillPiece> pieces;
-    const int filled = (S.Width * S.Percent) / 100;
+    const auto filled = static_cast<int>((static_cast<long long>(S.Width) * S.Percent) / 100);
     switch (S.Kind) {
     case TTurnProgressKind::pkSimple:
         pieces.push_back({Box(S.Inset, S.Inset, S.Inset + filled, S.Inset + S.Height),
