@@ -6,6 +6,7 @@
 #include "tests/progressbar/render.h"
 
 #include <QCoreApplication>
+#include <QFontInfo>
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,21 @@ TEST_F(ProgressBar, SettingsWrittenBeforeTheWindowExistsAreKept) {
     EXPECT_EQ(bar.NumberField().CanvasFont().Font.pixelSize(), 30);
     EXPECT_EQ(bar.ProgressField().size(), QSize(100, 40));
     EXPECT_EQ(bar.size().height(), 44);
+}
+
+TEST_F(ProgressBar, AFontNumberIsMeasuredInTheBarsFontAndTheBarGrowsAroundIt) {
+    bar.SetNFFieldKind(TTurnNumberKind::nkFont);
+    Settle(bar);
+    ASSERT_EQ(QFontInfo(bar.NFFont().Font).family(), "Liberation Serif");
+    EXPECT_EQ(bar.NumberField().size(), QSize(24, 19));
+    EXPECT_EQ(bar.size(), QSize(130, 23));
+    EXPECT_EQ(NumberPlace(), QRect(2, 2, 24, 19));
+    EXPECT_EQ(ProgressPlace(), QRect(28, 3, 100, 16));
+    bar.SetNFFont(MakeTurnFont("Times New Roman", 32));
+    Settle(bar);
+    // 28.5 pixels above the baseline and 6.9 below, each rounded up.
+    EXPECT_EQ(bar.NumberField().size(), QSize(48, 36));
+    EXPECT_EQ(bar.size(), QSize(2 + 48 + 2 + 100 + 2, 36 + 4));
 }
 
 TEST_F(ProgressBar, TheMainWindowsBarAt37Percent) {
