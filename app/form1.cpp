@@ -2,10 +2,10 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
-#include "app/plain_progress_bar.h"
 #include "app/program_texts.h"
 #include "app/track_argument.h"
 #include "platform/main_thread.h"
+#include "progressbar/turn_progress_bar.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -42,8 +42,15 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     auto* const layout = new QVBoxLayout(this);
     auto* const title = new QLabel("<b>Kestrune</b> 1.0", this);
     layout->addWidget(title);
-    FProgressBar1 = new TPlainProgressBar(this);
+    FProgressBar1 = new TTurnProgressBar(this);
     FProgressBar1->setObjectName("ProgressBar1");
+    FProgressBar1->SetColor(11849148);
+    FProgressBar1->SetNFColor(clWindow);
+    FProgressBar1->SetNFFieldNumberColor(4227072);
+    FProgressBar1->SetNFFont(MakeTurnFont("Times New Roman", 16));
+    FProgressBar1->SetPFColor(clWindow);
+    FProgressBar1->SetPFProgressKind(TTurnProgressKind::pkGradient);
+    FProgressBar1->SetPFMainColor(5089577);
     layout->addWidget(FProgressBar1);
     FStaticText1 = new QLabel(StopCaption, this);
     FStaticText1->setObjectName("StaticText1");

@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace kestrune {
 
-class TPlainProgressBar;
+class TTurnProgressBar;
 
 // The main window: carries out the request of the command line (a track path
 // such as D:\Track03.cda) when it first becomes active, shows the rip's
@@ -30,7 +30,7 @@ public:
 
     TCDIn& CDIn1() const { return *FCDIn1; }
     TMP3Out& MP3Out1() const { return *FMP3Out1; }
-    TPlainProgressBar& ProgressBar1() const { return *FProgressBar1; }
+    TTurnProgressBar& ProgressBar1() const { return *FProgressBar1; }
     QLabel& StaticText1() const { return *FStaticText1; }
     QPushButton& StopButton() const { return *FStopButton; }
     QPushButton& CloseButton() const { return *FCloseButton; }
@@ -58,7 +58,7 @@ private:
 
     std::vector<std::string> FArguments;
     TComponent FComponents; // owns CDIn1 and MP3Out1
-    TPlainProgressBar* FProgressBar1 = nullptr;
+    TTurnProgressBar* FProgressBar1 = nullptr;
     QLabel* FStaticText1 = nullptr;
     QPushButton* FStopButton = nullptr;
     QPushButton* FAboutButton = nullptr;

@@ -17,8 +17,11 @@ packages=(
     libmp3lame-dev
     # the desktop program
     qt6-base-dev
-    # tests
+    # "Times New Roman" of the progress bar's number, metric-compatible
+    fonts-liberation2
+    # tests and benchmarks
     libgtest-dev
+    libbenchmark-dev
     libmpg123-dev
     xvfb
     xauth

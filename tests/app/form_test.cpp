@@ -2,7 +2,7 @@
 // edit, the message boxes read and acknowledged, the buttons clicked.
 
 #include "app/form1.h"
-#include "app/plain_progress_bar.h"
+#include "progressbar/turn_progress_bar.h"
 #include "platform/qt_main_thread.h"
 #include "tests/app/modal_driver.h"
 #include "tests/support/disc_images.h"
@@ -38,7 +38,7 @@ private:
                                  const std::vector<std::string>& Arguments) {
         UseDrives(Drives);
         auto form = std::make_unique<TForm1>(Arguments);
-        connect(&form->ProgressBar1(), &QProgressBar::valueChanged, this,
+        connect(&form->ProgressBar1(), &TTurnProgressBar::PercentChanged, this,
                 [this](int value) { percents.push_back(value); });
         form->show();
         form->activateWindow();
