@@ -4,6 +4,7 @@
 #include "pipeline/audio_exception.h"
 #include "pipeline/audio_thread.h"
 #include "pipeline/replace_input.h"
+#include "platform/main_thread.h"
 
 #include <cmath>
 #include <limits>
@@ -144,7 +145,14 @@ void TAudioOutput::FinishRun() {
         FOutputEnabled = false;
         CloseOutput();
         FBusy = false;
+        RunEnded();
     }
+}
+
+void TAudioOutput::RunEnded() {
+    // The main thread may wait for the sink to go idle (the main window's close
+    // does) without anything else to wake it.
+    platform::WakeMainThread();
 }
 
 void TAudioOutput::HandleWorkerException(const std::exception& E) {
@@ -167,6 +175,7 @@ void TAudioOutput::HandleWorkerException(const std::exception& E) {
     }
     FOutputEnabled = false;
     FBusy = false;
+    RunEnded();
     if (FOnThreadException) {
         FOnThreadException(*this, E);
     }

@@ -92,6 +92,8 @@ private:
 
     // Worker thread: if a run is going, ends it and closes the destination.
     void FinishRun();
+    // Tells a main thread that waits for the sink that Busy has cleared.
+    static void RunEnded();
     // Cleans up after a failed run or a failed start and tells OnThreadException.
     void HandleWorkerException(const std::exception& E);
 
