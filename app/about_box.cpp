@@ -2,9 +2,9 @@
 
 #include "app/artwork.h"
 #include "app/program_texts.h"
+#include "platform/shell_open.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -42,7 +42,7 @@ QLabel* MakeLink(QWidget* Parent, const QString& Text, const QRect& Geometry) {
 
 // Qt's parent-child ownership frees every child widget with the box.
 TAboutBox::TAboutBox(QWidget* AParent)
-    : QDialog(AParent), FOpenUrl([](const QUrl& Url) { QDesktopServices::openUrl(Url); }) {
+    : QDialog(AParent), FOpenUrl([](const QUrl& Url) { platform::ShellOpen(Url); }) {
     setObjectName("AboutBox");
     setWindowTitle("About Kestrune");
     setWindowIcon(ProgramIcon());
@@ -83,8 +83,8 @@ TAboutBox::TAboutBox(QWidget* AParent)
 }
 
 void TAboutBox::www_labelClick() {
-    // Passed as written, without a scheme; the desktop resolves it. What comes
-    // of the request is not looked at: a failure shows nothing.
+    // Passed as written, without a scheme; the platform's opener resolves it as
+    // the shell does. What comes of the request is not looked at.
     FOpenUrl(QUrl(QString(MakerWebAddress)));
 }
 
