@@ -34,9 +34,9 @@ TEST_F(BindingTest, ResolvesTheFortyTwoNamesInOrder) {
     LoadRipLibrary(Directory());
     ASSERT_TRUE(RipLibraryLoaded());
     EXPECT_EQ(RipLibraryNames.size(), 42u);
-    EXPECT_STREQ(RipLibraryNames.front(), "DR_Init");
-    EXPECT_STREQ(RipLibraryNames[16], "DR_RipChunk");
-    EXPECT_STREQ(RipLibraryNames.back(), "DR_ScanForC2Errors");
+    EXPECT_EQ(RipLibraryNames.front(), "DR_Init");
+    EXPECT_EQ(RipLibraryNames[16], "DR_RipChunk");
+    EXPECT_EQ(RipLibraryNames.back(), "DR_ScanForC2Errors");
     EXPECT_NE(RipLibraryEntry(16), nullptr);
     EXPECT_NE(RipLibraryEntry(2), nullptr) << "DR_GetDiscReadVersion";
     EXPECT_EQ(RipLibraryEntry(4), nullptr) << "DR_GetActiveCDROM is not ours to have";

@@ -27,9 +27,9 @@ std::string ConstructionMessage() {
 TEST(EncoderBinding, ResolvesTheHundredAndTwelveNamesInOrder) {
     const auto sink = MakeComponent<TMP3Out>();
     EXPECT_EQ(EncoderLibraryNames.size(), 112u);
-    EXPECT_STREQ(EncoderLibraryNames.front(), "lame_init");
-    EXPECT_STREQ(EncoderLibraryNames.back(), "id3tag_set_genre");
-    EXPECT_STREQ(EncoderLibraryNames[86], "lame_encode_buffer");
+    EXPECT_EQ(EncoderLibraryNames.front(), "lame_init");
+    EXPECT_EQ(EncoderLibraryNames.back(), "id3tag_set_genre");
+    EXPECT_EQ(EncoderLibraryNames[86], "lame_encode_buffer");
     EXPECT_NE(EncoderLibraryEntry(0), nullptr);
     EXPECT_NE(EncoderLibraryEntry(111), nullptr);
 }

@@ -23,7 +23,7 @@ namespace {
 class FakeEncoder {
 public:
     explicit FakeEncoder(const std::string& Path)
-        : FControls(platform::DynamicLibrary::Load(Path)) {
+        : FControls(std::make_unique<platform::DynamicLibrary>(Path)) {
         SetEncoderLibraryFileName(Path);
     }
     ~FakeEncoder() { SetEncoderLibraryFileName("libmp3lame.so.0"); }
