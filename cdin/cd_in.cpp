@@ -144,7 +144,10 @@ std::int32_t TCDIn::ComputeRangeSize() {
         return FRangeSize;
     }
     const DriveUse use(*this);
-    RipLibrary().DR_ReadToc();
+    if (const std::int32_t error = RipLibrary().DR_ReadToc(); error != 0) {
+        throw EAudioException("The table of contents could not be read (error " +
+                              std::to_string(error) + ")");
+    }
     const auto [first, end] = RangeSectors();
     return (end - first) * CDSectorBytes;
 }
@@ -172,6 +175,7 @@ void TCDIn::OpenSource() {
         throw EAudioException("The end track out of range");
     }
     FSize = size;
+    FBusy = true;
     FChunkStart = 1;
     FChunkEnd = 0;
     FPosition = 0;
@@ -180,8 +184,14 @@ void TCDIn::OpenSource() {
     FRangeSize = (end - first) * CDSectorBytes;
     FNextSector = first;
     FChunkCapacity = ChunkBytes;
-    RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
-    FBusy = true;
+    if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
+        error != 0) {
+        ReleaseDrive();
+        FBusy = false;
+        FSize = 0;
+        throw EAudioException("The disc could not be opened for reading (error " +
+                              std::to_string(error) + ")");
+    }
 }
 
 std::int32_t TCDIn::ReadBlock(std::span<std::byte> Buffer) {
