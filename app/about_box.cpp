@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 
 #include <algorithm>
@@ -54,8 +55,10 @@ TAboutBox::TAboutBox(QWidget* AParent)
     auto* const panel = new QFrame(this);
     panel->setObjectName("Panel1");
     panel->setGeometry(8, 8, 281, 177);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(2);
+    // A lowered outer bevel around a raised inner one: an etched line.
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setMidLineWidth(0);
 
     auto* const picture = new QLabel(panel);
     picture->setObjectName("ProgramIcon");
@@ -69,7 +72,7 @@ TAboutBox::TAboutBox(QWidget* AParent)
     MakeLabel(panel, MakerName, QRect(112, 56, 134, 13))->setObjectName("Label1");
     FWwwLabel = MakeLink(panel, MakerWebAddress, QRect(112, 80, 140, 13));
     FWwwLabel->setObjectName("www_label");
-    FEmailLabel = MakeLink(panel, MakerEmail, QRect(112, 97, 160, 13));
+    FEmailLabel = MakeLink(panel, MakerEmail, QRect(112, 97, 100, 13));
     FEmailLabel->setObjectName("email_label");
     FWwwLabel->installEventFilter(this);
     FEmailLabel->installEventFilter(this);
@@ -96,6 +99,13 @@ void TAboutBox::closeEvent(QCloseEvent* Event) {
     // The frame's close button ends the showing like OK does.
     Event->accept();
     done(QDialog::Accepted);
+}
+
+void TAboutBox::showEvent(QShowEvent* Event) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+    QDialog::showEvent(Event);
 }
 
 bool TAboutBox::eventFilter(QObject* Watched, QEvent* Event) {
