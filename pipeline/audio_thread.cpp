@@ -66,7 +66,6 @@ void TAudioThread::Terminate() noexcept {
 
 void TAudioThread::Execute() {
     while (!FExitRequested) {
-        const std::lock_guard loop(FLoopLock);
         if (!ParkWhileSuspended()) {
             break;
         }

@@ -148,14 +148,16 @@ void RenderMelody(const TrackSpec& Track, double Amplitude, std::vector<std::int
 std::array<std::uint8_t, 3> BcdAddress(std::int64_t Lsn) {
     const std::int64_t lba = Lsn + 150;
     const auto bcd = [](std::int64_t v) { return static_cast<std::uint8_t>(v / 10 * 16 + v % 10); };
-    return {bcd(lba / 75 / 60), bcd(lba / 75 % 60), bcd(lba % 75)};
+    return {bcd(lba / SectorsPerSecond / 60), bcd(lba / SectorsPerSecond % 60),
+            bcd(lba % SectorsPerSecond)};
 }
 
 std::string CueTime(std::int64_t Sectors) {
     char text[64];
     std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
-                  static_cast<long long>(Sectors / 75 / 60),
-                  static_cast<long long>(Sectors / 75 % 60), static_cast<long long>(Sectors % 75));
+                  static_cast<long long>(Sectors / SectorsPerSecond / 60),
+                  static_cast<long long>(Sectors / SectorsPerSecond % 60),
+                  static_cast<long long>(Sectors % SectorsPerSecond));
     return text;
 }
 

@@ -3,6 +3,8 @@
 // Writes disc images for tests and for the demo: NAME.cue with NAME.bin beside
 // it, raw 2352-byte sectors, audio as 16-bit little-endian stereo at 44100 Hz.
 
+#include "cdin/cd_format.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,10 +12,10 @@
 
 namespace kestrune::mkdisc {
 
-constexpr int SectorBytes = 2352;
-constexpr int SectorsPerSecond = 75;
-constexpr int FramesPerSector = 588;
-constexpr int SampleRate = 44100;
+constexpr int SectorBytes = CDSectorBytes;
+constexpr int SectorsPerSecond = CDSectorsPerSecond;
+constexpr int FramesPerSector = CDSectorFrames;
+constexpr int SampleRate = CDSampleRate;
 
 enum class Signal {
     Sine,    // Frequency at Level; the right channel a quarter period behind the left
