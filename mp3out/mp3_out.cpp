@@ -104,13 +104,7 @@ void TMP3Out::SetUpEncoder() {
     FOutputBuffer.assign(static_cast<std::size_t>(FOutputBufferSize), 0);
 }
 
-bool TMP3Out::WriteNextBlock(bool Abort) {
-    if (!OutputEnabled()) {
-        return true;
-    }
-    if (Abort) {
-        return false;
-    }
+bool TMP3Out::WriteNextBlock() {
     const std::int32_t count = ReadInput(std::as_writable_bytes(std::span(FInputBlock)));
     if (count == 0) {
         return false;

@@ -76,7 +76,7 @@ public:
 
 protected:
     void OpenOutput() override;
-    bool WriteNextBlock(bool Abort) override;
+    bool WriteNextBlock() override;
     void CloseOutput() override;
 
 private:

@@ -137,6 +137,16 @@ void TAudioOutput::CloseInput() {
     }
 }
 
+bool TAudioOutput::NextBlock(bool Abort) {
+    if (!OutputEnabled()) {
+        return true;
+    }
+    if (Abort) {
+        return false;
+    }
+    return WriteNextBlock();
+}
+
 void TAudioOutput::FinishRun() {
     if (Busy()) {
         FOutputEnabled = false;
