@@ -5,6 +5,7 @@
 #include "cdin/discread_binding.h"
 #include "pipeline/audio_exception.h"
 #include "platform/dynamic_library.h"
+#include "tests/support/library_file_name.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,9 @@ class FakeReaderTest : public ::testing::Test {
 protected:
     FakeReaderTest() {
         UnloadRipLibrary();
-        SetRipLibraryFileName(FAKE_READER);
         Call<void()>("FakeReaderReset")();
     }
-    ~FakeReaderTest() override {
-        UnloadRipLibrary();
-        SetRipLibraryFileName("libdiscread.so");
-    }
+    ~FakeReaderTest() override { UnloadRipLibrary(); }
 
     template <class Fn> Fn* Call(const char* Name) const {
         return reinterpret_cast<Fn*>(controls.Symbol(Name));
@@ -47,6 +44,7 @@ protected:
     }
 
     platform::DynamicLibrary controls{FAKE_READER};
+    LibraryFileName<&SetRipLibraryFileName> name{FAKE_READER, "libdiscread.so"};
 };
 
 TEST_F(FakeReaderTest, ARangeThatCannotBeOpenedForReadingFailsTheOpenAndLeavesTheSourceIdle) {

@@ -1,18 +1,16 @@
 #include "mp3out/lame_binding.h"
 #include "mp3out/mp3_out.h"
 #include "pipeline/audio_exception.h"
+#include "tests/support/library_file_name.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrune {
 namespace {
 
-class LibraryName {
+class LibraryName : public test::LibraryFileName<&SetEncoderLibraryFileName> {
 public:
-    explicit LibraryName(std::string name) { SetEncoderLibraryFileName(std::move(name)); }
-    ~LibraryName() { SetEncoderLibraryFileName("libmp3lame.so.0"); }
-    LibraryName(const LibraryName&) = delete;
-    LibraryName& operator=(const LibraryName&) = delete;
+    explicit LibraryName(std::string Name) : LibraryFileName(std::move(Name), "libmp3lame.so.0") {}
 };
 
 std::string ConstructionMessage() {

@@ -7,6 +7,7 @@
 #include "platform/dynamic_library.h"
 #include "tests/support/disc_images.h"
 #include "tests/support/event_log.h"
+#include "tests/support/library_file_name.h"
 #include "tests/support/pump.h"
 #include "tests/support/test_source.h"
 
@@ -23,10 +24,8 @@ namespace {
 class FakeEncoder {
 public:
     explicit FakeEncoder(const std::string& Path)
-        : FControls(std::make_unique<platform::DynamicLibrary>(Path)) {
-        SetEncoderLibraryFileName(Path);
-    }
-    ~FakeEncoder() { SetEncoderLibraryFileName("libmp3lame.so.0"); }
+        : FControls(std::make_unique<platform::DynamicLibrary>(Path)),
+          FName(Path, "libmp3lame.so.0") {}
     FakeEncoder(const FakeEncoder&) = delete;
     FakeEncoder& operator=(const FakeEncoder&) = delete;
 
@@ -42,6 +41,7 @@ public:
 
 private:
     std::unique_ptr<platform::DynamicLibrary> FControls;
+    LibraryFileName<&SetEncoderLibraryFileName> FName;
 };
 
 class EncoderFailure : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
