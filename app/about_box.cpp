@@ -2,13 +2,14 @@
 
 #include "app/artwork.h"
 #include "app/program_texts.h"
+#include "platform/shell_open.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 
 #include <algorithm>
@@ -42,7 +43,7 @@ QLabel* MakeLink(QWidget* Parent, const QString& Text, const QRect& Geometry) {
 
 // Qt's parent-child ownership frees every child widget with the box.
 TAboutBox::TAboutBox(QWidget* AParent)
-    : QDialog(AParent), FOpenUrl([](const QUrl& Url) { QDesktopServices::openUrl(Url); }) {
+    : QDialog(AParent), FOpenUrl([](const QUrl& Url) { platform::ShellOpen(Url); }) {
     setObjectName("AboutBox");
     setWindowTitle("About Kestrune");
     setWindowIcon(ProgramIcon());
@@ -54,8 +55,10 @@ TAboutBox::TAboutBox(QWidget* AParent)
     auto* const panel = new QFrame(this);
     panel->setObjectName("Panel1");
     panel->setGeometry(8, 8, 281, 177);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(2);
+    // A lowered outer bevel around a raised inner one: an etched line.
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setMidLineWidth(0);
 
     auto* const picture = new QLabel(panel);
     picture->setObjectName("ProgramIcon");
@@ -69,7 +72,7 @@ TAboutBox::TAboutBox(QWidget* AParent)
     MakeLabel(panel, MakerName, QRect(112, 56, 134, 13))->setObjectName("Label1");
     FWwwLabel = MakeLink(panel, MakerWebAddress, QRect(112, 80, 140, 13));
     FWwwLabel->setObjectName("www_label");
-    FEmailLabel = MakeLink(panel, MakerEmail, QRect(112, 97, 160, 13));
+    FEmailLabel = MakeLink(panel, MakerEmail, QRect(112, 97, 100, 13));
     FEmailLabel->setObjectName("email_label");
     FWwwLabel->installEventFilter(this);
     FEmailLabel->installEventFilter(this);
@@ -83,8 +86,8 @@ TAboutBox::TAboutBox(QWidget* AParent)
 }
 
 void TAboutBox::www_labelClick() {
-    // Passed as written, without a scheme; the desktop resolves it. What comes
-    // of the request is not looked at: a failure shows nothing.
+    // Passed as written, without a scheme; the platform's opener resolves it as
+    // the shell does. What comes of the request is not looked at.
     FOpenUrl(QUrl(QString(MakerWebAddress)));
 }
 
@@ -96,6 +99,13 @@ void TAboutBox::closeEvent(QCloseEvent* Event) {
     // The frame's close button ends the showing like OK does.
     Event->accept();
     done(QDialog::Accepted);
+}
+
+void TAboutBox::showEvent(QShowEvent* Event) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+    QDialog::showEvent(Event);
 }
 
 bool TAboutBox::eventFilter(QObject* Watched, QEvent* Event) {

@@ -32,6 +32,8 @@ protected:
     // The box has no cancel button: Escape does not close it.
     void reject() override {}
     void closeEvent(QCloseEvent* Event) override;
+    // Centred on the screen, not on the window that opened it.
+    void showEvent(QShowEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:

@@ -78,13 +78,15 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     connect(FCloseButton, &QPushButton::clicked, this, &TForm1::CloseButtonClick);
 
     // The rip's components, with the values the window stores for them.
-    FComponents.BeginLoading();
+    // Created first, then given their stored values while they know they are
+    // loading, then told that loading is over.
     FCDIn1 = &TComponent::Create<TCDIn>(FComponents);
+    FMP3Out1 = &TComponent::Create<TMP3Out>(FComponents);
+    FComponents.BeginLoading();
     FCDIn1->SetName("CDIn1");
     FCDIn1->SetCurrentDrive(0);
     FCDIn1->SetStartTrack(1);
     FCDIn1->SetEndTrack(1);
-    FMP3Out1 = &TComponent::Create<TMP3Out>(FComponents);
     FMP3Out1->SetName("MP3Out1");
     FMP3Out1->SetInput(FCDIn1);
     FMP3Out1->SetSuspendWhenIdle(true);

@@ -6,14 +6,20 @@
 #include "cdin/discread_binding.h"
 #include "platform/named_mutex.h"
 
+#include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
-    // One copy at a time; a second one ends at once, silently.
+    // One copy at a time; a second one ends at once, silently. A lock that
+    // cannot be made is no reason not to run: one copy without it is better
+    // than none.
     const kestrune::platform::NamedMutex running("Kesta");
-    if (!running.Acquired()) {
+    if (running.Status() == kestrune::platform::NamedMutexStatus::HeldElsewhere) {
         return 0;
+    }
+    if (running.Status() == kestrune::platform::NamedMutexStatus::Unavailable) {
+        std::cerr << "kestrune: running without the single-copy lock: " << running.Reason() << '\n';
     }
     int status = 0;
     {

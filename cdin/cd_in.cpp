@@ -144,7 +144,10 @@ std::pair<std::int32_t, std::int32_t> TCDIn::RangeSectors() {
 
 std::int64_t TCDIn::RangeBytes() {
     const DriveUse use(*this);
-    RipLibrary().DR_ReadToc();
+    if (const std::int32_t error = RipLibrary().DR_ReadToc(); error != 0) {
+        throw EAudioException("The table of contents could not be read (error " +
+                              std::to_string(error) + ")");
+    }
     const auto [first, end] = RangeSectors();
     return (std::int64_t{end} - first) * CDSectorBytes;
 }
@@ -195,6 +198,7 @@ void TCDIn::OpenSource() {
         throw EAudioException("The range is longer than a CD can hold");
     }
     FSize = static_cast<std::int32_t>(size);
+    FBusy = true;
     FChunkStart = 1;
     FChunkEnd = 0;
     FPosition = 0;
@@ -206,11 +210,11 @@ void TCDIn::OpenSource() {
     if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
         error != 0) {
         ReleaseDrive();
+        FBusy = false;
         FSize = 0;
         throw EAudioException("The disc could not be read at sector " + std::to_string(first) +
                               " (error " + std::to_string(error) + ")");
     }
-    FBusy = true;
 }
 
 std::int32_t TCDIn::ReadBlock(std::span<std::byte> Buffer) {

@@ -20,7 +20,8 @@ namespace kestrune {
 // a rip runs.
 class TCDIn : public TAudioInput {
 public:
-    static constexpr std::int32_t ChunkBytes = 75 * CDSectorBytes; // 176400
+    // One second of audio.
+    static constexpr std::int32_t ChunkBytes = CDBytesPerSecond;
 
     // Loads the reading library; raises "discread.dll could not be loaded."
     explicit TCDIn(TComponent* AOwner = nullptr);
@@ -33,9 +34,9 @@ public:
     std::int32_t EndTrack() const { return FEndTrack; }
     void SetEndTrack(std::int32_t Value);
 
-    int GetBitsPerSample() override { return 16; }
-    int GetChannels() override { return 2; }
-    int GetSampleRate() override { return 44100; }
+    int GetBitsPerSample() override { return CDBitsPerSample; }
+    int GetChannels() override { return CDChannels; }
+    int GetSampleRate() override { return CDSampleRate; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;

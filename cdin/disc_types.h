@@ -1,11 +1,10 @@
 #pragma once
 
+#include "cdin/cd_format.h"
+
 #include <cstdint>
 
 namespace kestrune {
-
-constexpr std::int32_t CDSectorBytes = 2352;
-constexpr std::int32_t CDSectorsPerSecond = 75;
 
 // A time on the disc; 75 frames make a second, one frame is one sector.
 struct TDiscTime {

@@ -1,65 +1,18 @@
 #include "cdin/discread_binding.h"
 
-#include "platform/dynamic_library.h"
 #include "platform/ini_file.h"
 #include "platform/platform_id.h"
+#include "platform/run_time_library.h"
 
-#include <memory>
+#include <iostream>
+#include <string_view>
 
 namespace kestrune {
-
-const std::array<const char*, 42> RipLibraryNames{
-    "DR_Init",
-    "DR_DeInit",
-    "DR_GetDiscReadVersion",
-    "DR_GetNumCDROM",
-    "DR_GetActiveCDROM",
-    "DR_SetActiveCDROM",
-    "DR_SelectCDROMType",
-    "DR_GetCDROMType",
-    "DR_GetCDROMParameters",
-    "DR_SetCDROMParameters",
-    "DR_OpenRipper",
-    "DR_CloseRipper",
-    "DR_GetPercentCompleted",
-    "DR_GetPeakValue",
-    "DR_GetNumberOfJitterErrors",
-    "DR_GetJitterPosition",
-    "DR_RipChunk",
-    "DR_LoadSettings",
-    "DR_SaveSettings",
-    "DR_NormalizeChunk",
-    "DR_ReadToc",
-    "DR_ReadCDText",
-    "DR_GetNumTocEntries",
-    "DR_GetTocEntry",
-    "DR_IsUnitReady",
-    "DR_IsMediaLoaded",
-    "DR_EjectCD",
-    "DR_IsAudioPlaying",
-    "DR_PlayTrack",
-    "DR_StopPlayTrack",
-    "DR_PauseCD",
-    "DR_GetCDStatusInfo",
-    "DR_LockCD",
-    "DR_GetSubChannelTrackInfo",
-    "DR_GetPlayPosition",
-    "DR_SetPlayPosition",
-    "DR_PlaySection",
-    "DR_GetLastJitterErrorPosition",
-    "DR_GetCurrentRipSector",
-    "DR_SetTransportLayer",
-    "DR_GetTransportLayer",
-    "DR_ScanForC2Errors",
-};
 
 namespace {
 
 struct RipBinding {
-    std::string FileName = "libdiscread.so";
-    std::unique_ptr<platform::DynamicLibrary> Library;
-    bool Loaded = false;
-    std::array<void*, 42> Table{};
+    platform::RunTimeLibrary Library{"libdiscread.so", RipLibraryNames};
     TRipEntryPoints Calls;
 };
 
@@ -68,58 +21,40 @@ RipBinding& Binding() {
     return binding;
 }
 
-std::size_t IndexOf(std::string_view Name) {
-    for (std::size_t i = 0; i < RipLibraryNames.size(); ++i) {
-        if (Name == RipLibraryNames[i]) {
-            return i;
-        }
+consteval std::size_t IndexOf(std::string_view Name) {
+    return platform::IndexOfName(RipLibraryNames, Name);
+}
+
+template <std::size_t Index, class Fn>
+void Take(const platform::RunTimeLibrary& Library, Fn*& Slot, std::string_view& Missing) {
+    Slot = Library.EntryAs<Fn>(Index);
+    if (Slot == nullptr && Missing.empty()) {
+        Missing = RipLibraryNames[Index];
     }
-    return RipLibraryNames.size();
 }
 
-template <class Fn> bool Take(const RipBinding& B, const char* Name, Fn*& Slot) {
-    Slot = reinterpret_cast<Fn*>(B.Table[IndexOf(Name)]);
-    return Slot != nullptr;
-}
-
-// Fills the typed calls; false when one of them is missing.
-bool TakeCalls(RipBinding& B) {
+// Fills the typed calls; the name of the first one missing, or empty.
+std::string_view TakeCalls(RipBinding& B) {
+    const platform::RunTimeLibrary& l = B.Library;
     TRipEntryPoints& c = B.Calls;
-    return Take(B, "DR_Init", c.DR_Init) & Take(B, "DR_DeInit", c.DR_DeInit) &
-           Take(B, "DR_GetNumCDROM", c.DR_GetNumCDROM) &
-           Take(B, "DR_SetActiveCDROM", c.DR_SetActiveCDROM) &
-           Take(B, "DR_IsMediaLoaded", c.DR_IsMediaLoaded) &
-           Take(B, "DR_IsAudioPlaying", c.DR_IsAudioPlaying) & Take(B, "DR_ReadToc", c.DR_ReadToc) &
-           Take(B, "DR_GetNumTocEntries", c.DR_GetNumTocEntries) &
-           Take(B, "DR_GetTocEntry", c.DR_GetTocEntry) & Take(B, "DR_OpenRipper", c.DR_OpenRipper) &
-           Take(B, "DR_RipChunk", c.DR_RipChunk) & Take(B, "DR_CloseRipper", c.DR_CloseRipper);
+    std::string_view missing;
+    Take<IndexOf("DR_Init")>(l, c.DR_Init, missing);
+    Take<IndexOf("DR_DeInit")>(l, c.DR_DeInit, missing);
+    Take<IndexOf("DR_GetNumCDROM")>(l, c.DR_GetNumCDROM, missing);
+    Take<IndexOf("DR_SetActiveCDROM")>(l, c.DR_SetActiveCDROM, missing);
+    Take<IndexOf("DR_IsMediaLoaded")>(l, c.DR_IsMediaLoaded, missing);
+    Take<IndexOf("DR_IsAudioPlaying")>(l, c.DR_IsAudioPlaying, missing);
+    Take<IndexOf("DR_ReadToc")>(l, c.DR_ReadToc, missing);
+    Take<IndexOf("DR_GetNumTocEntries")>(l, c.DR_GetNumTocEntries, missing);
+    Take<IndexOf("DR_GetTocEntry")>(l, c.DR_GetTocEntry, missing);
+    Take<IndexOf("DR_OpenRipper")>(l, c.DR_OpenRipper, missing);
+    Take<IndexOf("DR_RipChunk")>(l, c.DR_RipChunk, missing);
+    Take<IndexOf("DR_CloseRipper")>(l, c.DR_CloseRipper, missing);
+    return missing;
 }
 
-} // namespace
-
-void LoadRipLibrary(const std::string& Directory) {
-    RipBinding& b = Binding();
-    std::unique_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load(b.FileName);
-    if (!library) {
-        return;
-    }
-    // Loading again replaces the earlier handle, so the library is held once
-    // however many sources were constructed.
-    b.Library = std::move(library);
-    b.Loaded = true;
-    for (std::size_t i = 0; i < RipLibraryNames.size(); ++i) {
-        b.Table[i] = b.Library->Symbol(RipLibraryNames[i]);
-    }
-    if (!TakeCalls(b)) {
-        // A library without every call we make is no use; never call a null entry.
-        b.Library.reset();
-        b.Loaded = false;
-        b.Table.fill(nullptr);
-        b.Calls = {};
-        return;
-    }
-    b.Calls.DR_ReadsFile =
-        reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library->Symbol("DR_ReadsFile"));
+// Writes the library's settings file in Directory; returns its full path.
+std::string WriteRipSettings(const std::string& Directory) {
     const std::string settings = Directory + "discread.ini";
     platform::WriteIniString(settings, "CD-ROM", "nActive", "0");
     switch (platform::WindowsPlatformId()) {
@@ -132,29 +67,54 @@ void LoadRipLibrary(const std::string& Directory) {
     default:
         break;
     }
+    return settings;
+}
+
+} // namespace
+
+void LoadRipLibrary(const std::string& Directory) {
+    RipBinding& b = Binding();
+    try {
+        b.Library.Acquire();
+        if (const std::string_view missing = TakeCalls(b); !missing.empty()) {
+            // A library without every call we make is no use; never call a null entry.
+            b.Library.Release();
+            b.Calls = {};
+            throw platform::LibraryLoadError(b.Library.FileName() + ": no entry point " +
+                                             std::string(missing));
+        }
+    } catch (const platform::LibraryLoadError& e) {
+        std::cerr << "kestrune: " << e.what() << '\n';
+        return;
+    }
+    // Beyond the names every library of this kind has: a library without it
+    // simply cannot tell which files it reads.
+    b.Calls.DR_ReadsFile =
+        reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library.Symbol("DR_ReadsFile"));
+    const std::string settings = WriteRipSettings(Directory);
     b.Calls.DR_Init(settings.c_str());
 }
 
 void UnloadRipLibrary() {
     RipBinding& b = Binding();
-    if (!b.Library) {
+    if (!b.Library.Loaded()) {
         return;
     }
-    if (b.Loaded) {
-        b.Calls.DR_DeInit();
-    }
-    b.Library.reset();
-    b.Loaded = false;
-    b.Table.fill(nullptr);
+    b.Calls.DR_DeInit();
+    b.Library.ReleaseAll();
     b.Calls = {};
 }
 
 bool RipLibraryLoaded() {
-    return Binding().Loaded;
+    return Binding().Library.Loaded();
+}
+
+int RipLibraryLoads() {
+    return Binding().Library.Users();
 }
 
 void* RipLibraryEntry(std::size_t Index) {
-    return Binding().Table.at(Index);
+    return Binding().Library.Entry(Index);
 }
 
 const TRipEntryPoints& RipLibrary() {
@@ -166,7 +126,7 @@ TTocEntry ReadTocEntry(std::int32_t Index) {
 }
 
 void SetRipLibraryFileName(std::string FileName) {
-    Binding().FileName = std::move(FileName);
+    Binding().Library.SetFileName(std::move(FileName));
 }
 
 } // namespace kestrune

@@ -4,7 +4,9 @@
 // name. One binding state for the process: the library handle, whether it is
 // loaded, and its table of entry points.
 
-#include <array>
+#include "cdin/discread_names.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,15 +42,15 @@ struct TRipEntryPoints {
     std::int32_t (*DR_ReadsFile)(const char* Path, std::int32_t* Reads) = nullptr;
 };
 
-// Every name the binding resolves, in the order it resolves them.
-extern const std::array<const char*, 42> RipLibraryNames;
-
-// Loads the library, resolves its entry points, writes "discread.ini" in
-// Directory (which ends in a path separator) and initialises the library.
-// Silent when the library cannot be loaded: RipLibraryLoaded() tells.
-// Raises platform::IniWriteError when the settings file cannot be written.
+// Loads the library (each call counts one load), resolves its entry points,
+// writes "discread.ini" in Directory (which ends in a path separator) and
+// initialises the library. When the library cannot be loaded or lacks a call
+// the system makes, the loader's account goes to standard error and
+// RipLibraryLoaded() stays as it was. Raises platform::IniWriteError when the
+// settings file cannot be written.
 void LoadRipLibrary(const std::string& Directory);
-// Shuts the library down and releases it; once, at program end.
+// Shuts the library down once and releases it, whatever the number of loads;
+// at program end.
 void UnloadRipLibrary();
 bool RipLibraryLoaded();
 // The resolved entry point of RipLibraryNames[Index], or nullptr.
@@ -57,6 +59,9 @@ void* RipLibraryEntry(std::size_t Index);
 const TRipEntryPoints& RipLibrary();
 
 TTocEntry ReadTocEntry(std::int32_t Index);
+
+// How many loads the library has had since it was last released.
+int RipLibraryLoads();
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

@@ -7,9 +7,10 @@
 // constructor and gives it back after its worker has ended, so it is never
 // released while an encode may still run.
 
+#include "mp3out/lame_names.h"
+
 #include <lame/lame.h>
 
-#include <array>
 #include <cstddef>
 #include <string>
 
@@ -51,12 +52,9 @@ struct TLameCalls {
     decltype(&::lame_get_lametag_frame) lame_get_lametag_frame = nullptr;
 };
 
-// Every name the binding resolves into its table, in order.
-extern const std::array<const char*, 112> EncoderLibraryNames;
-
-// Takes the library for one sink, loading it if no sink holds it yet. Silent
-// when it cannot be loaded or lacks a call the sink makes: then
-// EncoderLibraryLoaded() is false and nothing was taken.
+// Takes the library for one sink, loading it if no sink holds it yet. When it
+// cannot be loaded or lacks a call the sink makes, the loader's account goes to
+// standard error, EncoderLibraryLoaded() is false and nothing was taken.
 void LoadEncoderLibrary();
 // Gives back what LoadEncoderLibrary took; the last one releases the library.
 void UnloadEncoderLibrary();

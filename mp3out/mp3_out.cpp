@@ -106,19 +106,13 @@ void TMP3Out::SetUpEncoder() {
     FOutputBuffer.assign(static_cast<std::size_t>(FOutputBufferSize), 0);
 }
 
-bool TMP3Out::WriteNextBlock(bool Abort) {
-    if (!OutputEnabled()) {
-        return true;
-    }
-    if (Abort) {
-        return false;
-    }
-    const std::int32_t count = ReadInput(FInputBlock);
+bool TMP3Out::WriteNextBlock() {
+    const std::int32_t count = ReadInput(std::as_writable_bytes(std::span(FInputBlock)));
     if (count == 0) {
         return false;
     }
     // The block holds signed 16-bit samples whatever the input calls itself.
-    auto* const samples = reinterpret_cast<short*>(FInputBlock.data());
+    short* const samples = FInputBlock.data();
     const TLameCalls& lame = Lame();
     const int encoded =
         Input() != nullptr && Input()->GetChannels() == 2

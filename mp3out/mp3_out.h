@@ -78,7 +78,7 @@ public:
 
 protected:
     void OpenOutput() override;
-    bool WriteNextBlock(bool Abort) override;
+    bool WriteNextBlock() override;
     void CloseOutput() override;
 
 private:
@@ -105,7 +105,9 @@ private:
     void ReleaseRun() noexcept;
 
     LibraryUse FLibrary;
-    std::array<std::byte, InputBlockBytes> FInputBlock{};
+    // Read as the encoder reads it: signed 16-bit samples, aligned for them.
+    static_assert(sizeof(short) == 2);
+    std::array<short, InputBlockBytes / sizeof(short)> FInputBlock{};
     TMP3BitRate FBitRate = TMP3BitRate::br128;
     lame_t FEncoderHandle = nullptr;
     std::vector<unsigned char> FOutputBuffer;

@@ -1,5 +1,6 @@
 #include "pipeline/audio_converter.h"
 
+#include "pipeline/audio_exception.h"
 #include "pipeline/replace_input.h"
 
 #include <exception>
@@ -13,11 +14,13 @@ void TAudioConverter::SetInput(TAudioInput* Value) {
     ReplaceInput(*this, FInput, FInputInUse, Value, Busy());
 }
 
-void TAudioConverter::UnlockInputChain() {
-    FInputInUse.unlock();
-    if (auto* const next = dynamic_cast<TAudioConverter*>(Input())) {
-        next->UnlockInputChain();
+std::int32_t TAudioConverter::ReadInput(std::span<std::byte> Buffer) {
+    const InUseFlag::Hold hold(FInputInUse);
+    TAudioInput* const source = Input();
+    if (source == nullptr) {
+        throw EAudioException("The input was removed during the run");
     }
+    return source->ReadBlock(Buffer);
 }
 
 bool TAudioConverter::ReadsFile(const std::string& Path) {

@@ -6,7 +6,7 @@
 namespace kestrune {
 
 // A source that takes its data from another source: a filter stage in front of
-// a sink. Concrete converters read from Input while holding InputInUse.
+// a sink. Concrete converters read from Input through ReadInput.
 class TAudioConverter : public TAudioInput {
 public:
     using TAudioInput::TAudioInput;
@@ -16,10 +16,6 @@ public:
     // opened before the old one is closed.
     virtual void SetInput(TAudioInput* Value);
 
-    // Releases InputInUse here and down the chain to the first source that is
-    // not a converter, after a failed run.
-    void UnlockInputChain();
-
     // A converter reads what its input reads.
     bool ReadsFile(const std::string& Path) override;
 
@@ -28,9 +24,12 @@ public:
 protected:
     void Notification(TComponent& AComponent, TOperation Operation) override;
 
-    InUseFlag FInputInUse;
+    // Reads one block from Input while holding InputInUse, which a concrete
+    // converter never takes itself. Raises when there is no Input.
+    std::int32_t ReadInput(std::span<std::byte> Buffer);
 
 private:
+    InUseFlag FInputInUse;
     std::atomic<TAudioInput*> FInput{nullptr};
 };
 

@@ -45,6 +45,8 @@ public:
     // 0 while it is closed.
     std::int32_t Size() const { return FSize.load(std::memory_order_relaxed); }
     bool Busy() const { return FBusy.load(std::memory_order_acquire); }
+    std::int32_t ChunkStart() const { return FChunkStart; }
+    std::int32_t ChunkEnd() const { return FChunkEnd; }
 
 protected:
     std::atomic<std::int32_t> FPosition{0};
@@ -53,7 +55,7 @@ protected:
     // For sources that serve reads from a chunk buffer of their own: the 1-based
     // index of the next unread byte, and of the last valid one. The buffer is used
     // up when ChunkEnd < ChunkStart.
-    std::int32_t FChunkStart = 1;
+    std::int32_t FChunkStart = 0;
     std::int32_t FChunkEnd = 0;
 };
 

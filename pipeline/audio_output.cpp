@@ -1,13 +1,12 @@
 #include "pipeline/audio_output.h"
 
-#include "pipeline/audio_converter.h"
 #include "pipeline/audio_exception.h"
 #include "pipeline/audio_thread.h"
 #include "pipeline/replace_input.h"
+#include "platform/main_thread.h"
 
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 namespace kestrune {
 
@@ -40,7 +39,6 @@ void TAudioOutput::Start() {
     if (Input() == nullptr) {
         throw EAudioException("Input is not assigned");
     }
-    FInputInUse.unlock();
     try {
         OpenOutput();
         FBusy = true;
@@ -74,7 +72,7 @@ TOutputStatus TAudioOutput::Status() const {
 std::int32_t TAudioOutput::Progress() {
     // Held so that a source swapped out or destroyed during the run is never read
     // after it is gone.
-    const std::lock_guard hold(FInputInUse);
+    const InUseFlag::Hold hold(FInputInUse);
     const TAudioInput* const source = Input();
     if (source == nullptr) {
         return 0;
@@ -125,7 +123,7 @@ void TAudioOutput::Notification(TComponent& AComponent, TOperation Operation) {
 }
 
 std::int32_t TAudioOutput::ReadInput(std::span<std::byte> Buffer) {
-    const std::lock_guard hold(FInputInUse);
+    const InUseFlag::Hold hold(FInputInUse);
     TAudioInput* const source = Input();
     if (source == nullptr) {
         throw EAudioException("The input was removed during the run");
@@ -139,24 +137,35 @@ void TAudioOutput::CloseInput() {
     }
 }
 
+bool TAudioOutput::NextBlock(bool Abort) {
+    if (!OutputEnabled()) {
+        return true;
+    }
+    if (Abort) {
+        return false;
+    }
+    return WriteNextBlock();
+}
+
 void TAudioOutput::FinishRun() {
     if (Busy()) {
         FOutputEnabled = false;
         CloseOutput();
         FBusy = false;
+        RunEnded();
     }
 }
 
+void TAudioOutput::RunEnded() {
+    // The main thread may wait for the sink to go idle (the main window's close
+    // does) without anything else to wake it.
+    platform::WakeMainThread();
+}
+
 void TAudioOutput::HandleWorkerException(const std::exception& E) {
-    FInputInUse.unlock();
+    // Every stage of the chain gave its InputInUse back as the exception left
+    // its read: there is nothing to unlock here.
     if (Status() != TOutputStatus::osIdle) {
-        if (auto* const converter = dynamic_cast<TAudioConverter*>(Input())) {
-            try {
-                converter->UnlockInputChain();
-            } catch (const std::exception&) {
-                // Best effort: the chain is released as far as it goes.
-            }
-        }
         FRunFailed = true;
         try {
             CloseOutput();
@@ -167,6 +176,7 @@ void TAudioOutput::HandleWorkerException(const std::exception& E) {
     }
     FOutputEnabled = false;
     FBusy = false;
+    RunEnded();
     if (FOnThreadException) {
         FOnThreadException(*this, E);
     }

@@ -22,11 +22,13 @@ class TAudioThread;
 // WriteNextBlock says so, when Stop was asked, or on an exception, which goes to
 // OnThreadException instead of OnDone.
 //
-// Concrete sinks implement OpenOutput (open the destination and the source),
-// WriteNextBlock (one block; true for more; false at once when Abort; true at
-// once while OutputEnabled is clear) and CloseOutput (finish the destination and
-// close the source). Their destructors must call EndWorker first, while the
-// object is still whole.
+// Concrete sinks implement the three steps of a run: OpenOutput (open the
+// destination and the source), WriteNextBlock (one block; true for more) and
+// CloseOutput (finish the destination and close the source). The base calls
+// them in their order and keeps the rules around them: WriteNextBlock is called
+// only during a run and never once Stop was asked, and reads the source through
+// ReadInput. Their destructors must call EndWorker first, while the object is
+// still whole.
 //
 // Handlers are assigned while the sink is idle.
 class TAudioOutput : public TComponent {
@@ -65,13 +67,11 @@ public:
     bool Busy() const { return FBusy.load(std::memory_order_acquire); }
 
 protected:
-    virtual bool WriteNextBlock(bool Abort) = 0;
+    virtual bool WriteNextBlock() = 0;
     virtual void CloseOutput() = 0;
     virtual void OpenOutput() = 0;
 
     void Notification(TComponent& AComponent, TOperation Operation) override;
-
-    bool OutputEnabled() const { return FOutputEnabled.load(std::memory_order_acquire); }
 
     // Reads one block from Input while holding InputInUse. Raises when the source
     // was taken away during the run.
@@ -90,8 +90,14 @@ protected:
 private:
     friend class TAudioThread;
 
+    bool OutputEnabled() const { return FOutputEnabled.load(std::memory_order_acquire); }
+    // Worker thread: one iteration's block. True at once without a run; false
+    // at once when Abort; otherwise what WriteNextBlock says.
+    bool NextBlock(bool Abort);
     // Worker thread: if a run is going, ends it and closes the destination.
     void FinishRun();
+    // Tells a main thread that waits for the sink that Busy has cleared.
+    static void RunEnded();
     // Cleans up after a failed run or a failed start and tells OnThreadException.
     void HandleWorkerException(const std::exception& E);
 

@@ -66,7 +66,6 @@ void TAudioThread::Terminate() noexcept {
 
 void TAudioThread::Execute() {
     while (!FExitRequested) {
-        const std::lock_guard loop(FLoopLock);
         if (!ParkWhileSuspended()) {
             break;
         }
@@ -88,7 +87,7 @@ void TAudioThread::Iterate() {
             }
         }
         const bool running = output.OutputEnabled();
-        const bool more = output.WriteNextBlock(FStopRequested);
+        const bool more = output.NextBlock(FStopRequested);
         // A pause asked for during the block holds the worker here, before it
         // looks at Stop: a run that is paused does not end until it is resumed.
         if (!ParkWhileSuspended()) {

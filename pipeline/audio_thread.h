@@ -40,13 +40,9 @@ public:
     TAudioThread(TAudioThread&&) = delete;
     TAudioThread& operator=(TAudioThread&&) = delete;
 
-    TAudioOutput& OwnerOutput() const { return FOwnerOutput; }
-
     bool SuspendWhenIdle() const { return FSuspendWhenIdle.load(); }
     void SetSuspendWhenIdle(bool Value) { FSuspendWhenIdle = Value; }
-    bool StopRequested() const { return FStopRequested.load(); }
     void SetStopRequested(bool Value);
-    bool ExitRequested() const { return FExitRequested.load(); }
 
     bool Suspended() const;
     // Marks the worker suspended; it parks at its next safe point.
@@ -57,7 +53,6 @@ public:
     // Tells the worker to leave its loop, parked or not, and waits until it has,
     // running main-thread calls meanwhile when called on the main thread.
     void Terminate() noexcept;
-    bool Finished() const { return FFinished.load(); }
 
 private:
     void Execute();
@@ -73,8 +68,6 @@ private:
     std::atomic<bool> FExitRequested{false};
     std::atomic<bool> FStopRequested{false};
     std::atomic<bool> FFinished{false};
-    // Held by the worker for each whole iteration, parked or not; nobody else takes it.
-    std::mutex FLoopLock;
 
     mutable std::mutex FParkMutex;
     std::condition_variable FParkChanged;

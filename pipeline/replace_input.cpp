@@ -1,7 +1,5 @@
 #include "pipeline/replace_input.h"
 
-#include <mutex>
-
 namespace kestrune {
 
 void ReplaceInput(TComponent& Holder, std::atomic<TAudioInput*>& Slot, InUseFlag& InUse,
@@ -16,7 +14,7 @@ void ReplaceInput(TComponent& Holder, std::atomic<TAudioInput*>& Slot, InUseFlag
         if (Value != nullptr) {
             Value->OpenSource();
         }
-        const std::lock_guard hold(InUse);
+        const InUseFlag::Hold hold(InUse);
         Slot = Value;
     }
     if (old != nullptr) {

@@ -22,7 +22,7 @@
 
 namespace kestrune {
 
-enum class TOperation { opInsert, opRemove };
+enum class TOperation { opRemove };
 
 class TComponent;
 

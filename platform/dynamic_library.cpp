@@ -4,12 +4,12 @@
 
 namespace kestrune::platform {
 
-std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& FileName) {
-    void* const handle = ::dlopen(FileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        return nullptr;
+DynamicLibrary::DynamicLibrary(const std::string& FileName)
+    : FHandle(::dlopen(FileName.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    if (FHandle == nullptr) {
+        const char* const reason = ::dlerror();
+        throw LibraryLoadError(reason != nullptr ? reason : FileName + ": cannot be loaded");
     }
-    return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));
 }
 
 DynamicLibrary::~DynamicLibrary() {

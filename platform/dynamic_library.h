@@ -1,17 +1,25 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace kestrune::platform {
 
+// A library that could not be loaded, or lacks an entry point it must have;
+// the message is the loader's own account of it.
+class LibraryLoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // A library loaded at run time by its bare file name through the system's
-// ordinary search (for our executables that includes their RUNPATH).
+// ordinary search (for our executables that includes their run path).
 // Unloaded when the object goes.
 class DynamicLibrary {
 public:
-    // nullptr when the library cannot be loaded.
-    static std::unique_ptr<DynamicLibrary> Load(const std::string& FileName);
+    // Raises LibraryLoadError with the loader's text when it cannot be loaded.
+    explicit DynamicLibrary(const std::string& FileName);
     ~DynamicLibrary();
 
     DynamicLibrary(const DynamicLibrary&) = delete;
@@ -23,7 +31,6 @@ public:
     void* Symbol(const char* Name) const;
 
 private:
-    explicit DynamicLibrary(void* AHandle) : FHandle(AHandle) {}
     void* FHandle;
 };
 

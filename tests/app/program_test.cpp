@@ -5,6 +5,7 @@
 #include "tests/app/modal_driver.h"
 #include "tests/support/disc_images.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -52,6 +53,31 @@ private slots:
         QVERIFY(!third.waitForFinished(1500)); // it runs: the lock died with the first
         third.kill();
         third.waitForFinished(10000);
+    }
+
+    void aLockThatCannotBeMadeIsReportedAndTheProgramRunsAnyway() {
+        DiscImages images;
+        const auto cue = images.Make("disc", {"audio:1"});
+        QTemporaryDir folder;
+        // The place for the private lock folder is taken by a plain file.
+        const QString temp = folder.filePath("temp");
+        QFile(temp).open(QIODevice::WriteOnly);
+        QProcess copy;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("XDG_RUNTIME_DIR");
+        environment.insert("TMPDIR", temp);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("DISCREAD_DRIVES", QString::fromStdString(cue));
+        copy.setProcessEnvironment(environment);
+        copy.start(KESTRUNE, {"D:\\Track01.cda"});
+        QVERIFY(copy.waitForStarted());
+        QVERIFY(!copy.waitForFinished(1500)); // it runs, at its save dialog
+        const QString errors = copy.readAllStandardError();
+        QVERIFY2(errors.contains("kestrune: running without the single-copy lock: "),
+                 qPrintable(errors));
+        QVERIFY2(errors.contains(temp), qPrintable(errors));
+        copy.kill();
+        copy.waitForFinished(10000);
     }
 
     void aMissingEncoderLibraryEndsTheProgramWithItsMessage() {

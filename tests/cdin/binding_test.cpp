@@ -1,6 +1,7 @@
 #include "cdin/discread_binding.h"
 #include "platform/ini_file.h"
 #include "tests/cdin/cd_in_fixture.h"
+#include "tests/support/library_file_name.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,12 +16,9 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 // Points the loader at another file for one test.
-class LibraryName {
+class LibraryName : public LibraryFileName<&SetRipLibraryFileName> {
 public:
-    explicit LibraryName(std::string name) { SetRipLibraryFileName(std::move(name)); }
-    ~LibraryName() { SetRipLibraryFileName("libdiscread.so"); }
-    LibraryName(const LibraryName&) = delete;
-    LibraryName& operator=(const LibraryName&) = delete;
+    explicit LibraryName(std::string Name) : LibraryFileName(std::move(Name), "libdiscread.so") {}
 };
 
 class BindingTest : public CDInTest {
@@ -34,9 +32,9 @@ TEST_F(BindingTest, ResolvesTheFortyTwoNamesInOrder) {
     LoadRipLibrary(Directory());
     ASSERT_TRUE(RipLibraryLoaded());
     EXPECT_EQ(RipLibraryNames.size(), 42u);
-    EXPECT_STREQ(RipLibraryNames.front(), "DR_Init");
-    EXPECT_STREQ(RipLibraryNames[16], "DR_RipChunk");
-    EXPECT_STREQ(RipLibraryNames.back(), "DR_ScanForC2Errors");
+    EXPECT_EQ(RipLibraryNames.front(), "DR_Init");
+    EXPECT_EQ(RipLibraryNames[16], "DR_RipChunk");
+    EXPECT_EQ(RipLibraryNames.back(), "DR_ScanForC2Errors");
     EXPECT_NE(RipLibraryEntry(16), nullptr);
     EXPECT_NE(RipLibraryEntry(2), nullptr) << "DR_GetDiscReadVersion";
     EXPECT_EQ(RipLibraryEntry(4), nullptr) << "DR_GetActiveCDROM is not ours to have";

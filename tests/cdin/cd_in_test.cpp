@@ -182,6 +182,10 @@ TEST_F(CDInTest, CurrentDriveKeepsToTheDrivesTheLibraryHas) {
 
 TEST_F(CDInTest, ClosedSourceRefusesToReadAndClosesHarmlessly) {
     const auto source = Source({images.Make("a", {"audio:10f"})});
+    // A fresh source has every field zero, its chunk counters too.
+    EXPECT_EQ(source->ChunkStart(), 0);
+    EXPECT_EQ(source->ChunkEnd(), 0);
+    EXPECT_EQ(source->Position(), 0);
     std::array<std::byte, 16384> block{};
     EXPECT_EQ(MessageOf([&] { source->ReadBlock(block); }), "The Stream is not opened");
     EXPECT_NO_THROW(source->CloseSource());

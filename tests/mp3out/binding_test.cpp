@@ -1,18 +1,16 @@
 #include "mp3out/lame_binding.h"
 #include "mp3out/mp3_out.h"
 #include "pipeline/audio_exception.h"
+#include "tests/support/library_file_name.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrune {
 namespace {
 
-class LibraryName {
+class LibraryName : public test::LibraryFileName<&SetEncoderLibraryFileName> {
 public:
-    explicit LibraryName(std::string name) { SetEncoderLibraryFileName(std::move(name)); }
-    ~LibraryName() { SetEncoderLibraryFileName("libmp3lame.so.0"); }
-    LibraryName(const LibraryName&) = delete;
-    LibraryName& operator=(const LibraryName&) = delete;
+    explicit LibraryName(std::string Name) : LibraryFileName(std::move(Name), "libmp3lame.so.0") {}
 };
 
 std::string ConstructionMessage() {
@@ -27,9 +25,9 @@ std::string ConstructionMessage() {
 TEST(EncoderBinding, ResolvesTheHundredAndTwelveNamesInOrder) {
     const auto sink = MakeComponent<TMP3Out>();
     EXPECT_EQ(EncoderLibraryNames.size(), 112u);
-    EXPECT_STREQ(EncoderLibraryNames.front(), "lame_init");
-    EXPECT_STREQ(EncoderLibraryNames.back(), "id3tag_set_genre");
-    EXPECT_STREQ(EncoderLibraryNames[86], "lame_encode_buffer");
+    EXPECT_EQ(EncoderLibraryNames.front(), "lame_init");
+    EXPECT_EQ(EncoderLibraryNames.back(), "id3tag_set_genre");
+    EXPECT_EQ(EncoderLibraryNames[86], "lame_encode_buffer");
     EXPECT_NE(EncoderLibraryEntry(0), nullptr);
     EXPECT_NE(EncoderLibraryEntry(111), nullptr);
 }

@@ -28,16 +28,53 @@ TEST(Mp3Defaults, AreTheDocumentedOnes) {
     EXPECT_EQ(sink->FileMode(), TFileOutputMode::foRewrite);
 }
 
-TEST(Mp3Enumerations, HandTheEncoderTheNumbersInTheirNames) {
-    EXPECT_EQ(Kbps(TMP3BitRate::br8), 8);
-    EXPECT_EQ(Kbps(TMP3BitRate::br144), 144);
-    EXPECT_EQ(Kbps(TMP3BitRate::br320), 320);
-    EXPECT_EQ(Hertz(TMP3SampleRate::srDefault), 0);
-    EXPECT_EQ(Hertz(TMP3SampleRate::sr32kHz), 32000);
-    EXPECT_EQ(Hertz(TMP3SampleRate::sr41kHz), 44100);
-    EXPECT_EQ(Hertz(TMP3SampleRate::sr48kHz), 48000);
-    EXPECT_EQ(Digit(TMP3Quality::ql9), 9);
+struct StreamSettings {
+    TMP3BitRate BitRate;
+    TMP3Mode Mode;
+    TMP3SampleRate SampleRate;
+    bool Copyright;
+    bool Original;
+    bool CRC;
+    // What the frames must say.
+    int Kbps;
+    int Hertz;
+    int ModeBits;
+};
+
+class Mp3FrameTest : public Mp3Test, public ::testing::WithParamInterface<StreamSettings> {};
+
+// The settings reach the stream: every frame header carries them.
+TEST_P(Mp3FrameTest, TheSettingsReachTheFramesOfTheFile) {
+    const StreamSettings& settings = GetParam();
+    auto source = MakeComponent<TTestSource>(44100 * 4);
+    sink->SetBitRate(settings.BitRate);
+    sink->SetMode(settings.Mode);
+    sink->SetSampleRate(settings.SampleRate);
+    sink->SetCopyright(settings.Copyright);
+    sink->SetOriginal(settings.Original);
+    sink->SetCRC(settings.CRC);
+    Run(*source);
+    ASSERT_EQ(events.Done(), 1) << (events.Errors().empty() ? "" : events.Errors().front());
+    const auto header = SecondFrameHeader(Output());
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(header->BitRateKbps, settings.Kbps);
+    EXPECT_EQ(header->SampleRate, settings.Hertz);
+    EXPECT_EQ(header->Mode, settings.ModeBits);
+    EXPECT_EQ(header->Copyright, settings.Copyright);
+    EXPECT_EQ(header->Original, settings.Original);
+    EXPECT_EQ(header->Protected, settings.CRC);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, Mp3FrameTest,
+    ::testing::Values(StreamSettings{TMP3BitRate::br128, TMP3Mode::STEREO,
+                                     TMP3SampleRate::srDefault, false, true, false, 128, 44100, 0},
+                      StreamSettings{TMP3BitRate::br320, TMP3Mode::JOINT_STEREO,
+                                     TMP3SampleRate::sr48kHz, true, false, true, 320, 48000, 1},
+                      StreamSettings{TMP3BitRate::br64, TMP3Mode::MONO, TMP3SampleRate::sr32kHz,
+                                     true, true, false, 64, 32000, 3},
+                      StreamSettings{TMP3BitRate::br112, TMP3Mode::DUAL_CHANNEL,
+                                     TMP3SampleRate::sr41kHz, false, false, false, 112, 44100, 2}));
 
 TEST_F(Mp3Test, OutputRateAndBitRateReachTheFile) {
     auto source = MakeComponent<TTestSource>(44100 * 4 * 4);

@@ -1,7 +1,8 @@
 #include "cdin/cd_in.h"
 #include "tests/mp3out/mp3_fixture.h"
 #include "tests/support/mp3_file.h"
-#include "tools/mkdisc/disc_image.h"
+#include "tools/mkdisc/audio_synthesis.h"
+#include "tools/mkdisc/track_parse.h"
 
 #include <filesystem>
 

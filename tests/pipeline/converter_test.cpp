@@ -39,17 +39,6 @@ struct Chain {
     ComponentPtr<TTestConverter> first = MakeComponent<TTestConverter>();
 };
 
-TEST(Converter, UnlockInputChainReleasesEveryConverterDownToTheSource) {
-    Chain chain;
-    chain.first->HoldInputInUse();
-    chain.second->HoldInputInUse();
-    chain.third->HoldInputInUse();
-    chain.first->UnlockInputChain();
-    EXPECT_FALSE(chain.first->InputInUse());
-    EXPECT_FALSE(chain.second->InputInUse());
-    EXPECT_FALSE(chain.third->InputInUse());
-}
-
 TEST(Converter, FailedRunThroughAChainReleasesTheChainForTheNextRun) {
     Chain chain;
     chain.source->FailAtPosition = 2 * 16384;

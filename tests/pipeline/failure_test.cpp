@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace kestrune::test {
 namespace {
 
@@ -37,6 +40,46 @@ TEST(SinkFailure, ReadErrorEndsTheRunOnTheWorkerAndCleansUp) {
     sink->Start();
     ASSERT_TRUE(PumpUntil([&] { return events.Done() == 1; }));
     EXPECT_EQ(sink->ReceivedBytes(), 13u * 16384);
+}
+
+// The main window's close waits, without polling, until the sink is idle. A read
+// that is still under way when that wait begins and then fails must wake it.
+TEST(SinkFailure, ARunEndingInAnErrorWakesTheMainThreadThatWaitsForIt) {
+    auto source = MakeComponent<TTestSource>(10 * 16384);
+    source->FailAtPosition = 0;
+    Gate slowRead(false);
+    source->ReadGate = &slowRead;
+    auto sink = MakeComponent<TTestSink>();
+    sink->SetInput(source.get());
+    sink->Start();
+    slowRead.AwaitWaiter();
+
+    // The slow read fails only once the main thread has begun to wait: the first
+    // look at the sink lets it go on.
+    bool released = false;
+    const auto idleOrRelease = [&] {
+        const bool idle = !sink->Busy();
+        if (!released) {
+            released = true;
+            slowRead.Open();
+        }
+        return idle;
+    };
+    // Only a guard against hanging for ever: after a time long enough for any
+    // machine, a watchdog wakes the main thread itself.
+    Gate testOver(false);
+    std::atomic<bool> wokenByWatchdog{false};
+    std::thread watchdog([&] {
+        if (!testOver.PassWithin(30s)) {
+            wokenByWatchdog = true;
+            platform::WakeMainThread();
+        }
+    });
+    platform::WaitOnMainThread(idleOrRelease);
+    testOver.Open();
+    watchdog.join();
+    EXPECT_FALSE(wokenByWatchdog) << "the main thread was not woken when the run failed";
+    EXPECT_EQ(sink->Status(), TOutputStatus::osIdle);
 }
 
 TEST(SinkFailure, ExceptionFromTheProgressHandlerReachesTheWorkersHandler) {

@@ -105,37 +105,5 @@ TEST(SinkLifetime, RunningSinkWhoseWorkerWaitsForTheMainThreadIsDestroyedWithout
     EXPECT_EQ(ThreadsOfThisProcess(), before);
 }
 
-// Processor time the worker uses over 200 ms once it is waiting with nothing to do.
-std::chrono::nanoseconds IdleCost(const TTestSink& sink) {
-    const auto clock = sink.WorkerClock();
-    EXPECT_TRUE(clock.has_value());
-    if (!clock) {
-        return std::chrono::nanoseconds::max();
-    }
-    PumpUntil([] { return false; }, 20ms);
-    const auto start = clock->Elapsed();
-    std::this_thread::sleep_for(200ms);
-    return clock->Elapsed() - start;
-}
-
-TEST(SinkLifetime, WorkerResumedBeforeAnyRunUsesNoProcessorTime) {
-    auto sink = MakeComponent<TTestSink>();
-    sink->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return sink->WorkerClock().has_value(); }));
-    EXPECT_LT(IdleCost(*sink), 5ms);
-}
-
-TEST(SinkLifetime, WorkerThatStaysAwakeAfterARunUsesNoProcessorTime) {
-    int done = 0;
-    auto source = MakeComponent<TTestSource>(2 * 16384);
-    auto sink = MakeComponent<TTestSink>();
-    sink->SetSuspendWhenIdle(false);
-    sink->SetOnDone([&](TComponent&) { ++done; });
-    sink->SetInput(source.get());
-    sink->Start();
-    ASSERT_TRUE(PumpUntil([&] { return done == 1; }));
-    EXPECT_LT(IdleCost(*sink), 5ms);
-}
-
 } // namespace
 } // namespace kestrune::test

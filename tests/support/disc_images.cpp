@@ -1,6 +1,7 @@
 #include "tests/support/disc_images.h"
 
-#include "tools/mkdisc/disc_image.h"
+#include "tools/mkdisc/image_writer.h"
+#include "tools/mkdisc/track_parse.h"
 
 #include <atomic>
 #include <cstdlib>

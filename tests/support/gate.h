@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -28,6 +29,11 @@ public:
         FChanged.notify_all();
         FChanged.wait(lock, [this] { return FOpen; });
         --FWaiting;
+    }
+    // As Pass, but gives up after Timeout; returns whether the gate was open.
+    template <class Duration> bool PassWithin(Duration Timeout) {
+        std::unique_lock lock(FMutex);
+        return FChanged.wait_for(lock, Timeout, [this] { return FOpen; });
     }
     // Blocks until some thread waits at the closed gate.
     void AwaitWaiter() {

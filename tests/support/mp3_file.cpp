@@ -100,6 +100,61 @@ std::optional<std::uint32_t> InfoFrameCount(const std::string& Path) {
     return std::nullopt;
 }
 
+namespace {
+
+struct ParsedHeader {
+    Mp3FrameHeader Header;
+    std::size_t FrameBytes = 0;
+};
+
+std::optional<ParsedHeader> ParseHeader(const std::vector<unsigned char>& Bytes, std::size_t At) {
+    if (At + 4 > Bytes.size()) {
+        return std::nullopt;
+    }
+    const std::uint32_t word = (std::uint32_t{Bytes[At]} << 24) | (Bytes[At + 1] << 16) |
+                               (Bytes[At + 2] << 8) | Bytes[At + 3];
+    const unsigned version = (word >> 19) & 3; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    const unsigned layer = (word >> 17) & 3;   // 1 Layer III
+    const unsigned rateIndex = (word >> 12) & 15;
+    const unsigned sampleIndex = (word >> 10) & 3;
+    if ((word >> 21) != 0x7FF || version == 1 || layer != 1 || rateIndex == 0 || rateIndex == 15 ||
+        sampleIndex == 3) {
+        return std::nullopt;
+    }
+    constexpr int mpeg1Rates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    constexpr int mpeg2Rates[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    constexpr int sampleRates[] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    ParsedHeader parsed;
+    Mp3FrameHeader& h = parsed.Header;
+    h.BitRateKbps = mpeg1 ? mpeg1Rates[rateIndex] : mpeg2Rates[rateIndex];
+    h.SampleRate = sampleRates[sampleIndex] / (mpeg1 ? 1 : version == 2 ? 2 : 4);
+    h.Mode = static_cast<int>((word >> 6) & 3);
+    h.Copyright = ((word >> 3) & 1) != 0;
+    h.Original = ((word >> 2) & 1) != 0;
+    h.Protected = ((word >> 16) & 1) == 0;
+    const unsigned padding = (word >> 9) & 1;
+    parsed.FrameBytes =
+        static_cast<std::size_t>((mpeg1 ? 144 : 72) * h.BitRateKbps * 1000 / h.SampleRate) +
+        padding;
+    return parsed;
+}
+
+} // namespace
+
+std::optional<Mp3FrameHeader> SecondFrameHeader(const std::string& Path) {
+    const auto bytes = ReadBytes(Path);
+    const auto first = ParseHeader(bytes, 0);
+    if (!first) {
+        return std::nullopt;
+    }
+    const auto second = ParseHeader(bytes, first->FrameBytes);
+    if (!second) {
+        return std::nullopt;
+    }
+    return second->Header;
+}
+
 std::optional<Id3v1> ReadId3v1(const std::string& Path) {
     const auto bytes = ReadBytes(Path);
     if (bytes.size() < 128) {

@@ -23,6 +23,19 @@ DecodedMp3 DecodeMp3(const std::string& Path);
 // The frame count of the Info/Xing frame at the head of the file, if there is one.
 std::optional<std::uint32_t> InfoFrameCount(const std::string& Path);
 
+// What the header of an MP3 frame says (Layer III).
+struct Mp3FrameHeader {
+    int BitRateKbps = 0;
+    int SampleRate = 0;
+    int Mode = 0; // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
+    bool Copyright = false;
+    bool Original = false;
+    bool Protected = false; // followed by a CRC
+};
+// The header of the second frame of the file (the first that carries audio,
+// after the encoder's Info frame); nothing when the file has no such frames.
+std::optional<Mp3FrameHeader> SecondFrameHeader(const std::string& Path);
+
 // The ID3 version 1 tag at the end of the file, field by field, blanks and
 // zeros trimmed; nothing when the file does not end with one.
 struct Id3v1 {

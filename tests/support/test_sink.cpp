@@ -4,13 +4,6 @@
 
 namespace kestrune::test {
 
-std::optional<platform::ThreadCpuClock> TTestSink::WorkerClock() const {
-    if (!FWorkerClockKnown.load()) {
-        return std::nullopt;
-    }
-    return FWorkerClock;
-}
-
 void TTestSink::OpenOutput() {
     ++OpenCalls;
     if (FailOpen) {
@@ -19,18 +12,8 @@ void TTestSink::OpenOutput() {
     Input()->OpenSource();
 }
 
-bool TTestSink::WriteNextBlock(bool Abort) {
-    if (!FWorkerClockKnown.load()) {
-        FWorkerClock = platform::ThreadCpuClock::Current();
-        FWorkerClockKnown = true;
-    }
+bool TTestSink::WriteNextBlock() {
     ++WriteCalls;
-    if (Abort) {
-        return false;
-    }
-    if (!OutputEnabled()) {
-        return true;
-    }
     const std::int32_t count = ReadInput(FBlock);
     if (count == 0) {
         return false;

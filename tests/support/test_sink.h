@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pipeline/audio_file_out.h"
-#include "platform/thread_cpu_clock.h"
 
 #include <array>
 #include <atomic>
@@ -30,9 +29,6 @@ public:
         const std::lock_guard lock(FReceivedMutex);
         return FReceived.size();
     }
-    // The worker's processor clock, known once the worker has called
-    // WriteNextBlock.
-    std::optional<platform::ThreadCpuClock> WorkerClock() const;
 
     bool FailOpen = false;
     // Called on the worker after each block that was processed.
@@ -45,15 +41,13 @@ public:
 
 protected:
     void OpenOutput() override;
-    bool WriteNextBlock(bool Abort) override;
+    bool WriteNextBlock() override;
     void CloseOutput() override;
 
 private:
     std::array<std::byte, BlockBytes> FBlock{};
     mutable std::mutex FReceivedMutex;
     std::vector<std::byte> FReceived;
-    std::optional<platform::ThreadCpuClock> FWorkerClock;
-    std::atomic<bool> FWorkerClockKnown{false};
 };
 
 } // namespace kestrune::test

@@ -1,5 +1,6 @@
 #include "tests/support/disc_images.h"
-#include "tools/mkdisc/disc_image.h"
+#include "tools/mkdisc/audio_synthesis.h"
+#include "tools/mkdisc/track_parse.h"
 
 #include <gtest/gtest.h>
 

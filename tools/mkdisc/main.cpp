@@ -1,6 +1,7 @@
 // mkdisc: writes a disc image (NAME.cue + NAME.bin) of given tracks.
 
-#include "tools/mkdisc/disc_image.h"
+#include "tools/mkdisc/image_writer.h"
+#include "tools/mkdisc/track_parse.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,19 +1,21 @@
 #pragma once
 
-// Writes disc images for tests and for the demo: NAME.cue with NAME.bin beside
-// it, raw 2352-byte sectors, audio as 16-bit little-endian stereo at 44100 Hz.
+// What a disc image holds: its tracks and how each is made. Images are written
+// as NAME.cue with NAME.bin beside it, raw 2352-byte sectors, audio as 16-bit
+// little-endian stereo at 44100 Hz.
+
+#include "cdin/cd_format.h"
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kestrune::mkdisc {
 
-constexpr int SectorBytes = 2352;
-constexpr int SectorsPerSecond = 75;
-constexpr int FramesPerSector = 588;
-constexpr int SampleRate = 44100;
+constexpr int SectorBytes = CDSectorBytes;
+constexpr int SectorsPerSecond = CDSectorsPerSecond;
+constexpr int FramesPerSector = CDSectorFrames;
+constexpr int SampleRate = CDSampleRate;
 
 enum class Signal {
     Sine,    // Frequency at Level; the right channel a quarter period behind the left
@@ -42,16 +44,5 @@ struct DiscSpec {
     // claims: a disc whose last sectors cannot be read.
     std::int32_t MissingSectors = 0;
 };
-
-// Parses KIND:LENGTH[:SIGNAL][,OPTION...], for example "audio:3:sine=440@-6,dcp",
-// "audio:150f:silence,pregap=2", "data:2". LENGTH is seconds, or sectors with a
-// trailing 'f'. Throws std::invalid_argument with a readable message.
-TrackSpec ParseTrack(std::string_view Text);
-
-// The PCM of one audio track as stored on the disc (interleaved left, right).
-std::vector<std::int16_t> RenderAudio(const TrackSpec& Track);
-
-// Writes Base + ".cue" and Base + ".bin". Throws std::runtime_error on failure.
-void WriteDisc(const std::string& Base, const DiscSpec& Disc);
 
 } // namespace kestrune::mkdisc
