@@ -554,7 +554,7 @@ bool TTrayIcon::OwnerHook(QEvent& Event) {
     case QEvent::Show:
         if (!Event.spontaneous()) {
             // Shown by the program: in front, with the focus.
-            if (QWidget* const main = MainWindow()) {
+            if (QWidget* const main = MainWindow(); main != nullptr && main != FOwnerWindow) {
                 BringToFront(*main);
             }
             BringToFront(*FOwnerWindow);
