@@ -7,6 +7,7 @@
 #include "app/track_argument.h"
 #include "platform/main_thread.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -66,6 +67,13 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
+    FMinimizeButton = new QPushButton("Minimize to tray", this);
+    FMinimizeButton->setObjectName("MinimizeButton");
+    FMinimizeButton->setToolTip("Minimize to tray");
+    FMinimizeButton->setAutoDefault(false);
+    // Beside Close, as the tick mark sits beside the cross on the face.
+    buttons->insertWidget(buttons->count() - 1, FMinimizeButton);
+    connect(FMinimizeButton, &QPushButton::clicked, this, &TForm1::MinimizeButtonClick);
     connect(FStopButton, &QPushButton::clicked, this, &TForm1::StopButtonClick);
     connect(FAboutButton, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(FCloseButton, &QPushButton::clicked, this, &TForm1::CloseButtonClick);
@@ -94,6 +102,20 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FMP3Out1->SetBitRate(TMP3BitRate::br128);
     FMP3Out1->SetId3TagAlbum(MakerWebAddress);
     FMP3Out1->SetId3TagComment(ProgramTagComment);
+    FPopupMenu1 = new TPopupMenu(this);
+    FPopupMenu1->setObjectName("PopupMenu1");
+    QAction* const about1 = FPopupMenu1->addAction("About");
+    about1->setObjectName("About1");
+    connect(about1, &QAction::triggered, this, &TForm1::About1Click);
+    FTrayIcon1 = &TComponent::Create<TTrayIcon>(FComponents, this);
+    FTrayIcon1->SetName("TrayIcon1");
+    FTrayIcon1->SetIcon(ProgramIcon());
+    FTrayIcon1->SetIconVisible(true);
+    FTrayIcon1->SetIconIndex(0);
+    FTrayIcon1->SetCycleInterval(0);
+    FTrayIcon1->SetMinimizeToTray(true);
+    FTrayIcon1->SetPopupMenu(FPopupMenu1);
+    FTrayIcon1->SetOnClick([this](TComponent&) { TrayIcon1Click(); });
     FComponents.LoadedComponents();
 
     FSaveDialog1 = new QFileDialog(this);
@@ -191,6 +213,20 @@ void TForm1::CloseButtonClick() {
 }
 
 void TForm1::Button1Click() {
+    const auto box = std::make_unique<TAboutBox>(this);
+    box->exec();
+}
+
+void TForm1::MinimizeButtonClick() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+    FTrayIcon1->HideMainWindow();
+}
+
+void TForm1::TrayIcon1Click() {
+    FTrayIcon1->RestoreMainWindow();
+}
+
+void TForm1::About1Click() {
     const auto box = std::make_unique<TAboutBox>(this);
     box->exec();
 }
