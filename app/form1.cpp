@@ -67,7 +67,7 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
-    FMinimizeButton = new QPushButton("Minimize to tray", this);
+    FMinimizeButton = new QPushButton("&Minimize to tray", this);
     FMinimizeButton->setObjectName("MinimizeButton");
     FMinimizeButton->setToolTip("Minimize to tray");
     FMinimizeButton->setAutoDefault(false);
