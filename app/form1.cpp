@@ -8,6 +8,8 @@
 #include "platform/main_thread.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -215,6 +217,15 @@ void TForm1::CloseButtonClick() {
 void TForm1::Button1Click() {
     const auto box = std::make_unique<TAboutBox>(this);
     box->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    QWidget::closeEvent(Event);
+    // Qt ends the program when its last visible window closes; a window hidden
+    // in the tray is not visible, so its closing has to say so itself.
+    if (Event->isAccepted()) {
+        QCoreApplication::quit();
+    }
 }
 
 void TForm1::MinimizeButtonClick() {

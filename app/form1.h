@@ -54,6 +54,8 @@ public slots:
 
 protected:
     bool event(QEvent* Event) override;
+    // The main window closing ends the program, also when it sits in the tray.
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void MP3Out1Progress(TComponent& Sender);

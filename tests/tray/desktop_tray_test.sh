@@ -150,8 +150,9 @@ wait_for 15 "openbox did not take over the display" \
     sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 start_tint2
 
-step "the program on a long track of a disc image, its save dialog cancelled"
-"$mkdisc" "$work/disc" audio:60:melody=5@-10 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
+step "the program on a long track of a disc image; the save dialog cancelled"
+# Eight minutes: the rip in the last step must still run when the window goes to the tray.
+"$mkdisc" "$work/disc" audio:480:melody=5@-10 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
     "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
@@ -210,5 +211,28 @@ icon_docked && fail "the icon is still docked with tint2 gone"
 start_tint2
 wait_for 20 "the icon did not dock again after tint2 came back" icon_docked
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended on the way"
+
+step "a rip that ends while the window is in the tray ends the program"
+stop "$app_pid"
+app_pid=''
+XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
+    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
+app_pid=$!
+wait_for 20 "the save dialog did not open" visible_named '^Save As$'
+dialog=$(visible_named '^Save As$' | head -n 1)
+x xdotool windowactivate --sync "$dialog"
+x xdotool type "$work/track.mp3"
+x xdotool key Return
+wait_for 10 "the main window is not shown" visible_named '^Kestrune v 1\.0$'
+window=$(visible_named '^Kestrune v 1\.0$' | head -n 1)
+x xdotool windowactivate --sync "$window"
+x xdotool key --clearmodifiers alt+m
+wait_for 10 "Minimize to tray did not hide the window" withdrawn "$window"
+ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+kill -0 "$app_pid" 2>/dev/null || fail "the rip ended before the window went to the tray"
+wait_for 120 "the program did not end when the rip had finished in the tray" ended
+wait "$app_pid" || fail "the program ended with status $?"
+app_pid=''
+[ -s "$work/track.mp3" ] || fail "the MP3 file was not written"
 
 step "all checks passed"
