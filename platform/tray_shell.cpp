@@ -17,6 +17,12 @@ TrayShell*& InstalledShell() {
     return shell;
 }
 
+// Without an application object there is no desktop to talk to.
+class AbsentTrayShell : public TrayShell {
+public:
+    bool NotifyIcon(TrayOperation, const NotifyIconData&) override { return false; }
+};
+
 } // namespace
 
 QEvent::Type TrayNotifyEvent::EventType() {
@@ -33,10 +39,15 @@ TrayShell& CurrentTrayShell() {
     if (TrayShell* const installed = InstalledShell()) {
         return *installed;
     }
+    QCoreApplication* const application = QCoreApplication::instance();
+    if (application == nullptr) {
+        static AbsentTrayShell absent;
+        return absent;
+    }
     // The desktop's shell belongs to the application object and goes with it.
     static QPointer<QtTrayShell> desktop;
     if (!desktop) {
-        desktop = std::make_unique<QtTrayShell>(QCoreApplication::instance()).release();
+        desktop = std::make_unique<QtTrayShell>(application).release();
     }
     return *desktop;
 }
