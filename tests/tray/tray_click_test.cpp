@@ -120,6 +120,16 @@ private slots:
         QCOMPARE(log.Entries, (Log{"down:right", "popup", "item:About"}));
     }
 
+    void aMenuThatGoesIsForgotten() {
+        auto menu = std::make_unique<ClosingMenu>(log.Entries);
+        menu->Add("About");
+        icon->SetPopupMenu(&menu->Menu);
+        menu.reset();
+        QVERIFY(icon->PopupMenu() == nullptr);
+        Send({code::RightButtonDown, code::LeftButtonDoubleClick});
+        QCOMPARE(log.Entries, (Log{"down:right"}));
+    }
+
     void leftPopupOpensTheMenuOnALeftPressToo() {
         ClosingMenu menu(log.Entries);
         menu.Add("About");
