@@ -229,7 +229,10 @@ void TForm1::closeEvent(QCloseEvent* Event) {
 }
 
 void TForm1::MinimizeButtonClick() {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    // Only hidden, not minimised as well: on X11 a minimised state set by the
+    // program travels in the window's hints, so the window would come back
+    // from the tray iconified, and the window manager's answer would send it
+    // straight back into the tray.
     FTrayIcon1->HideMainWindow();
 }
 

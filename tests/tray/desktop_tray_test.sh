@@ -48,7 +48,7 @@ cleanup() {
         echo "--- windows of the program at the failure:" >&2
         timeout 5 xwininfo -root -tree 2>/dev/null | grep -i kestrune >&2 || true
         for log in "$work"/*.log; do
-            [ -s "$log" ] && { echo "--- $(basename "$log"):" >&2; tail -n 20 "$log" >&2; }
+            [ -s "$log" ] && { echo "--- $(basename "$log"):" >&2; tail -n 60 "$log" >&2; }
         done
     fi
     stop "$app_pid"
