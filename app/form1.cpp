@@ -7,6 +7,9 @@
 #include "platform/main_thread.h"
 #include "progressbar/turn_progress_bar.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -73,6 +76,13 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
+    FMinimizeButton = new QPushButton("&Minimize to tray", this);
+    FMinimizeButton->setObjectName("MinimizeButton");
+    FMinimizeButton->setToolTip("Minimize to tray");
+    FMinimizeButton->setAutoDefault(false);
+    // Beside Close, as the tick mark sits beside the cross on the face.
+    buttons->insertWidget(buttons->count() - 1, FMinimizeButton);
+    connect(FMinimizeButton, &QPushButton::clicked, this, &TForm1::MinimizeButtonClick);
     connect(FStopButton, &QPushButton::clicked, this, &TForm1::StopButtonClick);
     connect(FAboutButton, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(FCloseButton, &QPushButton::clicked, this, &TForm1::CloseButtonClick);
@@ -103,6 +113,20 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FMP3Out1->SetBitRate(TMP3BitRate::br128);
     FMP3Out1->SetId3TagAlbum(MakerWebAddress);
     FMP3Out1->SetId3TagComment(ProgramTagComment);
+    FPopupMenu1 = new TPopupMenu(this);
+    FPopupMenu1->setObjectName("PopupMenu1");
+    QAction* const about1 = FPopupMenu1->addAction("About");
+    about1->setObjectName("About1");
+    connect(about1, &QAction::triggered, this, &TForm1::About1Click);
+    FTrayIcon1 = &TComponent::Create<TTrayIcon>(FComponents, this);
+    FTrayIcon1->SetName("TrayIcon1");
+    FTrayIcon1->SetIcon(ProgramIcon());
+    FTrayIcon1->SetIconVisible(true);
+    FTrayIcon1->SetIconIndex(0);
+    FTrayIcon1->SetCycleInterval(0);
+    FTrayIcon1->SetMinimizeToTray(true);
+    FTrayIcon1->SetPopupMenu(FPopupMenu1);
+    FTrayIcon1->SetOnClick([this](TComponent&) { TrayIcon1Click(); });
     FComponents.LoadedComponents();
 
     FSaveDialog1 = new QFileDialog(this);
@@ -200,6 +224,32 @@ void TForm1::CloseButtonClick() {
 }
 
 void TForm1::Button1Click() {
+    const auto box = std::make_unique<TAboutBox>(this);
+    box->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    QWidget::closeEvent(Event);
+    // Qt ends the program when its last visible window closes; a window hidden
+    // in the tray is not visible, so its closing has to say so itself.
+    if (Event->isAccepted()) {
+        QCoreApplication::quit();
+    }
+}
+
+void TForm1::MinimizeButtonClick() {
+    // Only hidden, not minimised as well: on X11 a minimised state set by the
+    // program travels in the window's hints, so the window would come back
+    // from the tray iconified, and the window manager's answer would send it
+    // straight back into the tray.
+    FTrayIcon1->HideMainWindow();
+}
+
+void TForm1::TrayIcon1Click() {
+    FTrayIcon1->RestoreMainWindow();
+}
+
+void TForm1::About1Click() {
     const auto box = std::make_unique<TAboutBox>(this);
     box->exec();
 }

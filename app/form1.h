@@ -3,6 +3,8 @@
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
 #include "platform/component.h"
+#include "tray/popup_menu.h"
+#include "tray/tray_icon.h"
 
 #include <QWidget>
 
@@ -36,6 +38,9 @@ public:
     QPushButton& CloseButton() const { return *FCloseButton; }
     QPushButton& AboutButton() const { return *FAboutButton; }
     bool RipRunning() const { return FRipRunning; }
+    QPushButton& MinimizeButton() const { return *FMinimizeButton; }
+    TTrayIcon& TrayIcon1() const { return *FTrayIcon1; }
+    TPopupMenu& PopupMenu1() const { return *FPopupMenu1; }
 
 public slots:
     void FormActivate();
@@ -43,9 +48,14 @@ public slots:
     void StopButtonClick();
     void CloseButtonClick();
     void Button1Click();
+    void MinimizeButtonClick();
+    void TrayIcon1Click();
+    void About1Click();
 
 protected:
     bool event(QEvent* Event) override;
+    // The main window closing ends the program, also when it sits in the tray.
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void MP3Out1Progress(TComponent& Sender);
@@ -68,6 +78,10 @@ private:
     QFileDialog* FSaveDialog1 = nullptr;
     bool FRipRunning = false;
     bool FActivated = false;
+    // The notification-area icon and its menu.
+    QPushButton* FMinimizeButton = nullptr;
+    TTrayIcon* FTrayIcon1 = nullptr;
+    TPopupMenu* FPopupMenu1 = nullptr;
 };
 
 } // namespace kestrune

@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "app/program_texts.h"
+#include "platform/qt_application.h"
 #include "platform/qt_main_thread.h"
 
 #include <QApplication>
@@ -21,8 +22,11 @@ int RunKestrune(const std::vector<std::string>& Arguments) {
         QMessageBox::critical(nullptr, ProgramTitle, e.what());
         return 1;
     }
-    form->show();
-    form->activateWindow();
+    // A component may have asked, while the window was built, to start in the tray.
+    if (platform::ShowMainForm()) {
+        form->show();
+        form->activateWindow();
+    }
     return QApplication::exec();
 }
 

@@ -25,6 +25,12 @@ packages=(
     libmpg123-dev
     xvfb
     xauth
+    # the real-desktop tray test: a window manager, a panel with a system tray,
+    # and the tools that drive and inspect them
+    openbox
+    tint2
+    xdotool
+    x11-utils
 )
 
 missing=()
