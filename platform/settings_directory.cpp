@@ -25,7 +25,7 @@ std::string HomeDirectory() {
 }
 
 std::string ConfigurationHome() {
-    // The base directory specification ignores a relative path.
+    // A relative XDG_CONFIG_HOME is to be ignored, as the XDG base directory rules say.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
         return config;
     }
