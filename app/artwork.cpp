@@ -6,9 +6,6 @@
 
 namespace kestrune {
 
-namespace {
-
-// A compact disc seen from above, filling Area.
 void PaintDisc(QPainter& Painter, const QRectF& Area) {
     const QPointF centre = Area.center();
     const double radius = std::min(Area.width(), Area.height()) / 2;
@@ -25,8 +22,6 @@ void PaintDisc(QPainter& Painter, const QRectF& Area) {
     Painter.setBrush(Qt::white);
     Painter.drawEllipse(centre, radius * 0.12, radius * 0.12);
 }
-
-} // namespace
 
 QPixmap ProgramPicture() {
     QPixmap picture(85, 110);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
+#include <QRectF>
 
 namespace kestrune {
 
@@ -9,5 +11,7 @@ namespace kestrune {
 QPixmap ProgramPicture();
 // The program's icon, drawn at 16 x 16 and 32 x 32.
 QIcon ProgramIcon();
+// A compact disc seen from above, filling Area.
+void PaintDisc(QPainter& Painter, const QRectF& Area);
 
 } // namespace kestrune
