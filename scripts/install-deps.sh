@@ -35,6 +35,8 @@ packages=(
     tint2
     xdotool
     x11-utils
+    # pictures of the window, and reading its pixels
+    imagemagick
 )
 
 missing=()
