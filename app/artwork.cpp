@@ -41,15 +41,19 @@ QPixmap ProgramPicture() {
     return picture;
 }
 
+QPixmap ProgramIconImage(int Size) {
+    QPixmap image(Size, Size);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintDisc(painter, QRectF(0, 0, Size, Size));
+    return image;
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 32}) {
-        QPixmap image(size, size);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        PaintDisc(painter, QRectF(0, 0, size, size));
-        icon.addPixmap(image);
+        icon.addPixmap(ProgramIconImage(size));
     }
     return icon;
 }
