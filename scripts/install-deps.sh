@@ -37,6 +37,8 @@ packages=(
     x11-utils
     # pictures of the window, and reading its pixels
     imagemagick
+    # the Debian package: its shared-library dependencies
+    dpkg-dev
 )
 
 missing=()
