@@ -35,6 +35,12 @@ private:
     std::unique_ptr<ModalDriver> driver;
     std::unique_ptr<TForm1> form;
 
+    // The colour of the window pixel at Point of a grab, on a screen of any density.
+    static QColor At(const QImage& Image, QPoint Point) {
+        const qreal ratio = Image.devicePixelRatio();
+        return Image.pixelColor(int((Point.x() + 0.5) * ratio), int((Point.y() + 0.5) * ratio));
+    }
+
     THotSpot& HotSpot(const QString& Name) const {
         auto* const spot = form->findChild<THotSpot*>(Name);
         if (spot == nullptr) {
@@ -196,7 +202,7 @@ private slots:
         QVERIFY2(drawn.fixedPitch(), qPrintable(drawn.family()));
         text.show();
         const QImage shown = text.grab().toImage();
-        QCOMPARE(shown.pixelColor(1, 1), QColor(188, 205, 180));
+        QCOMPARE(At(shown, QPoint(1, 1)), QColor(188, 205, 180));
         bool green = false;
         for (int x = 0; x < shown.width() && !green; ++x) {
             for (int y = 0; y < shown.height() && !green; ++y) {
@@ -228,6 +234,8 @@ private slots:
         QCOMPARE(image.alignment(), Qt::AlignLeft | Qt::AlignTop);
         const QPixmap shown = image.pixmap();
         QCOMPARE(shown.deviceIndependentSize(), QSizeF(312, 56));
+        // Drawn for the screen the window is on, not scaled up from one pixel.
+        QCOMPARE(shown.devicePixelRatio(), form->devicePixelRatioF());
         // The painted keys are where the hot spots are: the picture is not a
         // flat plate under them.
         const QImage face = shown.toImage();
@@ -254,18 +262,20 @@ private slots:
         // The digits changed where the number field sits on the window.
         const QRect digits(bar.mapTo(form.get(), bar.NumberField().geometry().topLeft()),
                            bar.NumberField().size());
-        QVERIFY(before.copy(digits) != after.copy(digits));
+        const qreal ratio = after.devicePixelRatio();
+        const QRect deviceDigits(digits.topLeft() * ratio, digits.size() * ratio);
+        QVERIFY(before.copy(deviceDigits) != after.copy(deviceDigits));
 
         // Along the middle of the progress field, the filled part is green and
         // about 37 % of the field; the rest is the field's window colour.
         const QRect field(bar.mapTo(form.get(), bar.ProgressField().geometry().topLeft()),
                           bar.ProgressField().size());
         const int row = field.center().y();
-        const QColor empty = after.pixelColor(field.right() - 3, row);
+        const QColor empty = At(after, QPoint(field.right() - 3, row));
         int filled = 0;
         int inside = 0;
         for (int x = field.left() + 3; x <= field.right() - 3; ++x) {
-            const QColor pixel = after.pixelColor(x, row);
+            const QColor pixel = At(after, QPoint(x, row));
             ++inside;
             if (pixel != empty) {
                 QVERIFY2(pixel.green() > pixel.red() && pixel.green() > pixel.blue(),
@@ -276,8 +286,8 @@ private slots:
         QVERIFY2(std::abs(filled * 100 / inside - 37) <= 4,
                  qPrintable(QString("%1 of %2").arg(filled).arg(inside)));
         // A gradient: the fill is not one colour.
-        QVERIFY(after.pixelColor(field.left() + 3, row) !=
-                after.pixelColor(field.left() + 3 + filled - 2, row));
+        QVERIFY(At(after, QPoint(field.left() + 3, row)) !=
+                At(after, QPoint(field.left() + 3 + filled - 2, row)));
     }
 };
 
