@@ -6,9 +6,6 @@
 
 namespace kestrune {
 
-namespace {
-
-// A compact disc seen from above, filling Area.
 void PaintDisc(QPainter& Painter, const QRectF& Area) {
     const QPointF centre = Area.center();
     const double radius = std::min(Area.width(), Area.height()) / 2;
@@ -25,8 +22,6 @@ void PaintDisc(QPainter& Painter, const QRectF& Area) {
     Painter.setBrush(Qt::white);
     Painter.drawEllipse(centre, radius * 0.12, radius * 0.12);
 }
-
-} // namespace
 
 QPixmap ProgramPicture() {
     QPixmap picture(85, 110);
@@ -46,15 +41,19 @@ QPixmap ProgramPicture() {
     return picture;
 }
 
+QPixmap ProgramIconImage(int Size) {
+    QPixmap image(Size, Size);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintDisc(painter, QRectF(0, 0, Size, Size));
+    return image;
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 32}) {
-        QPixmap image(size, size);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        PaintDisc(painter, QRectF(0, 0, size, size));
-        icon.addPixmap(image);
+        icon.addPixmap(ProgramIconImage(size));
     }
     return icon;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
+#include <QRectF>
 
 namespace kestrune {
 
@@ -9,5 +11,9 @@ namespace kestrune {
 QPixmap ProgramPicture();
 // The program's icon, drawn at 16 x 16 and 32 x 32.
 QIcon ProgramIcon();
+// One image of the program's icon, Size pixels square.
+QPixmap ProgramIconImage(int Size);
+// A compact disc seen from above, filling Area.
+void PaintDisc(QPainter& Painter, const QRectF& Area);
 
 } // namespace kestrune

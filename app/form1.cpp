@@ -2,9 +2,13 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/face_picture.h"
+#include "app/hot_spot.h"
+#include "app/panel.h"
 #include "app/program_texts.h"
 #include "app/track_argument.h"
 #include "platform/main_thread.h"
+#include "platform/system_colors.h"
 #include "progressbar/turn_progress_bar.h"
 
 #include <QAction>
@@ -12,12 +16,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include <chrono>
 #include <memory>
@@ -38,54 +39,16 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     : QWidget(AParent), FArguments(std::move(Arguments)) {
     setWindowTitle("Kestrune v 1.0");
     setWindowIcon(ProgramIcon());
+    // No frame and no move or resize handling of its own; placed before it is
+    // shown so a window manager that honours a program's position puts it there.
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setFixedSize(313, 61);
+    move(395, 295);
     QFont font("MS Sans Serif");
     font.setPixelSize(11);
     setFont(font);
 
-    auto* const layout = new QVBoxLayout(this);
-    auto* const title = new QLabel("<b>Kestrune</b> 1.0", this);
-    layout->addWidget(title);
-    FProgressBar1 = new TTurnProgressBar(this);
-    FProgressBar1->setObjectName("ProgressBar1");
-    FProgressBar1->SetColor(11849148);
-    FProgressBar1->SetNFColor(clWindow);
-    FProgressBar1->SetNFFieldNumberColor(4227072);
-    FProgressBar1->SetNFFont(MakeTurnFont("Times New Roman", 16));
-    FProgressBar1->SetPFColor(clWindow);
-    FProgressBar1->SetPFProgressKind(TTurnProgressKind::pkGradient);
-    FProgressBar1->SetPFMainColor(5089577);
-    layout->addWidget(FProgressBar1);
-    FStaticText1 = new QLabel(StopCaption, this);
-    FStaticText1->setObjectName("StaticText1");
-    FStaticText1->setAlignment(Qt::AlignCenter);
-    // Its place stays kept while it is hidden, so the buttons never move.
-    QSizePolicy keepPlace = FStaticText1->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    FStaticText1->setSizePolicy(keepPlace);
-    FStaticText1->hide();
-    layout->addWidget(FStaticText1);
-    auto* const buttons = new QHBoxLayout();
-    FStopButton = new QPushButton("Stop/Pause", this);
-    FStopButton->setToolTip("Stop/Pause");
-    FAboutButton = new QPushButton("About", this);
-    FAboutButton->setToolTip("Show about box");
-    FCloseButton = new QPushButton("Close", this);
-    FCloseButton->setToolTip("Close program");
-    for (QPushButton* button : {FStopButton, FAboutButton, FCloseButton}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
-    layout->addLayout(buttons);
-    FMinimizeButton = new QPushButton("&Minimize to tray", this);
-    FMinimizeButton->setObjectName("MinimizeButton");
-    FMinimizeButton->setToolTip("Minimize to tray");
-    FMinimizeButton->setAutoDefault(false);
-    // Beside Close, as the tick mark sits beside the cross on the face.
-    buttons->insertWidget(buttons->count() - 1, FMinimizeButton);
-    connect(FMinimizeButton, &QPushButton::clicked, this, &TForm1::MinimizeButtonClick);
-    connect(FStopButton, &QPushButton::clicked, this, &TForm1::StopButtonClick);
-    connect(FAboutButton, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(FCloseButton, &QPushButton::clicked, this, &TForm1::CloseButtonClick);
+    CreateFace();
 
     // The rip's components, with the values the window stores for them.
     // Created first, then given their stored values while they know they are
@@ -139,6 +102,64 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
 }
 
 TForm1::~TForm1() = default;
+
+// Every control sits inside Panel1 at window coordinates.
+void TForm1::CreateFace() {
+    FPanel1 = new TPanel(this);
+    FPanel1->setObjectName("Panel1");
+    FPanel1->setGeometry(rect());
+
+    FImage1 = new QLabel(FPanel1);
+    FImage1->setObjectName("Image1");
+    FImage1->setGeometry(2, 2, 309, 57);
+    FImage1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FImage1->setPixmap(FacePicture(devicePixelRatioF()));
+    // The picture is a pixel shorter than the image: its bottom edge runs on
+    // down to the bevel instead of leaving a silver line.
+    FImage1->setAutoFillBackground(true);
+    QPalette edge = FImage1->palette();
+    edge.setColor(QPalette::Window, FaceEdgeColour());
+    FImage1->setPalette(edge);
+
+    FStopButton = new THotSpot("Stop/Pause", QRect(173, 40, 36, 15), FPanel1);
+    FStopButton->setObjectName("StopButton");
+    FAboutButton = new THotSpot("Show about box", QRect(272, 40, 36, 15), FPanel1);
+    FAboutButton->setObjectName("AboutButton");
+    FMinimizeButton = new THotSpot("Minimize to tray", QRect(282, 4, 15, 13), FPanel1);
+    FMinimizeButton->setObjectName("MinimizeButton");
+    FCloseButton = new THotSpot("Close program", QRect(298, 3, 12, 13), FPanel1);
+    FCloseButton->setObjectName("CloseButton");
+    connect(FStopButton, &THotSpot::clicked, this, &TForm1::StopButtonClick);
+    connect(FAboutButton, &THotSpot::clicked, this, &TForm1::Button1Click);
+    connect(FMinimizeButton, &THotSpot::clicked, this, &TForm1::MinimizeButtonClick);
+    connect(FCloseButton, &THotSpot::clicked, this, &TForm1::CloseButtonClick);
+
+    FProgressBar1 = new TTurnProgressBar(FPanel1);
+    FProgressBar1->setObjectName("ProgressBar1");
+    FProgressBar1->setGeometry(176, 16, 130, 20);
+    FProgressBar1->SetColor(11849148);
+    FProgressBar1->SetNFColor(clWindow);
+    FProgressBar1->SetNFFieldNumberColor(4227072);
+    FProgressBar1->SetNFFont(MakeTurnFont("Times New Roman", 16));
+    FProgressBar1->SetPFColor(clWindow);
+    FProgressBar1->SetPFProgressKind(TTurnProgressKind::pkGradient);
+    FProgressBar1->SetPFMainColor(5089577);
+
+    FStaticText1 = new QLabel(StopCaption, FPanel1);
+    FStaticText1->setObjectName("StaticText1");
+    FStaticText1->setGeometry(207, 19, 82, 16);
+    FStaticText1->setAlignment(Qt::AlignCenter);
+    FStaticText1->setAutoFillBackground(true);
+    QPalette colours = FStaticText1->palette();
+    colours.setColor(QPalette::Window, platform::ToQColor(11849148));
+    colours.setColor(QPalette::WindowText, QColor(0, 128, 0));
+    FStaticText1->setPalette(colours);
+    QFont terminal("Terminal");
+    terminal.setPixelSize(11);
+    terminal.setBold(true);
+    FStaticText1->setFont(terminal);
+    FStaticText1->hide();
+}
 
 bool TForm1::event(QEvent* Event) {
     if (Event->type() == QEvent::WindowActivate && !FActivated) {

@@ -13,11 +13,12 @@
 
 class QFileDialog;
 class QLabel;
-class QPushButton;
 
 namespace kestrune {
 
 class TTurnProgressBar;
+class THotSpot;
+class TPanel;
 
 // The main window: carries out the request of the command line (a track path
 // such as D:\Track03.cda) when it first becomes active, shows the rip's
@@ -33,12 +34,14 @@ public:
     TCDIn& CDIn1() const { return *FCDIn1; }
     TMP3Out& MP3Out1() const { return *FMP3Out1; }
     TTurnProgressBar& ProgressBar1() const { return *FProgressBar1; }
+    TPanel& Panel1() const { return *FPanel1; }
+    QLabel& Image1() const { return *FImage1; }
     QLabel& StaticText1() const { return *FStaticText1; }
-    QPushButton& StopButton() const { return *FStopButton; }
-    QPushButton& CloseButton() const { return *FCloseButton; }
-    QPushButton& AboutButton() const { return *FAboutButton; }
+    THotSpot& StopButton() const { return *FStopButton; }
+    THotSpot& CloseButton() const { return *FCloseButton; }
+    THotSpot& AboutButton() const { return *FAboutButton; }
     bool RipRunning() const { return FRipRunning; }
-    QPushButton& MinimizeButton() const { return *FMinimizeButton; }
+    THotSpot& MinimizeButton() const { return *FMinimizeButton; }
     TTrayIcon& TrayIcon1() const { return *FTrayIcon1; }
     TPopupMenu& PopupMenu1() const { return *FPopupMenu1; }
 
@@ -65,21 +68,24 @@ private:
     void ShowStatus(const QString& Caption);
     void HideStatus();
     void ShowMessage(const QString& Text);
+    void CreateFace();
 
     std::vector<std::string> FArguments;
     TComponent FComponents; // owns CDIn1 and MP3Out1
+    TPanel* FPanel1 = nullptr;
+    QLabel* FImage1 = nullptr;
     TTurnProgressBar* FProgressBar1 = nullptr;
     QLabel* FStaticText1 = nullptr;
-    QPushButton* FStopButton = nullptr;
-    QPushButton* FAboutButton = nullptr;
-    QPushButton* FCloseButton = nullptr;
+    THotSpot* FStopButton = nullptr;
+    THotSpot* FAboutButton = nullptr;
+    THotSpot* FCloseButton = nullptr;
     TCDIn* FCDIn1 = nullptr;
     TMP3Out* FMP3Out1 = nullptr;
     QFileDialog* FSaveDialog1 = nullptr;
     bool FRipRunning = false;
     bool FActivated = false;
     // The notification-area icon and its menu.
-    QPushButton* FMinimizeButton = nullptr;
+    THotSpot* FMinimizeButton = nullptr;
     TTrayIcon* FTrayIcon1 = nullptr;
     TPopupMenu* FPopupMenu1 = nullptr;
 };

@@ -2,6 +2,7 @@
 // track's path as the file manager shows it, for example D:\Track03.cda.
 
 #include "app/application.h"
+#include "app/font_substitutes.h"
 #include "app/kestrune_program.h"
 #include "cdin/discread_binding.h"
 #include "platform/named_mutex.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     {
         kestrune::TApplication application(argc, argv);
         kestrune::TApplication::setApplicationName("Kestrune");
+        kestrune::SubstituteMissingFonts();
         // Qt has taken its own options out of argv by now.
         status = kestrune::RunKestrune(std::vector<std::string>(argv + 1, argv + argc));
     }

@@ -19,6 +19,10 @@ packages=(
     qt6-base-dev
     # "Times New Roman" of the progress bar's number, metric-compatible
     fonts-liberation2
+    # the window's "MS Sans Serif" as a plain sans, and its "Terminal" as a
+    # bold monospaced screen font
+    fonts-dejavu-core
+    fonts-terminus
     # tests and benchmarks
     libgtest-dev
     libbenchmark-dev
@@ -31,6 +35,10 @@ packages=(
     tint2
     xdotool
     x11-utils
+    # pictures of the window, and reading its pixels
+    imagemagick
+    # the Debian package: its shared-library dependencies
+    dpkg-dev
 )
 
 missing=()

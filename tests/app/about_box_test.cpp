@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 #include "app/form1.h"
+#include "app/hot_spot.h"
 #include "tests/app/modal_driver.h"
 #include "tests/support/disc_images.h"
 
@@ -115,7 +116,7 @@ private slots:
                 QVERIFY(qobject_cast<TAboutBox*>(&modal) != nullptr);
                 QTest::keyClick(&modal, Qt::Key_Return);
             });
-            form.AboutButton().click();
+            QTest::mouseClick(&form.AboutButton(), Qt::LeftButton);
         }
         QCOMPARE(shown.size(), std::size_t{2});
         QVERIFY2(shown[0].isNull(), "destroyed after its showing");

@@ -2,6 +2,7 @@
 // window's wait for the sink ends when the run does, and the error is shown.
 
 #include "app/form1.h"
+#include "app/hot_spot.h"
 #include "platform/main_thread.h"
 #include "platform/qt_main_thread.h"
 #include "tests/app/modal_driver.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include <atomic>
@@ -68,7 +68,7 @@ private slots:
                 platform::WakeMainThread();
             }
         });
-        form.CloseButton().click();
+        QTest::mouseClick(&form.CloseButton(), Qt::LeftButton);
         testOver.Open();
         watchdog.join();
         disc.join();

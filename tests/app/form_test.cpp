@@ -2,15 +2,15 @@
 // edit, the message boxes read and acknowledged, the buttons clicked.
 
 #include "app/form1.h"
-#include "progressbar/turn_progress_bar.h"
+#include "app/hot_spot.h"
 #include "platform/qt_main_thread.h"
+#include "progressbar/turn_progress_bar.h"
 #include "tests/app/modal_driver.h"
 #include "tests/support/disc_images.h"
 #include "tests/support/mp3_file.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(form->MP3Out1().Status(), TOutputStatus::osIdle);
         QElapsedTimer clock;
         clock.start();
-        form->CloseButton().click();
+        QTest::mouseClick(&form->CloseButton(), Qt::LeftButton);
         QVERIFY(clock.elapsed() >= 2000);
         QCOMPARE(form->StaticText1().text(), QString("WAIT. CD STOP"));
         QVERIFY(!form->isVisible());
@@ -142,7 +142,7 @@ private slots:
         driver->Then(ModalDriver::ChooseFile(Output("paused.mp3")));
         const auto form = Open({cue}, {"D:\\Track01.cda"});
         QTRY_VERIFY_WITH_TIMEOUT(form->ProgressBar1().Percent() >= 3, 20000);
-        form->StopButton().click();
+        QTest::mouseClick(&form->StopButton(), Qt::LeftButton);
         QCOMPARE(form->StaticText1().text(), QString("    PAUSE    "));
         QVERIFY(form->StaticText1().isVisible());
         QCOMPARE(form->ProgressBar1().Percent(), 0);
@@ -152,7 +152,7 @@ private slots:
         QTest::qWait(300);
         QVERIFY(form->CDIn1().Position() - heldAt <= 2 * 176400);
 
-        form->StopButton().click();
+        QTest::mouseClick(&form->StopButton(), Qt::LeftButton);
         QVERIFY(!form->StaticText1().isVisible());
         QVERIFY(form->RipRunning());
         QVERIFY(form->ProgressBar1().Percent() >= 3);
@@ -165,8 +165,8 @@ private slots:
         driver->Then(ModalDriver::ChooseFile(Output("partial.mp3")));
         const auto form = Open({cue}, {"D:\\Track01.cda"});
         QTRY_VERIFY_WITH_TIMEOUT(form->ProgressBar1().Percent() >= 2, 20000);
-        form->StopButton().click();
-        form->CloseButton().click();
+        QTest::mouseClick(&form->StopButton(), Qt::LeftButton);
+        QTest::mouseClick(&form->CloseButton(), Qt::LeftButton);
         QVERIFY(Closed(*form, 1000));
         QVERIFY(!form->CDIn1().Busy());
         const auto path = Output("partial.mp3").toStdString();

@@ -3,13 +3,13 @@
 
 #include "app/about_box.h"
 #include "app/form1.h"
+#include "app/hot_spot.h"
 #include "platform/qt_main_thread.h"
 #include "platform/test_tray_shell.h"
 #include "tests/app/modal_driver.h"
 #include "tests/support/disc_images.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -74,7 +74,7 @@ private slots:
     }
 
     void minimizeToTrayHidesTheWindowAndAClickOnTheIconBringsItBackInFront() {
-        form->MinimizeButton().click();
+        QTest::mouseClick(&form->MinimizeButton(), Qt::LeftButton);
         QVERIFY(!form->isVisible());
         QVERIFY(shell->Icon(form->TrayIcon1().Id()) != nullptr);
 
