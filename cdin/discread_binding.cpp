@@ -4,6 +4,7 @@
 #include "platform/ini_file.h"
 #include "platform/platform_id.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace kestrune {
@@ -120,6 +121,8 @@ void LoadRipLibrary(const std::string& Directory) {
     }
     b.Calls.DR_ReadsFile =
         reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library->Symbol("DR_ReadsFile"));
+    b.Calls.DR_GetLastErrorText = reinterpret_cast<decltype(b.Calls.DR_GetLastErrorText)>(
+        b.Library->Symbol("DR_GetLastErrorText"));
     const std::string settings = Directory + "discread.ini";
     platform::WriteIniString(settings, "CD-ROM", "nActive", "0");
     switch (platform::WindowsPlatformId()) {
@@ -163,6 +166,21 @@ const TRipEntryPoints& RipLibrary() {
 
 TTocEntry ReadTocEntry(std::int32_t Index) {
     return Binding().Calls.DR_GetTocEntry(Index);
+}
+
+std::string RipLibraryErrorText() {
+    const auto text = Binding().Calls.DR_GetLastErrorText;
+    if (text == nullptr) {
+        return {};
+    }
+    const std::int32_t length = text(nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length) + 1, '\0');
+    result.resize(static_cast<std::size_t>(
+        std::min(text(result.data(), static_cast<std::int32_t>(result.size())), length)));
+    return result;
 }
 
 void SetRipLibraryFileName(std::string FileName) {

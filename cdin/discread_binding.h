@@ -38,6 +38,7 @@ struct TRipEntryPoints {
     std::int32_t (*DR_CloseRipper)() = nullptr;
     // Optional, beyond the 42 names: nullptr when the library does not offer it.
     std::int32_t (*DR_ReadsFile)(const char* Path, std::int32_t* Reads) = nullptr;
+    std::int32_t (*DR_GetLastErrorText)(char* Text, std::int32_t Bytes) = nullptr;
 };
 
 // Every name the binding resolves, in the order it resolves them.
@@ -57,6 +58,10 @@ void* RipLibraryEntry(std::size_t Index);
 const TRipEntryPoints& RipLibrary();
 
 TTocEntry ReadTocEntry(std::int32_t Index);
+
+// What the library says went wrong in its last failed call on this thread;
+// empty when it says nothing (or cannot: the entry point is optional).
+std::string RipLibraryErrorText();
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

@@ -1,5 +1,7 @@
 #include "ripper.h"
 
+#include "last_error.h"
+
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -84,12 +86,15 @@ std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, ParanoiaMode Mode, std
                                      std::int32_t& Error) {
     std::unique_ptr<Disc> disc = Disc::Open(ADrive);
     if (!disc) {
-        Error = DR_ERR_NO_DISC;
+        Error = ADrive.Image ? DR_ERR_NO_DISC : DR_ERR_NO_DRIVE;
         return nullptr;
     }
     // A range that starts where the data has ended (a track that a cut image
     // lists but does not hold) would read nothing and pass for an empty track.
     if (First >= disc->DataEnd()) {
+        SetLastError("the range starts at sector " + std::to_string(First) +
+                     ", where the disc's data has ended (sector " +
+                     std::to_string(disc->DataEnd()) + ")");
         Error = DR_ERR_READ;
         return nullptr;
     }

@@ -12,12 +12,15 @@ packages=(
     # the disc reading library
     libcdio-dev
     libcdio-paranoia-dev
+    libcue-dev
     # the MP3 encoder (loaded at run time; the header gives its types)
     libmp3lame0
     libmp3lame-dev
     # the desktop program
     qt6-base-dev
-    # tests
+    # tests (clang and its runtimes build the fuzz targets)
+    clang
+    libclang-rt-14-dev
     libgtest-dev
     libmpg123-dev
     xvfb

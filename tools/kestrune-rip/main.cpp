@@ -35,8 +35,10 @@ std::vector<std::int32_t> AudioTracks(TCDIn& Cd) {
     switch (Cd.DiscContent()) {
     case TDiscContent::dcNoDisc:
         throw std::runtime_error("there is no disc in the drive");
-    case TDiscContent::dcUnknown:
-        throw std::runtime_error("the disc's table of contents cannot be read");
+    case TDiscContent::dcUnknown: {
+        const std::string why = RipLibraryErrorText();
+        throw std::runtime_error(why.empty() ? "the disc's table of contents cannot be read" : why);
+    }
     default:
         break;
     }
@@ -158,7 +160,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
 
 int Run(const RipOptions& Options) {
     if (!Options.Disc.empty()) {
-        platform::SetEnvironment("DISCREAD_DRIVES", Options.Disc);
+        platform::SetEnvironment("DISCREAD_DISC", Options.Disc);
     }
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
