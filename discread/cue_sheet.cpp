@@ -79,6 +79,32 @@ std::vector<std::string> Words(std::string_view Line) {
     return words;
 }
 
+struct SectorFormat {
+    std::int64_t Bytes;
+    bool Audio;
+};
+
+SectorFormat FormatOf(const std::string& Mode, const std::string& Image, int Number) {
+    static const std::array<std::pair<std::string_view, SectorFormat>, 9> modes{{
+        {"AUDIO", {2352, true}},
+        {"MODE1/2352", {2352, false}},
+        {"MODE2/2352", {2352, false}},
+        {"CDI/2352", {2352, false}},
+        {"MODE1/2048", {2048, false}},
+        {"MODE2/2048", {2048, false}},
+        {"MODE2/2324", {2324, false}},
+        {"MODE2/2336", {2336, false}},
+        {"CDI/2336", {2336, false}},
+    }};
+    for (const auto& [name, format] : modes) {
+        if (Mode == name) {
+            return format;
+        }
+    }
+    throw ImageError("Cannot open disc image \"" + Image + "\": track " + std::to_string(Number) +
+                     " has the mode " + Mode + ", which cannot be read");
+}
+
 class Scanner {
 public:
     explicit Scanner(std::string AImage) : FImage(std::move(AImage)) {}
@@ -185,6 +211,7 @@ private:
             CueTrack added;
             added.Number = number;
             added.Mode = Upper(words[2]);
+            FormatOf(added.Mode, FImage, number);
             Scan.Tracks.push_back(added);
             line = "  TRACK " + words[1] + " " + added.Mode;
         } else if (keyword == "INDEX") {
@@ -214,32 +241,6 @@ private:
     std::string FImage;
     int FLine = 0;
 };
-
-struct SectorFormat {
-    std::int64_t Bytes;
-    bool Audio;
-};
-
-SectorFormat FormatOf(const std::string& Mode, const std::string& Image, int Number) {
-    static const std::array<std::pair<std::string_view, SectorFormat>, 9> modes{{
-        {"AUDIO", {2352, true}},
-        {"MODE1/2352", {2352, false}},
-        {"MODE2/2352", {2352, false}},
-        {"CDI/2352", {2352, false}},
-        {"MODE1/2048", {2048, false}},
-        {"MODE2/2048", {2048, false}},
-        {"MODE2/2324", {2324, false}},
-        {"MODE2/2336", {2336, false}},
-        {"CDI/2336", {2336, false}},
-    }};
-    for (const auto& [name, format] : modes) {
-        if (Mode == name) {
-            return format;
-        }
-    }
-    throw ImageError("Cannot open disc image \"" + Image + "\": track " + std::to_string(Number) +
-                     " has the mode " + Mode + ", which cannot be read");
-}
 
 struct FreeCd {
     void operator()(Cd* Disc) const { cd_delete(Disc); }

@@ -14,14 +14,15 @@ namespace discread {
 
 namespace {
 
-// A device node is a drive; a disc image is a file, or a name with an image's
-// ending (which, when missing, is a drive without a disc).
+// A name with an image's ending is an image (when missing, a drive without a
+// disc; when it is no regular file, one that is refused); otherwise a device
+// node is a drive and any other file an image.
 bool LooksLikeImage(const std::string& Path) {
-    struct stat info {};
-    if (::stat(Path.c_str(), &info) == 0) {
-        return !S_ISBLK(info.st_mode) && !S_ISCHR(info.st_mode);
+    if (HasImageEnding(Path)) {
+        return true;
     }
-    return HasImageEnding(Path);
+    struct stat info {};
+    return ::stat(Path.c_str(), &info) == 0 && !S_ISBLK(info.st_mode) && !S_ISCHR(info.st_mode);
 }
 
 } // namespace

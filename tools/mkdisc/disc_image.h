@@ -1,7 +1,10 @@
 #pragma once
 
-// Writes disc images for tests and for the demo: NAME.cue with NAME.bin beside
-// it, raw 2352-byte sectors, audio as 16-bit little-endian stereo at 44100 Hz.
+// Writes disc images for tests and for the demo, in the layouts other tools
+// write: a cue sheet with one BINARY file (NAME.cue + NAME.bin) or one file per
+// track (BINARY, MOTOROLA or WAVE), or a cdrdao .toc sheet over a raw file
+// with a byte offset, big-endian or marked SWAP. Audio is 16-bit stereo at
+// 44100 Hz, 2352 bytes a sector.
 
 #include <cstdint>
 #include <string>
@@ -32,26 +35,55 @@ struct TrackSpec {
     std::uint32_t Seed = 1;
     bool CopyPermitted = false; // FLAGS DCP
     bool PreEmphasis = false;   // FLAGS PRE
-    // Silence before the track that belongs to the disc (INDEX 00); not for track 1.
+    // Silence before the track that belongs to the disc and is stored in its
+    // data (INDEX 00, or START in a .toc); not for track 1.
     std::int32_t PregapSectors = 0;
+    // Silence before the track that no file holds (PREGAP); not for track 1.
+    std::int32_t GapSectors = 0;
+    std::string Title; // CD-Text
+    std::string Isrc;
 };
+
+enum class FileType { Binary, Motorola, Wave };
+enum class SheetKind { Cue, Toc };
 
 struct DiscSpec {
     std::vector<TrackSpec> Tracks;
     // Leaves this many sectors off the end of the .bin, which the cue still
     // claims: a disc whose last sectors cannot be read.
     std::int32_t MissingSectors = 0;
+    SheetKind Sheet = SheetKind::Cue;
+    // Cue: one file per track, NAME-NN.bin (or .wav) with NN the track's number.
+    bool FilePerTrack = false;
+    FileType Type = FileType::Binary; // of the audio files of a cue sheet
+    int FirstTrack = 1;
+    std::string Title, Performer, Catalog;
+    // Toc: bytes that come before the audio in the raw file (a header), and
+    // whether the samples are stored little-endian and marked SWAP instead
+    // of the big-endian that cdrdao's raw files hold.
+    std::int64_t TocOffsetBytes = 0;
+    bool TocSwap = false;
 };
 
 // Parses KIND:LENGTH[:SIGNAL][,OPTION...], for example "audio:3:sine=440@-6,dcp",
-// "audio:150f:silence,pregap=2", "data:2". LENGTH is seconds, or sectors with a
-// trailing 'f'. Throws std::invalid_argument with a readable message.
+// "audio:150f:silence,pregap=2", "audio:1,gap=10f,title=Intro,isrc=GBAYE0000001",
+// "data:2". LENGTH is seconds, or sectors with a trailing 'f'. Throws
+// std::invalid_argument with a readable message.
 TrackSpec ParseTrack(std::string_view Text);
 
 // The PCM of one audio track as stored on the disc (interleaved left, right).
 std::vector<std::int16_t> RenderAudio(const TrackSpec& Track);
 
-// Writes Base + ".cue" and Base + ".bin". Throws std::runtime_error on failure.
-void WriteDisc(const std::string& Base, const DiscSpec& Disc);
+// Writes the sheet (Base + ".cue" or ".toc") and its data files; returns the
+// sheet's path. Throws std::runtime_error on failure.
+std::string WriteDisc(const std::string& Base, const DiscSpec& Disc);
+
+// The bytes a reader must give for the track at Position (0-based): from its
+// INDEX 01 to the next track's INDEX 01 (its pregap and gap included), or to
+// the end of the disc; raw sectors as the disc holds them.
+std::vector<std::uint8_t> TrackBytes(const DiscSpec& Disc, std::size_t Position);
+
+// The sector where the track at Position starts (its INDEX 01).
+std::int64_t TrackStart(const DiscSpec& Disc, std::size_t Position);
 
 } // namespace kestrune::mkdisc
