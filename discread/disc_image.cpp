@@ -3,6 +3,7 @@
 #include "cue_sheet.h"
 #include "last_error.h"
 #include "regular_file.h"
+#include "toc_sheet.h"
 
 #include <cctype>
 
@@ -39,6 +40,9 @@ std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
     const std::string ending = LowerEnding(Path);
     if (ending == ".cue") {
         return OpenCueSheet(Path);
+    }
+    if (ending == ".toc") {
+        return OpenTocSheet(Path);
     }
     if (ending == ".bin") {
         // A raw image is described by the cue sheet beside it.

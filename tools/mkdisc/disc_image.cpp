@@ -366,9 +366,12 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
             toc << "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" << track.Title << "\"\n  }\n}\n";
         }
         const std::int32_t pregap = i > 0 ? track.PregapSectors : 0;
-        if (i > 0 && track.GapSectors > 0) {
-            toc << "PREGAP " << TocTime(track.GapSectors) << "\n";
-            lsn += track.GapSectors;
+        // PREGAP is SILENCE with START after it; with a stored pregap too,
+        // START comes after both.
+        const std::int32_t gap = i > 0 ? track.GapSectors : 0;
+        if (gap > 0) {
+            toc << (pregap > 0 ? "SILENCE " : "PREGAP ") << TocTime(gap) << "\n";
+            lsn += gap;
         }
         const std::size_t from = file.Bytes.size();
         const auto position = static_cast<std::int64_t>(from) - Disc.TocOffsetBytes;
@@ -380,19 +383,20 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
                 << "\n";
         } else {
             toc << "AUDIOFILE \"" << name << "\" ";
+            if (Disc.TocSwap) {
+                toc << "SWAP ";
+            }
             if (Disc.TocOffsetBytes > 0) {
                 toc << "#" << Disc.TocOffsetBytes << " ";
             }
             toc << TocTime(position / SectorBytes) << " " << TocTime(pregap + track.Sectors)
                 << "\n";
-            if (Disc.TocSwap) {
-                toc << "SWAP\n";
-            } else {
+            if (!Disc.TocSwap) {
                 file.Audio.emplace_back(from, file.Bytes.size());
             }
         }
         if (pregap > 0) {
-            toc << "START " << TocTime(pregap) << "\n";
+            toc << "START " << TocTime(gap + pregap) << "\n";
         }
         lsn += pregap + track.Sectors;
     }
