@@ -2,6 +2,7 @@
 
 #include "cue_sheet.h"
 #include "last_error.h"
+#include "nrg_image.h"
 #include "regular_file.h"
 #include "toc_sheet.h"
 
@@ -40,6 +41,12 @@ std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
     const std::string ending = LowerEnding(Path);
     if (ending == ".cue") {
         return OpenCueSheet(Path);
+    }
+    if (ending == ".nrg") {
+        return OpenNrgImage(Path);
+    }
+    if (ending == ".iso") {
+        return OpenIsoImage(Path);
     }
     if (ending == ".toc") {
         return OpenTocSheet(Path);

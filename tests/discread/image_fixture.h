@@ -30,9 +30,9 @@ protected:
     }
 
     // The bytes of [First, End) as DR_RipChunk delivers them; Error gets the
-    // code that ended the reading.
-    static std::vector<std::uint8_t> Rip(std::int32_t First, std::int32_t End,
-                                         std::int32_t& Error) {
+    // code that ended the reading and Why, when given, its text.
+    static std::vector<std::uint8_t> Rip(std::int32_t First, std::int32_t End, std::int32_t& Error,
+                                         std::string* Why = nullptr) {
         std::int32_t chunk = 176400;
         std::vector<std::uint8_t> all;
         Error = DR_OpenRipper(&chunk, First, End);
@@ -45,6 +45,9 @@ protected:
                 break;
             }
             all.insert(all.end(), buffer.begin(), buffer.begin() + bytes);
+        }
+        if (Why != nullptr) {
+            *Why = LastError();
         }
         DR_CloseRipper();
         return all;

@@ -406,6 +406,83 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
     }
 }
 
+void PutBe(std::string& Out, std::uint64_t Value, int Bytes) {
+    for (int i = Bytes - 1; i >= 0; --i) {
+        Out += static_cast<char>((Value >> (8 * i)) & 0xFF);
+    }
+}
+
+std::string Chunk(const char* Id, const std::string& Body) {
+    std::string chunk = Id;
+    PutBe(chunk, Body.size(), 4);
+    return chunk + Body;
+}
+
+std::uint8_t Bcd(int Value) {
+    return static_cast<std::uint8_t>(Value / 10 * 16 + Value % 10);
+}
+
+// A Nero image: the tracks' sectors (a track's gaps stored before its INDEX
+// 01), then the chunk list and the footer.
+void WriteNrg(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
+    Files.push_back({Base + ".nrg", {}, {}});
+    ImageFile& file = Files.back();
+    const bool wide = Disc.NrgVersion == 2;
+    const int width = wide ? 8 : 4;
+    std::string cues;
+    std::string dao(4, '\0');
+    dao += Disc.Catalog;
+    dao.resize(20, '\0');
+    dao += static_cast<char>(Disc.FirstTrack);
+    dao += static_cast<char>(Disc.FirstTrack + static_cast<int>(Disc.Tracks.size()) - 1);
+    const auto cueEntry = [&](int Control, int Track, int Index, std::int64_t Lsn) {
+        cues += static_cast<char>(Control << 4 | 1);
+        cues += static_cast<char>(Bcd(Track));
+        cues += static_cast<char>(Bcd(Index));
+        cues += '\0';
+        PutBe(cues, static_cast<std::uint32_t>(static_cast<std::int32_t>(Lsn)), 4);
+    };
+    cueEntry(Disc.Tracks[0].Data ? 4 : 0, 0, 0, -150);
+    std::int64_t lsn = 0;
+    for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
+        const TrackSpec& track = Disc.Tracks[i];
+        const int number = Disc.FirstTrack + static_cast<int>(i);
+        const int control =
+            (track.Data ? 4 : 0) | (track.CopyPermitted ? 2 : 0) | (track.PreEmphasis ? 1 : 0);
+        const std::int64_t gaps = i > 0 ? track.GapSectors + track.PregapSectors : 0;
+        const auto index0 = file.Bytes.size();
+        AppendZeros(file.Bytes, gaps);
+        const auto index1 = file.Bytes.size();
+        cueEntry(control, number, 0, lsn);
+        lsn += gaps;
+        cueEntry(control, number, 1, lsn);
+        const auto sectors = TrackSectors(track, lsn);
+        file.Bytes.insert(file.Bytes.end(), sectors.begin(), sectors.end());
+        lsn += track.Sectors;
+        std::string entry = track.Isrc;
+        entry.resize(12, '\0');
+        PutBe(entry, SectorBytes, 2);
+        entry += static_cast<char>(track.Data ? 0x06 : 0x07);
+        entry += std::string(3, '\0');
+        PutBe(entry, index0, width);
+        PutBe(entry, index1, width);
+        PutBe(entry, file.Bytes.size(), width);
+        dao += entry;
+    }
+    cueEntry(0, 0xAA, 1, lsn);
+    const std::size_t list = file.Bytes.size();
+    std::string chunks = Chunk(wide ? "CUEX" : "CUES", cues) + Chunk(wide ? "DAOX" : "DAOI", dao) +
+                         Chunk("END!", {});
+    if (wide) {
+        chunks += "NER5";
+        PutBe(chunks, list, 8);
+    } else {
+        chunks += "NERO";
+        PutBe(chunks, list, 4);
+    }
+    file.Bytes.insert(file.Bytes.end(), chunks.begin(), chunks.end());
+}
+
 } // namespace
 
 TrackSpec ParseTrack(std::string_view Text) {
@@ -503,6 +580,8 @@ std::string WriteDisc(const std::string& Base, const DiscSpec& Disc) {
     std::vector<ImageFile> files;
     if (Disc.Sheet == SheetKind::Toc) {
         WriteToc(Base, Disc, files);
+    } else if (Disc.Sheet == SheetKind::Nrg) {
+        WriteNrg(Base, Disc, files);
     } else {
         WriteCue(Base, Disc, files);
     }
@@ -518,7 +597,9 @@ std::string WriteDisc(const std::string& Base, const DiscSpec& Disc) {
         const bool wave = Disc.Sheet == SheetKind::Cue && Disc.Type == FileType::Wave;
         WriteFile(file.Path, wave ? WaveHeader(file.Bytes.size()) : std::string(), file.Bytes);
     }
-    return Base + (Disc.Sheet == SheetKind::Toc ? ".toc" : ".cue");
+    return Base + (Disc.Sheet == SheetKind::Toc   ? ".toc"
+                   : Disc.Sheet == SheetKind::Nrg ? ".nrg"
+                                                  : ".cue");
 }
 
 std::int64_t TrackStart(const DiscSpec& Disc, std::size_t Position) {

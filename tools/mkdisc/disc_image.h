@@ -45,7 +45,7 @@ struct TrackSpec {
 };
 
 enum class FileType { Binary, Motorola, Wave };
-enum class SheetKind { Cue, Toc };
+enum class SheetKind { Cue, Toc, Nrg };
 
 struct DiscSpec {
     std::vector<TrackSpec> Tracks;
@@ -63,6 +63,8 @@ struct DiscSpec {
     // of the big-endian that cdrdao's raw files hold.
     std::int64_t TocOffsetBytes = 0;
     bool TocSwap = false;
+    // Nrg: the chunk format, 1 (NERO footer, DAOI, CUES) or 2 (NER5, DAOX, CUEX).
+    int NrgVersion = 2;
 };
 
 // Parses KIND:LENGTH[:SIGNAL][,OPTION...], for example "audio:3:sine=440@-6,dcp",

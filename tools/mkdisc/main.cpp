@@ -33,7 +33,8 @@ constexpr const char* Usage =
     "--title T, --performer T, --catalog N   the disc's CD-Text and catalogue number\n"
     "--toc                a cdrdao sheet NAME.toc over NAME.raw (big-endian samples)\n"
     "--offset BYTES       with --toc: a header of that many bytes before the audio\n"
-    "--swap               with --toc: little-endian samples, marked SWAP\n";
+    "--swap               with --toc: little-endian samples, marked SWAP\n"
+    "--nrg, --nrg1        a Nero image NAME.nrg (version 2 or 1 of its chunks)\n";
 
 } // namespace
 
@@ -87,6 +88,11 @@ int main(int argc, char** argv) {
                 disc.Catalog = text();
             } else if (arg == "--toc") {
                 disc.Sheet = SheetKind::Toc;
+            } else if (arg == "--nrg") {
+                disc.Sheet = SheetKind::Nrg;
+            } else if (arg == "--nrg1") {
+                disc.Sheet = SheetKind::Nrg;
+                disc.NrgVersion = 1;
             } else if (arg == "--offset") {
                 number(disc.TocOffsetBytes);
             } else if (arg == "--swap") {
