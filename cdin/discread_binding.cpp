@@ -123,6 +123,8 @@ void LoadRipLibrary(const std::string& Directory) {
         reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library->Symbol("DR_ReadsFile"));
     b.Calls.DR_GetLastErrorText = reinterpret_cast<decltype(b.Calls.DR_GetLastErrorText)>(
         b.Library->Symbol("DR_GetLastErrorText"));
+    b.Calls.DR_GetTrackText =
+        reinterpret_cast<decltype(b.Calls.DR_GetTrackText)>(b.Library->Symbol("DR_GetTrackText"));
     const std::string settings = Directory + "discread.ini";
     platform::WriteIniString(settings, "CD-ROM", "nActive", "0");
     switch (platform::WindowsPlatformId()) {
@@ -180,6 +182,21 @@ std::string RipLibraryErrorText() {
     std::string result(static_cast<std::size_t>(length) + 1, '\0');
     result.resize(static_cast<std::size_t>(
         std::min(text(result.data(), static_cast<std::int32_t>(result.size())), length)));
+    return result;
+}
+
+std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
+    const auto text = Binding().Calls.DR_GetTrackText;
+    if (text == nullptr) {
+        return {};
+    }
+    const std::int32_t length = text(Index, Field, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length) + 1, '\0');
+    result.resize(static_cast<std::size_t>(std::min(
+        text(Index, Field, result.data(), static_cast<std::int32_t>(result.size())), length)));
     return result;
 }
 

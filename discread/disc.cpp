@@ -103,6 +103,21 @@ bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
     return true;
 }
 
+DiscTexts Disc::Texts() const {
+    DiscTexts texts;
+    if (!FImage) {
+        std::vector<TTocEntry> toc;
+        texts.Tracks.resize(ReadToc(toc) ? toc.size() - 1 : 0);
+        return texts;
+    }
+    const ImageLayout& layout = FImage->Layout();
+    texts.Disc = {layout.Catalog, layout.Title, layout.Performer, {}};
+    for (const ImageTrack& track : layout.Tracks) {
+        texts.Tracks.push_back({track.Isrc, track.Title, track.Performer, track.Songwriter});
+    }
+    return texts;
+}
+
 bool Disc::AudioPlaying() const {
     // Sub-channel queries are for real drives only; an image never plays.
     if (FDrive.Image) {

@@ -6,11 +6,20 @@
 
 #include <cdio/cdio.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace discread {
+
+// ISRC (or, for the disc, catalogue number), title, performer, songwriter.
+using TextFields = std::array<std::string, 4>;
+struct DiscTexts {
+    TextFields Disc;
+    std::vector<TextFields> Tracks;
+};
 
 // An open drive or disc image and what was read of its table of contents.
 // Images are read by the library's own readers; libcdio is used for drives.
@@ -28,6 +37,8 @@ public:
 
     // Tracks then the lead-out; false when there is no readable table.
     bool ReadToc(std::vector<TTocEntry>& Toc) const;
+    // The texts an image keeps; empty ones for a drive.
+    DiscTexts Texts() const;
     bool AudioPlaying() const;
     // The first sector past the disc's data (for an image, past what its data
     // files hold); -1 when it cannot be told.

@@ -34,6 +34,7 @@ struct LibraryState {
     std::vector<Drive> Drives;
     int Active = 0;
     std::vector<TTocEntry> Toc; // tracks, then the lead-out; empty when unread
+    discread::DiscTexts Texts;  // of what was read with the table
     std::unique_ptr<Ripper> Reading;
 };
 
@@ -210,7 +211,11 @@ int32_t DR_ReadToc(void) {
         if (!disc) {
             return DR_ERR_NO_DISC;
         }
-        return disc->ReadToc(s.Toc) ? DR_OK : DR_ERR_TOC;
+        if (!disc->ReadToc(s.Toc)) {
+            return DR_ERR_TOC;
+        }
+        s.Texts = disc->Texts();
+        return DR_OK;
     });
 }
 
@@ -313,6 +318,27 @@ int32_t DR_ReadsFile(const char* path, int32_t* reads) {
         }
         return DR_OK;
     });
+}
+
+int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    const std::size_t tracks = s.Toc.empty() ? 0 : s.Toc.size() - 1;
+    if (index < -1 || index >= static_cast<int32_t>(tracks) || field < DR_TEXT_ISRC ||
+        field > DR_TEXT_SONGWRITER) {
+        discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+        return -1;
+    }
+    const auto& fields = index < 0 ? s.Texts.Disc : s.Texts.Tracks[static_cast<std::size_t>(index)];
+    const std::string& value = fields[static_cast<std::size_t>(field)];
+    if (text != nullptr && bytes > 0) {
+        const auto length =
+            std::min<std::size_t>(value.size(), static_cast<std::size_t>(bytes) - 1);
+        std::memcpy(text, value.data(), length);
+        text[length] = '\0';
+    }
+    return static_cast<int32_t>(value.size());
 }
 
 int32_t DR_GetLastErrorText(char* text, int32_t bytes) {

@@ -95,6 +95,14 @@ DISCREAD_API int32_t DR_CloseRipper(void);
  * it to never write over the disc they read. */
 DISCREAD_API int32_t DR_ReadsFile(const char* path, int32_t* reads);
 
+/* The texts a disc image keeps beside its table (CD-Text, ISRC, catalogue
+ * number), from what DR_ReadToc read. index is a table index, or -1 for the
+ * disc (whose ISRC field is its catalogue number). Copies the text as
+ * DR_GetLastErrorText does and returns its full length (0 when the disc has
+ * none), -1 for an index or field out of range. */
+enum { DR_TEXT_ISRC = 0, DR_TEXT_TITLE = 1, DR_TEXT_PERFORMER = 2, DR_TEXT_SONGWRITER = 3 };
+DISCREAD_API int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes);
+
 /* Copies the text of the calling thread's last failed call (UTF-8, empty when
  * that call succeeded) into text, cut to bytes - 1 bytes and zero-terminated;
  * returns the text's full length. text may be NULL to ask for the length. */

@@ -63,6 +63,29 @@ TEST_F(CueSheet, EveryLayoutGivesTheTableAndTheExactBytesOfEveryTrack) {
     }
 }
 
+TEST_F(CueSheet, CdTextIsrcAndCatalogueAreKeptBesideTheTable) {
+    for (const auto sheet : {mkdisc::SheetKind::Cue, mkdisc::SheetKind::Toc}) {
+        auto disc = Rich();
+        disc.Sheet = sheet;
+        ASSERT_EQ(Load(images.Make(sheet == mkdisc::SheetKind::Cue ? "texts" : "toc", disc)), DR_OK)
+            << LastError();
+        const auto text = [](std::int32_t Index, std::int32_t Field) {
+            char buffer[64] = "unchanged";
+            const std::int32_t length = DR_GetTrackText(Index, Field, buffer, sizeof buffer);
+            return length < 0 ? std::string("(refused)") : std::string(buffer);
+        };
+        EXPECT_EQ(text(-1, DR_TEXT_ISRC), "1234567890123");
+        EXPECT_EQ(text(-1, DR_TEXT_TITLE), "The Album");
+        EXPECT_EQ(text(-1, DR_TEXT_PERFORMER), "Somebody");
+        EXPECT_EQ(text(0, DR_TEXT_TITLE), "One");
+        EXPECT_EQ(text(0, DR_TEXT_ISRC), "GBAYE0000001");
+        EXPECT_EQ(text(1, DR_TEXT_TITLE), "");
+        EXPECT_EQ(text(5, DR_TEXT_TITLE), "(refused)") << "five tracks: index 5 is the lead-out";
+        EXPECT_EQ(text(0, 4), "(refused)");
+        DR_DeInit();
+    }
+}
+
 TEST_F(CueSheet, FilesAreFoundFromTheSheetsFolderIgnoringCaseAndTheLoneFileFallsBack) {
     auto disc = DiscImages::Spec({"audio:10f:noise=5", "audio:10f:noise=6"});
     disc.FilePerTrack = true;

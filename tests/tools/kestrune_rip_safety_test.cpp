@@ -84,7 +84,7 @@ TEST_F(RipSafety, TheDiscsOwnFilesAndAnExistingFileSurviveRefusedRips) {
     std::ofstream(Path("keep.mp3")) << "x";
     RipProcess wrong({"--disc", cue, "--track", "9", "-o", Path("keep.mp3")}, Logs());
     EXPECT_EQ(wrong.Wait(), 1);
-    EXPECT_EQ(wrong.Err(), "kestrune-rip: track 09: The start track out of range\n");
+    EXPECT_EQ(wrong.Err(), "kestrune-rip: the disc has no track 9; its tracks are 1 to 2\n");
     EXPECT_EQ(ReadAll(Path("keep.mp3")), "x");
 }
 

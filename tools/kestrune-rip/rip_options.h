@@ -9,13 +9,13 @@
 
 namespace kestrune::rip {
 
-enum class Action { Rip, Help, Version };
+enum class Action { Rip, List, Help, Version };
 
 struct RipOptions {
     Action What = Action::Rip;
     std::optional<std::int32_t> Drive; // --drive N
     std::string Disc;                  // --disc IMAGE
-    std::optional<std::int32_t> Track; // --track N
+    std::optional<std::int32_t> Track; // --track N, the disc's own number
     bool AllTracks = false;            // --all
     std::string Output;                // -o FILE or PATTERN
     TMP3BitRate BitRate = TMP3BitRate::br128;
