@@ -77,9 +77,12 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FCDIn1->SetCurrentDrive(0);
     FCDIn1->SetStartTrack(1);
     FCDIn1->SetEndTrack(1);
+    FDeemphasis1 = &TComponent::Create<TCDDeemphasis>(FComponents);
+    FDeemphasis1->SetName("Deemphasis1");
+    FDeemphasis1->SetInput(FCDIn1);
     FMP3Out1 = &TComponent::Create<TMP3Out>(FComponents);
     FMP3Out1->SetName("MP3Out1");
-    FMP3Out1->SetInput(FCDIn1);
+    FMP3Out1->SetInput(FDeemphasis1);
     FMP3Out1->SetSuspendWhenIdle(true);
     FMP3Out1->SetOnDone([this](TComponent& Sender) { MP3Out1Done(Sender); });
     FMP3Out1->SetOnProgress([this](TComponent& Sender) { MP3Out1Progress(Sender); });

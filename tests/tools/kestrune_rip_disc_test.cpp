@@ -36,7 +36,7 @@ TEST_F(RipDisc, ListPrintsTheTableWithTheDiscsNumbersFlagsIsrcAndTitles) {
     EXPECT_EQ(list.Wait(), 0) << list.Err();
     EXPECT_EQ(list.Out(), "Track  Start     Length    Type   Flags        ISRC          Title\n"
                           // A track runs to the next one's INDEX 01, the pregap of track 5 with it.
-              "    4  0:00.00   0:01.10   audio  DCP          GBAYE0000001  Opening\n"
+                          "    4  0:00.00   0:01.10   audio  DCP          GBAYE0000001  Opening\n"
                           "    5  0:01.10   0:02.00   audio  PRE          -             -\n"
                           "    6  0:03.10   0:00.30   data   -            -             -\n"
                           "    7  0:03.40   0:01.00   audio  DCP PRE      -             -\n");
@@ -89,6 +89,21 @@ TEST_F(RipDisc, AnImageThatCannotBeOpenedIsReportedWithTheLibrarysReason) {
     EXPECT_EQ(list.Wait(), 1);
     EXPECT_EQ(list.Err(), "kestrune-rip: " + reason + "\n");
     EXPECT_FALSE(std::filesystem::exists(Path("x.mp3")));
+}
+
+TEST_F(RipDisc, PreEmphasisedTracksAreDeEmphasisedUnlessAskedToKeepIt) {
+    // 5 kHz: the 50/15 µs curve takes 4.53 dB off.
+    const auto sheet = images.Make("pre", {"audio:2:sine=5000@-10,pre", "audio:2:sine=5000@-10"});
+    const auto level = [&](const std::vector<std::string>& Extra, const std::string& Name) {
+        std::vector<std::string> arguments{"--disc", sheet, "-o", Path(Name)};
+        arguments.insert(arguments.end(), Extra.begin(), Extra.end());
+        RipProcess rip(arguments, Logs());
+        EXPECT_EQ(rip.Wait(), 0) << rip.Err();
+        return LevelDb(DecodeMp3(Path(Name)).Samples, 2, 0);
+    };
+    const double plain = level({"--track", "2"}, "plain.mp3");
+    EXPECT_NEAR(level({"--track", "1"}, "de-emphasised.mp3") - plain, -4.53, 0.3);
+    EXPECT_NEAR(level({"--track", "1", "--keep-emphasis"}, "kept.mp3") - plain, 0, 0.1);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace kestrune::rip {
 
 const char* const Usage =
     "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N | --all | --list]\n"
-    "                    [-o FILE|PATTERN]\n"
+    "                    [-o FILE|PATTERN] [--keep-emphasis]\n"
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
@@ -33,6 +33,8 @@ const char* const Usage =
     "                   -o - writes to standard output; a pipe or a device is\n"
     "                   written directly and keeps no Info frame, so players may\n"
     "                   show a wrong length\n"
+    "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
+    "                   default they are de-emphasised as a CD player does\n"
     "  --bitrate K      constant bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112\n"
     "                   128 144 160 192 224 256 320 (default 128)\n"
     "  --quality Q      encoder quality, 0 best to 9 fastest (default 5)\n"
@@ -124,6 +126,8 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.Track = TrackOf(value());
         } else if (option == "--all") {
             options.AllTracks = true;
+        } else if (option == "--keep-emphasis") {
+            options.KeepEmphasis = true;
         } else if (option == "--list") {
             options.What = Action::List;
         } else if (option == "-o" || option == "--output") {
@@ -222,6 +226,9 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
         words.insert(words.end(), {"--drive", std::to_string(*Options.Drive)});
     }
     words.insert(words.end(), {"--track", std::to_string(Track), "-o", Output, "--quiet"});
+    if (Options.KeepEmphasis) {
+        words.emplace_back("--keep-emphasis");
+    }
     if (Options.Vbr) {
         words.insert(words.end(),
                      {"--vbr", "--vbr-quality", std::to_string(Digit(Options.VbrQuality)),

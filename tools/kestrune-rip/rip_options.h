@@ -25,6 +25,7 @@ struct RipOptions {
     std::int32_t VbrMin = 128;
     std::int32_t VbrMax = 192;
     bool VbrHeader = false;
+    bool KeepEmphasis = false; // --keep-emphasis: pre-emphasised tracks as they are
     TMP3Mode Mode = TMP3Mode::STEREO;
     std::string Title, Artist, Album, Year, Comment, Genre;
     // Set by the parent of an --all run for its workers: no progress display.
