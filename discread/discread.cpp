@@ -116,8 +116,7 @@ int32_t DR_Init(const char* settingsPath) {
         auto& s = State();
         const std::lock_guard lock(s.Lock);
         cdio_log_set_handler(discread::QuietLog);
-        s.Options =
-            settingsPath != nullptr ? discread::ReadSettings(settingsPath) : discread::Settings{};
+        s.Options = discread::ReadSettings(settingsPath != nullptr ? settingsPath : "");
         s.Reading.reset();
         s.Toc.clear();
         s.Drives = discread::FindDrives();
@@ -252,8 +251,7 @@ int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
         const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
         *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
         int32_t error = DR_OK;
-        s.Reading =
-            discread::Ripper::Open(*drive, s.Options.Paranoia, first, end, chunkSectors, error);
+        s.Reading = discread::Ripper::Open(*drive, s.Options, first, end, chunkSectors, error);
         return s.Reading ? DR_OK : error;
     });
 }

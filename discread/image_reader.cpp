@@ -40,6 +40,9 @@ void ImageReader::Read(std::uint8_t* Buffer, std::int64_t Lsn, std::int64_t Coun
         throw ImageError("sector " + std::to_string(std::max<std::int64_t>(Lsn, End())) +
                          " lies past the end of the disc");
     }
+    if (Count == 0) {
+        return;
+    }
     // The extents are sorted and without gaps: find the one that holds Lsn.
     auto part = std::upper_bound(FLayout.Extents.begin(), FLayout.Extents.end(), Lsn,
                                  [](std::int64_t At, const Extent& E) { return At < E.Start; });
