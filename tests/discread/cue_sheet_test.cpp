@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <thread>
 
@@ -107,6 +108,56 @@ TEST_F(CueSheet, FilesAreFoundFromTheSheetsFolderIgnoringCaseAndTheLoneFileFalls
           "twin.cue");
     EXPECT_EQ(Load(twin), DR_OK) << LastError();
     ExpectDisc(lone);
+}
+
+TEST_F(CueSheet, APregapAtTheEndOfTheTrackInFrontsFileBelongsToThatTracksRange) {
+    // As rippers write "non-compliant" sheets: track 2's INDEX 00 lies in
+    // track 1's file, its INDEX 01 at the start of its own.
+    auto disc = DiscImages::Spec(
+        {"audio:30f:noise=1", "audio:20f:noise=2,pregap=8f", "audio:10f:noise=3,pregap=4f,dcp"});
+    disc.FilePerTrack = true;
+    images.Make("eac", disc);
+    const auto bytes = [&](const std::string& Name) {
+        std::ifstream in(images.Folder() / Name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string one = bytes("eac-01.bin");
+    const std::string two = bytes("eac-02.bin");
+    const std::string three = bytes("eac-03.bin");
+    std::ofstream(images.Folder() / "a.bin", std::ios::binary) << one << two.substr(0, 8 * 2352);
+    std::ofstream(images.Folder() / "b.bin", std::ios::binary)
+        << two.substr(8 * 2352) << three.substr(0, 4 * 2352);
+    std::ofstream(images.Folder() / "c.bin", std::ios::binary) << three.substr(4 * 2352);
+    const auto sheet =
+        Write("FILE \"a.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+              "  TRACK 02 AUDIO\n    INDEX 00 00:00:30\nFILE \"b.bin\" BINARY\n"
+              "    INDEX 01 00:00:00\n  TRACK 03 AUDIO\n    FLAGS DCP\n"
+              "    INDEX 00 00:00:20\nFILE \"c.bin\" BINARY\n    INDEX 01 00:00:00\n");
+    ASSERT_EQ(Load(sheet), DR_OK) << LastError();
+    ExpectDisc(disc);
+}
+
+TEST_F(CueSheet, DataTracksOfCookedSectorsKeepTheAudioAfterThemInPlace) {
+    // A 2048-byte-sector data track (an .iso) in front of the audio, as
+    // enhanced CDs are often kept.
+    std::ofstream(images.Folder() / "data.iso", std::ios::binary) << std::string(12 * 2048, 'd');
+    auto audio = DiscImages::Spec({"audio:25f:noise=5"});
+    images.Make("music", audio);
+    const auto sheet = Write("FILE \"data.iso\" BINARY\n  TRACK 01 MODE1/2048\n"
+                             "    INDEX 01 00:00:00\nFILE \"music.bin\" BINARY\n"
+                             "  TRACK 02 AUDIO\n    FLAGS 4CH\n    INDEX 01 00:00:00\n");
+    ASSERT_EQ(Load(sheet), DR_OK) << LastError();
+    ASSERT_EQ(DR_GetNumTocEntries(), 2);
+    EXPECT_EQ(DR_GetTocEntry(0).Flag, 0x14);
+    EXPECT_EQ(DR_GetTocEntry(1).StartSector, 12);
+    EXPECT_EQ(DR_GetTocEntry(1).Flag, 0x18) << "four channels";
+    EXPECT_EQ(DR_GetTocEntry(2).StartSector, 37);
+    std::int32_t error = -1;
+    EXPECT_TRUE(Rip(12, 37, error) == mkdisc::TrackBytes(audio, 0));
+    EXPECT_EQ(error, DR_OK);
+    std::string why;
+    EXPECT_TRUE(Rip(0, 12, error, &why).empty());
+    EXPECT_EQ(why, "sector 0 belongs to a data track stored without its raw sector frames");
 }
 
 TEST_F(CueSheet, SheetsWithByteOrderMarkCrLfLowerCaseAndBlanksInNamesAreRead) {
