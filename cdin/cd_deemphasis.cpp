@@ -5,7 +5,6 @@
 #include "pipeline/audio_exception.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kestrune {
 
@@ -54,7 +53,7 @@ std::int32_t TCDDeemphasis::ReadBlock(std::span<std::byte> Buffer) {
             FInputInUse.unlock();
             return 0;
         }
-        std::memcpy(Buffer.data(), FCarry.data(), carried);
+        std::copy(FCarry.begin(), FCarry.end(), Buffer.begin());
         FCarry.clear();
         for (;;) {
             const std::int32_t read = input->ReadBlock(Buffer.subspan(carried));
