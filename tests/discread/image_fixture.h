@@ -57,12 +57,12 @@ protected:
     void ExpectDisc(const mkdisc::DiscSpec& Disc) {
         ASSERT_EQ(DR_GetNumTocEntries(), static_cast<std::int32_t>(Disc.Tracks.size()));
         for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
-            const auto& spec = Disc.Tracks[i];
+            const auto& written = Disc.Tracks[i];
             const TTocEntry entry = DR_GetTocEntry(static_cast<std::int32_t>(i));
             const TTocEntry next = DR_GetTocEntry(static_cast<std::int32_t>(i + 1));
-            const std::uint8_t flag = 0x10 | (spec.Data ? 0x04 : 0) |
-                                      (spec.CopyPermitted ? 0x02 : 0) |
-                                      (spec.PreEmphasis ? 0x01 : 0);
+            const std::uint8_t flag = 0x10 | (written.Data ? 0x04 : 0) |
+                                      (written.CopyPermitted ? 0x02 : 0) |
+                                      (written.PreEmphasis ? 0x01 : 0);
             EXPECT_EQ(entry.TrackNumber, Disc.FirstTrack + static_cast<int>(i)) << i;
             EXPECT_EQ(entry.StartSector, mkdisc::TrackStart(Disc, i)) << i;
             EXPECT_EQ(entry.Flag, flag) << i;
