@@ -54,14 +54,17 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     // Created first, then given their stored values while they know they are
     // loading, then told that loading is over.
     FCDIn1 = &TComponent::Create<TCDIn>(FComponents);
+    FDeemphasis1 = &TComponent::Create<TCDDeemphasis>(FComponents);
     FMP3Out1 = &TComponent::Create<TMP3Out>(FComponents);
     FComponents.BeginLoading();
     FCDIn1->SetName("CDIn1");
     FCDIn1->SetCurrentDrive(0);
     FCDIn1->SetStartTrack(1);
     FCDIn1->SetEndTrack(1);
+    FDeemphasis1->SetName("Deemphasis1");
+    FDeemphasis1->SetInput(FCDIn1);
     FMP3Out1->SetName("MP3Out1");
-    FMP3Out1->SetInput(FCDIn1);
+    FMP3Out1->SetInput(FDeemphasis1);
     FMP3Out1->SetSuspendWhenIdle(true);
     FMP3Out1->SetOnDone([this](TComponent& Sender) { MP3Out1Done(Sender); });
     FMP3Out1->SetOnProgress([this](TComponent& Sender) { MP3Out1Progress(Sender); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cdin/cd_deemphasis.h"
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
 #include "platform/component.h"
@@ -32,6 +33,7 @@ public:
     ~TForm1() override;
 
     TCDIn& CDIn1() const { return *FCDIn1; }
+    TCDDeemphasis& Deemphasis1() const { return *FDeemphasis1; }
     TMP3Out& MP3Out1() const { return *FMP3Out1; }
     TTurnProgressBar& ProgressBar1() const { return *FProgressBar1; }
     TPanel& Panel1() const { return *FPanel1; }
@@ -80,6 +82,8 @@ private:
     THotSpot* FAboutButton = nullptr;
     THotSpot* FCloseButton = nullptr;
     TCDIn* FCDIn1 = nullptr;
+    // Between CDIn1 and MP3Out1: undoes the pre-emphasis of tracks mastered with it.
+    TCDDeemphasis* FDeemphasis1 = nullptr;
     TMP3Out* FMP3Out1 = nullptr;
     QFileDialog* FSaveDialog1 = nullptr;
     bool FRipRunning = false;

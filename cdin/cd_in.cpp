@@ -11,6 +11,16 @@
 
 namespace kestrune {
 
+namespace {
+
+// The library's own words for its last failure, to follow a message.
+std::string Reason() {
+    const std::string why = RipLibraryErrorText();
+    return why.empty() ? std::string() : ": " + why;
+}
+
+} // namespace
+
 class TCDIn::DriveUse {
 public:
     explicit DriveUse(TCDIn& ASource) : FSource(ASource) { FSource.AcquireDrive(); }
@@ -179,6 +189,10 @@ void TCDIn::OpenSource() {
         throw EAudioException("The drive is not ready");
     }
     const std::int32_t tracks = TrackCount();
+    // An image that cannot be opened says why; that beats a track number.
+    if (const std::string why = tracks < 0 ? RipLibraryErrorText() : std::string(); !why.empty()) {
+        throw EAudioException(why);
+    }
     if (FStartPosition.Track < 1 || FStartPosition.Track > tracks) {
         throw EAudioException("The start track out of range");
     }
@@ -213,7 +227,7 @@ void TCDIn::OpenSource() {
         FBusy = false;
         FSize = 0;
         throw EAudioException("The disc could not be read at sector " + std::to_string(first) +
-                              " (error " + std::to_string(error) + ")");
+                              " (error " + std::to_string(error) + ")" + Reason());
     }
 }
 
@@ -231,7 +245,7 @@ std::int32_t TCDIn::ReadBlock(std::span<std::byte> Buffer) {
             FChunkEnd = 0;
             throw EAudioException("The disc could not be read at sector " +
                                   std::to_string(FNextSector) + " (error " + std::to_string(error) +
-                                  ")");
+                                  ")" + Reason());
         }
         FChunkEnd = std::clamp<std::int32_t>(FChunkEnd, 0, ChunkBytes);
         FNextSector += FChunkEnd / CDSectorBytes;

@@ -4,6 +4,7 @@
 #include "platform/platform_id.h"
 #include "platform/run_time_library.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string_view>
 
@@ -91,6 +92,10 @@ void LoadRipLibrary(const std::string& Directory) {
     // simply cannot tell which files it reads.
     b.Calls.DR_ReadsFile =
         reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library.Symbol("DR_ReadsFile"));
+    b.Calls.DR_GetLastErrorText = reinterpret_cast<decltype(b.Calls.DR_GetLastErrorText)>(
+        b.Library.Symbol("DR_GetLastErrorText"));
+    b.Calls.DR_GetTrackText =
+        reinterpret_cast<decltype(b.Calls.DR_GetTrackText)>(b.Library.Symbol("DR_GetTrackText"));
     const std::string settings = WriteRipSettings(Directory);
     b.Calls.DR_Init(settings.c_str());
 }
@@ -123,6 +128,36 @@ const TRipEntryPoints& RipLibrary() {
 
 TTocEntry ReadTocEntry(std::int32_t Index) {
     return Binding().Calls.DR_GetTocEntry(Index);
+}
+
+std::string RipLibraryErrorText() {
+    const auto text = Binding().Calls.DR_GetLastErrorText;
+    if (text == nullptr) {
+        return {};
+    }
+    const std::int32_t length = text(nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length) + 1, '\0');
+    result.resize(static_cast<std::size_t>(
+        std::min(text(result.data(), static_cast<std::int32_t>(result.size())), length)));
+    return result;
+}
+
+std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
+    const auto text = Binding().Calls.DR_GetTrackText;
+    if (text == nullptr) {
+        return {};
+    }
+    const std::int32_t length = text(Index, Field, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length) + 1, '\0');
+    result.resize(static_cast<std::size_t>(std::min(
+        text(Index, Field, result.data(), static_cast<std::int32_t>(result.size())), length)));
+    return result;
 }
 
 void SetRipLibraryFileName(std::string FileName) {

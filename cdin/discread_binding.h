@@ -40,6 +40,9 @@ struct TRipEntryPoints {
     std::int32_t (*DR_CloseRipper)() = nullptr;
     // Optional, beyond the 42 names: nullptr when the library does not offer it.
     std::int32_t (*DR_ReadsFile)(const char* Path, std::int32_t* Reads) = nullptr;
+    std::int32_t (*DR_GetLastErrorText)(char* Text, std::int32_t Bytes) = nullptr;
+    std::int32_t (*DR_GetTrackText)(std::int32_t Index, std::int32_t Field, char* Text,
+                                    std::int32_t Bytes) = nullptr;
 };
 
 // Loads the library (each call counts one load), resolves its entry points,
@@ -62,6 +65,15 @@ TTocEntry ReadTocEntry(std::int32_t Index);
 
 // How many loads the library has had since it was last released.
 int RipLibraryLoads();
+
+// What the library says went wrong in its last failed call on this thread;
+// empty when it says nothing (or cannot: the entry point is optional).
+std::string RipLibraryErrorText();
+
+// A text the disc keeps for table index Index (-1: the disc): Field 0 the
+// ISRC (the disc's catalogue number), 1 the title, 2 the performer, 3 the
+// songwriter. Empty when there is none or the library cannot tell.
+std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field);
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

@@ -1,5 +1,8 @@
 #include "disc.h"
 
+#include "disc_image.h"
+#include "last_error.h"
+
 #include <cdio/audio.h>
 #include <cdio/mmc.h>
 
@@ -10,23 +13,6 @@
 namespace discread {
 
 namespace {
-
-driver_id_t DriverFor(const Drive& ADrive) {
-    if (!ADrive.Image) {
-        return DRIVER_DEVICE;
-    }
-    const auto& path = ADrive.Path;
-    if (path.ends_with(".toc")) {
-        return DRIVER_CDRDAO;
-    }
-    if (path.ends_with(".nrg")) {
-        return DRIVER_NRG;
-    }
-    if (path.ends_with(".cue") || path.ends_with(".bin")) {
-        return DRIVER_BINCUE;
-    }
-    return DRIVER_UNKNOWN;
-}
 
 bool FileExists(const std::string& Path) {
     struct stat info {};
@@ -55,11 +41,16 @@ constexpr std::uint8_t AdrPosition = 0x10;
 } // namespace
 
 std::unique_ptr<Disc> Disc::Open(const Drive& ADrive) {
-    if (ADrive.Image && !FileExists(ADrive.Path)) {
-        return nullptr;
+    if (ADrive.Image) {
+        if (!FileExists(ADrive.Path)) {
+            SetLastError("Cannot open disc image \"" + ADrive.Path + "\": it does not exist");
+            return nullptr;
+        }
+        return std::unique_ptr<Disc>(new Disc(ADrive, OpenDiscImage(ADrive.Path)));
     }
-    CdIo_t* const handle = cdio_open(ADrive.Path.c_str(), DriverFor(ADrive));
+    CdIo_t* const handle = cdio_open(ADrive.Path.c_str(), DRIVER_DEVICE);
     if (handle == nullptr) {
+        SetLastError("The drive \"" + ADrive.Path + "\" cannot be opened");
         return nullptr;
     }
     return std::unique_ptr<Disc>(new Disc(ADrive, handle));
@@ -67,6 +58,21 @@ std::unique_ptr<Disc> Disc::Open(const Drive& ADrive) {
 
 bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
     Toc.clear();
+    if (FImage) {
+        const ImageLayout& layout = FImage->Layout();
+        for (const ImageTrack& track : layout.Tracks) {
+            Toc.push_back({static_cast<std::int32_t>(track.Start),
+                           static_cast<std::uint8_t>(AdrPosition | track.Control),
+                           static_cast<std::uint8_t>(track.Number),
+                           {0, 0}});
+        }
+        Toc.push_back(
+            {static_cast<std::int32_t>(std::max(layout.End(), layout.Tracks.back().Start)),
+             AdrPosition,
+             CDIO_CDROM_LEADOUT_TRACK,
+             {0, 0}});
+        return true;
+    }
     CdIo_t* const handle = Handle();
     const track_t count = cdio_get_num_tracks(handle);
     const track_t first = cdio_get_first_track_num(handle);
@@ -97,6 +103,21 @@ bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {
     return true;
 }
 
+DiscTexts Disc::Texts() const {
+    DiscTexts texts;
+    if (!FImage) {
+        std::vector<TTocEntry> toc;
+        texts.Tracks.resize(ReadToc(toc) ? toc.size() - 1 : 0);
+        return texts;
+    }
+    const ImageLayout& layout = FImage->Layout();
+    texts.Disc = {layout.Catalog, layout.Title, layout.Performer, {}};
+    for (const ImageTrack& track : layout.Tracks) {
+        texts.Tracks.push_back({track.Isrc, track.Title, track.Performer, track.Songwriter});
+    }
+    return texts;
+}
+
 bool Disc::AudioPlaying() const {
     // Sub-channel queries are for real drives only; an image never plays.
     if (FDrive.Image) {
@@ -108,18 +129,30 @@ bool Disc::AudioPlaying() const {
 }
 
 std::int32_t Disc::DataEnd() const {
+    if (FImage) {
+        return static_cast<std::int32_t>(FImage->DataEnd());
+    }
     const lsn_t leadOut = cdio_get_track_lsn(Handle(), CDIO_CDROM_LEADOUT_TRACK);
     return leadOut == CDIO_INVALID_LSN ? -1 : leadOut;
 }
 
 bool Disc::ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const {
+    if (FImage) {
+        FImage->Read(Buffer, Lsn, Count);
+        return true;
+    }
     const std::int64_t end = DataEnd();
     // 64-bit, so a range near the top of the 32-bit addresses cannot wrap round.
     if (Lsn < 0 || Count < 0 || end < 0 || std::int64_t{Lsn} + Count > end) {
+        SetLastError("sector " + std::to_string(Lsn) + " lies past the end of the disc");
         return false;
     }
-    return cdio_read_audio_sectors(Handle(), Buffer, Lsn, static_cast<std::uint32_t>(Count)) ==
-           DRIVER_OP_SUCCESS;
+    if (cdio_read_audio_sectors(Handle(), Buffer, Lsn, static_cast<std::uint32_t>(Count)) !=
+        DRIVER_OP_SUCCESS) {
+        SetLastError("the drive could not read sector " + std::to_string(Lsn));
+        return false;
+    }
+    return true;
 }
 
 bool AskMediaPresent(const Drive& ADrive, bool& Present) {

@@ -4,18 +4,23 @@
 #include "discread.h"
 
 #include "disc.h"
+#include "disc_image.h"
 #include "drives.h"
 #include "image_files.h"
+#include "last_error.h"
 #include "ripper.h"
 #include "settings.h"
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <vector>
 
@@ -29,6 +34,7 @@ struct LibraryState {
     std::vector<Drive> Drives;
     int Active = 0;
     std::vector<TTocEntry> Toc; // tracks, then the lead-out; empty when unread
+    discread::DiscTexts Texts;  // of what was read with the table
     std::unique_ptr<Ripper> Reading;
 };
 
@@ -52,9 +58,51 @@ const Drive* ActiveDrive(const LibraryState& S) {
     return &S.Drives[static_cast<std::size_t>(S.Active)];
 }
 
+const char* CodeText(int32_t Code) {
+    switch (Code) {
+    case DR_ERR_NOT_INITIALISED:
+        return "the disc reading library is not initialised";
+    case DR_ERR_NO_DRIVE:
+        return "there is no such drive";
+    case DR_ERR_NO_DISC:
+        return "there is no disc in the drive";
+    case DR_ERR_TOC:
+        return "the disc's table of contents cannot be read";
+    case DR_ERR_READ:
+        return "the disc cannot be read";
+    case DR_ERR_ARGUMENT:
+        return "an argument is out of range";
+    case DR_ERR_NOT_OPEN:
+        return "no reading is open";
+    case DR_ERR_ABORTED:
+        return "the reading was aborted";
+    default:
+        return "unknown error";
+    }
+}
+
+// Runs one entry point: its text starts empty, a failure it raises becomes
+// Failure with the failure's text, and a code without a text gets the code's.
+template <class Call> int32_t Guarded(int32_t Failure, Call&& Body) {
+    ClearLastError();
+    int32_t result = Failure;
+    try {
+        result = Body();
+    } catch (const std::bad_alloc&) {
+        SetLastError("out of memory");
+    } catch (const std::exception& e) {
+        SetLastError(e.what());
+    }
+    if (result != DR_OK && LastError().empty()) {
+        SetLastError(CodeText(result));
+    }
+    return result;
+}
+
 } // namespace
 } // namespace discread
 
+using discread::Guarded;
 using discread::State;
 
 extern "C" {
@@ -64,22 +112,24 @@ int32_t DR_GetDiscReadVersion(void) {
 }
 
 int32_t DR_Init(const char* settingsPath) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    cdio_log_set_handler(discread::QuietLog);
-    s.Options =
-        settingsPath != nullptr ? discread::ReadSettings(settingsPath) : discread::Settings{};
-    s.Reading.reset();
-    s.Toc.clear();
-    s.Drives = discread::FindDrives();
-    s.Active = s.Options.Active >= 0 && s.Options.Active < static_cast<int>(s.Drives.size())
-                   ? s.Options.Active
-                   : 0;
-    s.Initialised = true;
-    return DR_OK;
+    return Guarded(DR_ERR_ARGUMENT, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        cdio_log_set_handler(discread::QuietLog);
+        s.Options = discread::ReadSettings(settingsPath != nullptr ? settingsPath : "");
+        s.Reading.reset();
+        s.Toc.clear();
+        s.Drives = discread::FindDrives();
+        s.Active = s.Options.Active >= 0 && s.Options.Active < static_cast<int>(s.Drives.size())
+                       ? s.Options.Active
+                       : 0;
+        s.Initialised = true;
+        return DR_OK;
+    });
 }
 
 int32_t DR_DeInit(void) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     s.Reading.reset();
@@ -90,47 +140,53 @@ int32_t DR_DeInit(void) {
 }
 
 int32_t DR_GetNumCDROM(void) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     return s.Initialised ? static_cast<int32_t>(s.Drives.size()) : 0;
 }
 
 int32_t DR_SetActiveCDROM(int32_t index) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    if (!s.Initialised) {
-        return DR_ERR_NOT_INITIALISED;
-    }
-    if (index < 0 || index >= static_cast<int32_t>(s.Drives.size())) {
-        return DR_ERR_ARGUMENT;
-    }
-    if (index != s.Active) {
-        s.Active = index;
-        s.Toc.clear();
-        s.Reading.reset();
-    }
-    return DR_OK;
+    return Guarded(DR_ERR_ARGUMENT, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        if (!s.Initialised) {
+            return DR_ERR_NOT_INITIALISED;
+        }
+        if (index < 0 || index >= static_cast<int32_t>(s.Drives.size())) {
+            return DR_ERR_ARGUMENT;
+        }
+        if (index != s.Active) {
+            s.Active = index;
+            s.Toc.clear();
+            s.Reading.reset();
+        }
+        return DR_OK;
+    });
 }
 
 int32_t DR_IsMediaLoaded(int32_t* status) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    const discread::Drive* const drive = discread::ActiveDrive(s);
-    if (status == nullptr) {
-        return DR_ERR_ARGUMENT;
-    }
-    if (drive == nullptr) {
-        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
-    }
-    bool present = false;
-    if (!discread::AskMediaPresent(*drive, present)) {
-        return DR_ERR_NO_DRIVE;
-    }
-    *status = present ? 0 : 1;
-    return DR_OK;
+    return Guarded(DR_ERR_NO_DRIVE, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        const discread::Drive* const drive = discread::ActiveDrive(s);
+        if (status == nullptr) {
+            return DR_ERR_ARGUMENT;
+        }
+        if (drive == nullptr) {
+            return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+        }
+        bool present = false;
+        if (!discread::AskMediaPresent(*drive, present)) {
+            return DR_ERR_NO_DRIVE;
+        }
+        *status = present ? 0 : 1;
+        return DR_OK;
+    });
 }
 
 int32_t DR_IsAudioPlaying(void) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     const discread::Drive* const drive = discread::ActiveDrive(s);
@@ -142,27 +198,35 @@ int32_t DR_IsAudioPlaying(void) {
 }
 
 int32_t DR_ReadToc(void) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    s.Toc.clear();
-    const discread::Drive* const drive = discread::ActiveDrive(s);
-    if (drive == nullptr) {
-        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
-    }
-    const auto disc = discread::Disc::Open(*drive);
-    if (!disc) {
-        return DR_ERR_NO_DISC;
-    }
-    return disc->ReadToc(s.Toc) ? DR_OK : DR_ERR_TOC;
+    return Guarded(DR_ERR_TOC, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        s.Toc.clear();
+        const discread::Drive* const drive = discread::ActiveDrive(s);
+        if (drive == nullptr) {
+            return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+        }
+        const auto disc = discread::Disc::Open(*drive);
+        if (!disc) {
+            return DR_ERR_NO_DISC;
+        }
+        if (!disc->ReadToc(s.Toc)) {
+            return DR_ERR_TOC;
+        }
+        s.Texts = disc->Texts();
+        return DR_OK;
+    });
 }
 
 int32_t DR_GetNumTocEntries(void) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     return s.Toc.empty() ? 0 : static_cast<int32_t>(s.Toc.size() - 1);
 }
 
 TTocEntry DR_GetTocEntry(int32_t index) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     if (index < 0 || index >= static_cast<int32_t>(s.Toc.size())) {
@@ -172,41 +236,47 @@ TTocEntry DR_GetTocEntry(int32_t index) {
 }
 
 int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    s.Reading.reset();
-    const discread::Drive* const drive = discread::ActiveDrive(s);
-    if (drive == nullptr) {
-        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
-    }
-    if (chunkBytes == nullptr || *chunkBytes < CDIO_CD_FRAMESIZE_RAW || first < 0 || end < first) {
-        return DR_ERR_ARGUMENT;
-    }
-    const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
-    *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
-    int32_t error = DR_OK;
-    s.Reading = discread::Ripper::Open(*drive, s.Options.Paranoia, first, end, chunkSectors, error);
-    return s.Reading ? DR_OK : error;
+    return Guarded(DR_ERR_READ, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        s.Reading.reset();
+        const discread::Drive* const drive = discread::ActiveDrive(s);
+        if (drive == nullptr) {
+            return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+        }
+        if (chunkBytes == nullptr || *chunkBytes < CDIO_CD_FRAMESIZE_RAW || first < 0 ||
+            end < first) {
+            return DR_ERR_ARGUMENT;
+        }
+        const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
+        *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
+        int32_t error = DR_OK;
+        s.Reading = discread::Ripper::Open(*drive, s.Options, first, end, chunkSectors, error);
+        return s.Reading ? DR_OK : error;
+    });
 }
 
 int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort) {
-    auto& s = State();
-    const std::lock_guard lock(s.Lock);
-    if (bytes == nullptr || buffer == nullptr) {
-        return DR_ERR_ARGUMENT;
-    }
-    *bytes = 0;
-    if (!s.Reading) {
-        return DR_ERR_NOT_OPEN;
-    }
-    if (abort != nullptr && *abort != 0) {
-        s.Reading.reset();
-        return DR_ERR_ABORTED;
-    }
-    return s.Reading->Next(buffer, *bytes);
+    return Guarded(DR_ERR_READ, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        if (bytes == nullptr || buffer == nullptr) {
+            return DR_ERR_ARGUMENT;
+        }
+        *bytes = 0;
+        if (!s.Reading) {
+            return DR_ERR_NOT_OPEN;
+        }
+        if (abort != nullptr && *abort != 0) {
+            s.Reading.reset();
+            return DR_ERR_ABORTED;
+        }
+        return s.Reading->Next(buffer, *bytes);
+    });
 }
 
 int32_t DR_CloseRipper(void) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
     s.Reading.reset();
@@ -214,29 +284,69 @@ int32_t DR_CloseRipper(void) {
 }
 
 int32_t DR_ReadsFile(const char* path, int32_t* reads) {
+    return Guarded(DR_ERR_ARGUMENT, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        if (path == nullptr || reads == nullptr) {
+            return DR_ERR_ARGUMENT;
+        }
+        *reads = 0;
+        const discread::Drive* const drive = discread::ActiveDrive(s);
+        if (drive == nullptr) {
+            return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+        }
+        struct stat target {};
+        if (!drive->Image || ::stat(path, &target) != 0) {
+            return DR_OK;
+        }
+        std::vector<std::string> files;
+        try {
+            files = discread::OpenDiscImage(drive->Path)->Layout().SheetFiles;
+        } catch (const discread::ImageError&) {
+            // An image that cannot be opened still must not be written over.
+            files = discread::ImageFiles(drive->Path);
+        }
+        for (const auto& file : files) {
+            struct stat info {};
+            if (::stat(file.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+                info.st_ino == target.st_ino) {
+                *reads = 1;
+                break;
+            }
+        }
+        return DR_OK;
+    });
+}
+
+int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes) {
+    discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
-    if (path == nullptr || reads == nullptr) {
-        return DR_ERR_ARGUMENT;
+    const std::size_t tracks = s.Toc.empty() ? 0 : s.Toc.size() - 1;
+    if (index < -1 || index >= static_cast<int32_t>(tracks) || field < DR_TEXT_ISRC ||
+        field > DR_TEXT_SONGWRITER) {
+        discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+        return -1;
     }
-    *reads = 0;
-    const discread::Drive* const drive = discread::ActiveDrive(s);
-    if (drive == nullptr) {
-        return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
+    const auto& fields = index < 0 ? s.Texts.Disc : s.Texts.Tracks[static_cast<std::size_t>(index)];
+    const std::string& value = fields[static_cast<std::size_t>(field)];
+    if (text != nullptr && bytes > 0) {
+        const auto length =
+            std::min<std::size_t>(value.size(), static_cast<std::size_t>(bytes) - 1);
+        std::memcpy(text, value.data(), length);
+        text[length] = '\0';
     }
-    struct stat target {};
-    if (!drive->Image || ::stat(path, &target) != 0) {
-        return DR_OK;
+    return static_cast<int32_t>(value.size());
+}
+
+int32_t DR_GetLastErrorText(char* text, int32_t bytes) {
+    const std::string& last = discread::LastError();
+    if (text != nullptr && bytes > 0) {
+        const auto length = std::min<std::size_t>(last.size(), static_cast<std::size_t>(bytes) - 1);
+        std::memcpy(text, last.data(), length);
+        text[length] = '\0';
     }
-    for (const auto& file : discread::ImageFiles(drive->Path)) {
-        struct stat info {};
-        if (::stat(file.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
-            info.st_ino == target.st_ino) {
-            *reads = 1;
-            break;
-        }
-    }
-    return DR_OK;
+    return static_cast<int32_t>(last.size());
 }
 
 } // extern "C"

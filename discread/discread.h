@@ -6,9 +6,16 @@
  * sector holds 2352 bytes of audio. A reading covers [first, end): the end
  * sector is not read.
  *
- * Drives are the entries of the environment variable DISCREAD_DRIVES (device
- * nodes or disc images, separated by ':'), otherwise the CD drives the system
- * has. An image that does not exist is a drive without a disc.
+ * Drives are: the one path in the environment variable DISCREAD_DISC (never
+ * split), else the entries of DISCREAD_DRIVES (device nodes or disc images,
+ * separated by ':'), otherwise the CD drives the system has. An image that
+ * does not exist is a drive without a disc. Images (.cue, .toc, .nrg, .iso) are
+ * read by the library itself; their sheets and data files must be regular
+ * files, and no image may hold more than 99 minutes.
+ *
+ * Every failing call leaves a text for the user that says what went wrong;
+ * DR_GetLastErrorText gives it. TrackNumber in the table is the disc's own
+ * number, which need not start at 1.
  *
  * Threads: DR_RipChunk may run on another thread than the other calls; the
  * library serialises all calls. */
@@ -87,6 +94,19 @@ DISCREAD_API int32_t DR_CloseRipper(void);
  * image consists of (the same file, however it is named), else 0. Writers use
  * it to never write over the disc they read. */
 DISCREAD_API int32_t DR_ReadsFile(const char* path, int32_t* reads);
+
+/* The texts a disc image keeps beside its table (CD-Text, ISRC, catalogue
+ * number), from what DR_ReadToc read. index is a table index, or -1 for the
+ * disc (whose ISRC field is its catalogue number). Copies the text as
+ * DR_GetLastErrorText does and returns its full length (0 when the disc has
+ * none), -1 for an index or field out of range. */
+enum { DR_TEXT_ISRC = 0, DR_TEXT_TITLE = 1, DR_TEXT_PERFORMER = 2, DR_TEXT_SONGWRITER = 3 };
+DISCREAD_API int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes);
+
+/* Copies the text of the calling thread's last failed call (UTF-8, empty when
+ * that call succeeded) into text, cut to bytes - 1 bytes and zero-terminated;
+ * returns the text's full length. text may be NULL to ask for the length. */
+DISCREAD_API int32_t DR_GetLastErrorText(char* text, int32_t bytes);
 
 #ifdef __cplusplus
 }

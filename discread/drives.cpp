@@ -1,5 +1,9 @@
 #include "drives.h"
 
+#include "disc_image.h"
+
+#include <sys/stat.h>
+
 #include <cdio/cdio.h>
 
 #include <cstdlib>
@@ -10,26 +14,33 @@ namespace discread {
 
 namespace {
 
-bool LooksLikeImage(std::string_view Path) {
-    for (const std::string_view ending : {".cue", ".toc", ".nrg", ".iso", ".bin"}) {
-        if (Path.size() > ending.size() && Path.substr(Path.size() - ending.size()) == ending) {
-            return true;
-        }
+// A name with an image's ending is an image (when missing, a drive without a
+// disc; when it is no regular file, one that is refused); otherwise a device
+// node is a drive and any other file an image.
+bool LooksLikeImage(const std::string& Path) {
+    if (HasImageEnding(Path)) {
+        return true;
     }
-    return false;
+    struct stat info {};
+    return ::stat(Path.c_str(), &info) == 0 && !S_ISBLK(info.st_mode) && !S_ISCHR(info.st_mode);
 }
 
 } // namespace
 
 std::vector<Drive> FindDrives() {
     std::vector<Drive> drives;
+    // One path, never split: a file name may hold a ':'.
+    if (const char* disc = std::getenv("DISCREAD_DISC"); disc != nullptr && *disc != '\0') {
+        drives.push_back({disc, LooksLikeImage(disc)});
+        return drives;
+    }
     if (const char* list = std::getenv("DISCREAD_DRIVES"); list != nullptr && *list != '\0') {
         std::string_view rest = list;
         while (!rest.empty()) {
             const auto colon = rest.find(':');
             const auto entry = rest.substr(0, colon);
             if (!entry.empty()) {
-                drives.push_back({std::string(entry), LooksLikeImage(entry)});
+                drives.push_back({std::string(entry), LooksLikeImage(std::string(entry))});
             }
             rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
         }

@@ -1,5 +1,8 @@
 #include "ripper.h"
 
+#include "image_drive.h"
+#include "last_error.h"
+
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -37,15 +40,23 @@ void NoteParanoiaEvent(long, paranoia_cb_mode_t Event) {
 class DriveRipper final : public Ripper {
 public:
     DriveRipper(std::unique_ptr<Disc> ADisc, std::int32_t First, std::int32_t End,
-                std::int32_t ChunkSectors, cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia)
-        : Ripper(std::move(ADisc), First, End, ChunkSectors), FDrive(ADrive), FParanoia(AParanoia) {
+                std::int32_t ChunkSectors, std::unique_ptr<ImageDrive> AImageDrive,
+                cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia)
+        : Ripper(std::move(ADisc), First, End, ChunkSectors), FImageDrive(std::move(AImageDrive)),
+          FDrive(ADrive, FreeDrive{!FImageDrive}), FParanoia(AParanoia) {
         cdio_paranoia_seek(FParanoia.get(), First, SEEK_SET);
         FExpected = First;
     }
 
 private:
+    // An image's drive closes its own cdrom_drive_t.
     struct FreeDrive {
-        void operator()(cdrom_drive_t* Drive) const { cdio_cddap_close_no_free_cdio(Drive); }
+        bool Owned;
+        void operator()(cdrom_drive_t* Drive) const {
+            if (Owned) {
+                cdio_cddap_close_no_free_cdio(Drive);
+            }
+        }
     };
     struct FreeParanoia {
         void operator()(cdrom_paranoia_t* Paranoia) const { cdio_paranoia_free(Paranoia); }
@@ -55,6 +66,15 @@ private:
         if (Lsn != FExpected) {
             cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
         }
+        // Paranoia does not stop at the lead-out: past it a drive (or an image
+        // through this path) would hand back silence as if it had been read.
+        const std::int64_t end = Source().DataEnd();
+        if (std::int64_t{Lsn} + Count > end) {
+            SetLastError("sector " + std::to_string(std::max<std::int64_t>(Lsn, end)) +
+                         " lies past the end of the disc's data");
+            return false;
+        }
+        const ImageDrive::Reading reading(Source().Image());
         for (std::int32_t i = 0; i < Count; ++i) {
             SectorLost = false;
             const std::int16_t* const samples =
@@ -72,6 +92,8 @@ private:
     }
 
     static constexpr int MaxRetries = 20;
+    // Declared first, so it goes last: the drive and paranoia below use it.
+    std::unique_ptr<ImageDrive> FImageDrive;
     std::unique_ptr<cdrom_drive_t, FreeDrive> FDrive;
     std::unique_ptr<cdrom_paranoia_t, FreeParanoia> FParanoia;
     std::int32_t FExpected = -1;
@@ -79,46 +101,58 @@ private:
 
 } // namespace
 
-std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, ParanoiaMode Mode, std::int32_t First,
-                                     std::int32_t End, std::int32_t ChunkSectors,
-                                     std::int32_t& Error) {
+std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, const Settings& Options,
+                                     std::int32_t First, std::int32_t End,
+                                     std::int32_t ChunkSectors, std::int32_t& Error) {
     std::unique_ptr<Disc> disc = Disc::Open(ADrive);
     if (!disc) {
-        Error = DR_ERR_NO_DISC;
+        Error = ADrive.Image ? DR_ERR_NO_DISC : DR_ERR_NO_DRIVE;
         return nullptr;
     }
     // A range that starts where the data has ended (a track that a cut image
     // lists but does not hold) would read nothing and pass for an empty track.
     if (First >= disc->DataEnd()) {
+        SetLastError("the range starts at sector " + std::to_string(First) +
+                     ", where the disc's data has ended (sector " +
+                     std::to_string(disc->DataEnd()) + ")");
         Error = DR_ERR_READ;
         return nullptr;
     }
-    if (ADrive.Image || Mode == ParanoiaMode::Plain) {
+    const ParanoiaMode mode = Options.Paranoia;
+    if (mode == ParanoiaMode::Plain || (ADrive.Image && !Options.ParanoiaImages)) {
         return std::make_unique<ImageRipper>(std::move(disc), First, End, ChunkSectors);
     }
-    cdrom_drive_t* const drive =
-        cdio_cddap_identify_cdio(disc->Handle(), CDDA_MESSAGE_FORGETIT, nullptr);
-    if (drive == nullptr || cdio_cddap_open(drive) != 0) {
-        if (drive != nullptr) {
+    std::unique_ptr<ImageDrive> imageDrive;
+    cdrom_drive_t* drive = nullptr;
+    if (disc->Image() != nullptr) {
+        imageDrive = std::make_unique<ImageDrive>(*disc->Image());
+        drive = imageDrive->Drive();
+    } else {
+        drive = cdio_cddap_identify_cdio(disc->Handle(), CDDA_MESSAGE_FORGETIT, nullptr);
+        if (drive == nullptr || cdio_cddap_open(drive) != 0) {
+            if (drive != nullptr) {
+                cdio_cddap_close_no_free_cdio(drive);
+            }
+            Error = DR_ERR_NO_DRIVE;
+            return nullptr;
+        }
+    }
+    cdrom_paranoia_t* const paranoia = cdio_paranoia_init(drive);
+    if (paranoia == nullptr) {
+        if (!imageDrive) {
             cdio_cddap_close_no_free_cdio(drive);
         }
         Error = DR_ERR_NO_DRIVE;
         return nullptr;
     }
-    cdrom_paranoia_t* const paranoia = cdio_paranoia_init(drive);
-    if (paranoia == nullptr) {
-        cdio_cddap_close_no_free_cdio(drive);
-        Error = DR_ERR_NO_DRIVE;
-        return nullptr;
-    }
     // Never-skip is left out on purpose: a sector that stays unreadable after the
     // retries is reported as a failed read instead of stalling the rip for ever.
-    const int flags = Mode == ParanoiaMode::Overlap
+    const int flags = mode == ParanoiaMode::Overlap
                           ? PARANOIA_MODE_OVERLAP
                           : (PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     cdio_paranoia_modeset(paranoia, flags);
-    return std::make_unique<DriveRipper>(std::move(disc), First, End, ChunkSectors, drive,
-                                         paranoia);
+    return std::make_unique<DriveRipper>(std::move(disc), First, End, ChunkSectors,
+                                         std::move(imageDrive), drive, paranoia);
 }
 
 std::int32_t Ripper::Next(std::uint8_t* Buffer, std::int32_t& Bytes) {

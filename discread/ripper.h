@@ -9,8 +9,9 @@
 namespace discread {
 
 // Sequential reading of the sectors [first, end) of one drive, a chunk at a time.
-// Images are read directly; drives through libcdio-paranoia unless the
-// settings ask for plain reads.
+// Images are read directly (or, when the settings ask, through libcdio-paranoia
+// as drives are); drives through libcdio-paranoia unless the settings ask for
+// plain reads.
 class Ripper {
 public:
     virtual ~Ripper() = default;
@@ -20,9 +21,9 @@ public:
     Ripper& operator=(Ripper&&) = delete;
 
     // nullptr with Error set when the drive cannot be opened for reading.
-    static std::unique_ptr<Ripper> Open(const Drive& ADrive, ParanoiaMode Mode, std::int32_t First,
-                                        std::int32_t End, std::int32_t ChunkSectors,
-                                        std::int32_t& Error);
+    static std::unique_ptr<Ripper> Open(const Drive& ADrive, const Settings& Options,
+                                        std::int32_t First, std::int32_t End,
+                                        std::int32_t ChunkSectors, std::int32_t& Error);
 
     // Fills Buffer with the next chunk and sets Bytes (0 at the end of the
     // range). On a failed read returns DR_ERR_READ with Bytes 0; the reading

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <string_view>
 
@@ -59,7 +60,12 @@ Settings ReadSettings(const std::string& Path) {
             settings.Active = number;
         } else if (SameText(key, "nParanoiaMode") && number >= 0 && number <= 2) {
             settings.Paranoia = static_cast<ParanoiaMode>(number);
+        } else if (SameText(key, "nParanoiaImages")) {
+            settings.ParanoiaImages = number != 0;
         }
+    }
+    if (const char* paranoia = std::getenv("DISCREAD_PARANOIA"); paranoia != nullptr) {
+        settings.ParanoiaImages = std::string_view(paranoia) == "1";
     }
     return settings;
 }

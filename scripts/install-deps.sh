@@ -12,6 +12,7 @@ packages=(
     # the disc reading library
     libcdio-dev
     libcdio-paranoia-dev
+    libcue-dev
     # the MP3 encoder (loaded at run time; the header gives its types)
     libmp3lame0
     libmp3lame-dev
@@ -23,7 +24,9 @@ packages=(
     # bold monospaced screen font
     fonts-dejavu-core
     fonts-terminus
-    # tests and benchmarks
+    # tests (clang and its runtimes build the fuzz targets)
+    clang
+    libclang-rt-14-dev
     libgtest-dev
     libbenchmark-dev
     libmpg123-dev

@@ -219,7 +219,10 @@ private slots:
         driver->Then(ModalDriver::Acknowledge(message));
         const auto form = Open({cue}, {"D:\\Track01.cda"});
         QTRY_VERIFY_WITH_TIMEOUT(driver->Done(), 20000);
-        QTRY_COMPARE(message, QString("The disc could not be read at sector 225 (error 5)"));
+        QTRY_COMPARE(message, QString::fromStdString(
+                                  "The disc could not be read at sector 225 (error 5): "
+                                  "sector 250 is not in \"" +
+                                  cue.substr(0, cue.size() - 4) + ".bin\", which ends before it"));
         QVERIFY(form->isVisible());
         QVERIFY(!std::filesystem::exists(Output("damaged.mp3").toStdString()));
     }

@@ -71,7 +71,8 @@ TEST_F(CDInTest, FailedReadRaisesNamingTheSectorInsteadOfEndingTheTrack) {
     } catch (const EAudioException& e) {
         message = e.what();
     }
-    EXPECT_EQ(message, "The disc could not be read at sector 75 (error 5)");
+    EXPECT_EQ(message, "The disc could not be read at sector 75 (error 5): sector 80 is not in \"" +
+                           cue.substr(0, cue.size() - 4) + ".bin\", which ends before it");
     EXPECT_EQ(source->Position(), 75 * 2352);
     source->CloseSource();
     EXPECT_EQ(source->DriveUseCount(), 0);

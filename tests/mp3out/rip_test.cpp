@@ -84,8 +84,10 @@ TEST_F(RipTest, ReadFailureDuringTheRipRemovesTheIncompleteFile) {
     auto cd = Cd(cue, 1);
     Run(*cd);
     EXPECT_EQ(events.Done(), 0);
-    EXPECT_EQ(events.Errors(),
-              std::vector<std::string>{"The disc could not be read at sector 225 (error 5)"});
+    EXPECT_EQ(events.Errors(), std::vector<std::string>{
+                                   "The disc could not be read at sector 225 (error 5): sector "
+                                   "250 is not in \"" +
+                                   cue.substr(0, cue.size() - 4) + ".bin\", which ends before it"});
     EXPECT_FALSE(std::filesystem::exists(Output()));
     EXPECT_FALSE(cd->Busy());
 }

@@ -35,6 +35,18 @@ std::string DiscImages::Make(const std::string& Name, const std::vector<std::str
     return base + ".cue";
 }
 
+std::string DiscImages::Make(const std::string& Name, const mkdisc::DiscSpec& Disc) const {
+    return mkdisc::WriteDisc((FFolder / Name).string(), Disc);
+}
+
+mkdisc::DiscSpec DiscImages::Spec(const std::vector<std::string>& Tracks) {
+    mkdisc::DiscSpec disc;
+    for (const auto& track : Tracks) {
+        disc.Tracks.push_back(mkdisc::ParseTrack(track));
+    }
+    return disc;
+}
+
 std::string DiscImages::Missing(const std::string& Name) const {
     return (FFolder / (Name + ".cue")).string();
 }

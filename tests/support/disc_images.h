@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/mkdisc/image_writer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +21,10 @@ public:
     // Writes NAME.cue/.bin of the given mkdisc track texts; returns the cue path.
     std::string Make(const std::string& Name, const std::vector<std::string>& Tracks,
                      std::int32_t MissingSectors = 0) const;
+    // Writes the image Disc describes under Name; returns the sheet's path.
+    std::string Make(const std::string& Name, const mkdisc::DiscSpec& Disc) const;
+    // The disc of the given mkdisc track texts.
+    static mkdisc::DiscSpec Spec(const std::vector<std::string>& Tracks);
     // A cue path with no file behind it: a drive without a disc.
     std::string Missing(const std::string& Name) const;
     // A cue that holds no readable table of contents.

@@ -27,9 +27,14 @@ TEST(MkdiscTracks, ParsesKindLengthSignalAndOptions) {
     EXPECT_EQ(ParseTrack("audio:3:silence").Kind, Signal::Silence);
     EXPECT_EQ(ParseTrack("audio:3:noise=7").Seed, 7u);
 
+    const TrackSpec named = ParseTrack("audio:10f,gap=5f,title=Intro,isrc=GBAYE0000001");
+    EXPECT_EQ(named.GapSectors, 5);
+    EXPECT_EQ(named.Title, "Intro");
+    EXPECT_EQ(named.Isrc, "GBAYE0000001");
+
     for (const char* bad :
          {"audio", "audio:x", "video:3", "audio:0f", "audio:3:hum", "audio:3:sine=30000",
-          "audio:3:sine=440@3", "data:3:sine", "audio:3,loud", "audio:1.5f"}) {
+          "audio:3:sine=440@3", "data:3:sine", "audio:3,loud", "audio:1.5f", "audio:1,isrc=GB1"}) {
         EXPECT_THROW(ParseTrack(bad), std::invalid_argument) << bad;
     }
 }
@@ -65,6 +70,25 @@ TEST(MkdiscDisc, WritesRawSectorsOfEachTrackAndCutsTheBinWhenAsked) {
     EXPECT_EQ(sheet, "FILE \"two.bin\" BINARY\n"
                      "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
                      "  TRACK 02 MODE1/2352\n    INDEX 01 00:00:10\n");
+}
+
+TEST(MkdiscDisc, WritesOneFilePerTrackNamedByTheDiscsNumbersAndRefusesNumbersPast99) {
+    kestrune::test::DiscImages images;
+    auto disc = kestrune::test::DiscImages::Spec({"audio:2f", "audio:3f,pregap=1f"});
+    disc.FilePerTrack = true;
+    disc.Type = FileType::Wave;
+    disc.FirstTrack = 7;
+    const auto cue = images.Make("set", disc);
+    std::ifstream in(cue);
+    const std::string sheet{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(sheet, "FILE \"set-07.wav\" WAVE\n  TRACK 07 AUDIO\n    INDEX 01 00:00:00\n"
+                     "FILE \"set-08.wav\" WAVE\n  TRACK 08 AUDIO\n    INDEX 00 00:00:00\n"
+                     "    INDEX 01 00:00:01\n");
+    // A RIFF header with a LIST chunk before the samples: 4 + 4 + 4 + 24 + 14 + 8 bytes.
+    EXPECT_EQ(std::filesystem::file_size(images.Folder() / "set-08.wav"), 58u + 4 * SectorBytes);
+
+    disc.FirstTrack = 99;
+    EXPECT_THROW(images.Make("over", disc), std::runtime_error);
 }
 
 } // namespace

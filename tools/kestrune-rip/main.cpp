@@ -6,6 +6,7 @@
 #include "platform/environment.h"
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
+#include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_rip.h"
 
@@ -31,19 +32,21 @@ int ExitInterrupted() {
     return 128 + (signal != 0 ? signal : SIGINT);
 }
 
-std::vector<std::int32_t> AudioTracks(TCDIn& Cd) {
+// The audio tracks of the disc, in order.
+std::vector<DiscTrack> AudioTracks(TCDIn& Cd) {
     switch (Cd.DiscContent()) {
     case TDiscContent::dcNoDisc:
         throw std::runtime_error("there is no disc in the drive");
-    case TDiscContent::dcUnknown:
-        throw std::runtime_error("the disc's table of contents cannot be read");
+    case TDiscContent::dcUnknown: {
+        const std::string why = RipLibraryErrorText();
+        throw std::runtime_error(why.empty() ? "the disc's table of contents cannot be read" : why);
+    }
     default:
         break;
     }
-    std::vector<std::int32_t> tracks;
-    const std::int32_t count = Cd.TrackCount();
-    for (std::int32_t track = 1; track <= count; ++track) {
-        if (Cd.TrackSpan(track).IsData == 0) {
+    std::vector<DiscTrack> tracks;
+    for (const DiscTrack& track : ReadDiscTable(Cd)) {
+        if (IsAudioFlag(track.Flag)) {
             tracks.push_back(track);
         }
     }
@@ -84,17 +87,18 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
 // One track after another in this process: what a drive needs, since it must
 // not seek back and forth between tracks.
 int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
-              const std::vector<std::int32_t>& Tracks) {
+              const std::vector<DiscTrack>& Tracks) {
     int status = 0;
-    for (const std::int32_t track : Tracks) {
+    for (const DiscTrack& track : Tracks) {
         if (platform::InterruptRequested()) {
             return ExitInterrupted();
         }
-        const std::string output = OutputName(Options.Output, track);
+        const std::string output = OutputName(Options.Output, track.Number);
         char label[32];
-        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
+        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
         ProgressDisplay display(stderr, label, !Options.Quiet);
-        const int result = Report(Ripper.Rip(track, output, display), track, output, Options.Quiet);
+        const int result = Report(Ripper.Rip(track.Position, output, display), track.Number, output,
+                                  Options.Quiet);
         status = std::max(status, result);
     }
     return status;
@@ -102,7 +106,7 @@ int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
 
 // Several tracks at once, one process each: the reading library reads one range
 // at a time per process, and an image has no head to move.
-int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tracks) {
+int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     const std::string self = platform::ExecutablePath();
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
     struct Running {
@@ -110,7 +114,10 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
         std::string Output;
         std::unique_ptr<platform::ChildProcess> Process;
     };
-    std::deque<std::int32_t> waiting(Tracks.begin(), Tracks.end());
+    std::deque<std::int32_t> waiting;
+    for (const DiscTrack& track : Tracks) {
+        waiting.push_back(track.Number);
+    }
     std::vector<Running> running;
     int status = 0;
     std::size_t finished = 0;
@@ -158,20 +165,39 @@ int RipInParallel(const RipOptions& Options, const std::vector<std::int32_t>& Tr
 
 int Run(const RipOptions& Options) {
     if (!Options.Disc.empty()) {
-        platform::SetEnvironment("DISCREAD_DRIVES", Options.Disc);
+        platform::SetEnvironment("DISCREAD_DISC", Options.Disc);
     }
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
+    if (Options.What == Action::List) {
+        std::fputs(FormatDiscTable(ReadDiscTable(ripper.Cd())).c_str(), stdout);
+        return 0;
+    }
     if (!Options.AllTracks) {
-        const std::int32_t track = Options.Track.value_or(1);
-        const std::string output = Options.Output.empty()  ? OutputName({}, track)
+        // The disc's own number; a table that cannot be read leaves the
+        // source to say why when the rip starts.
+        std::int32_t position = Options.Track.value_or(1);
+        std::int32_t number = position;
+        std::vector<DiscTrack> table;
+        try {
+            table = ReadDiscTable(ripper.Cd());
+        } catch (const std::runtime_error&) {
+            table.clear();
+        }
+        if (!table.empty()) {
+            const DiscTrack& track =
+                Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
+            position = track.Position;
+            number = track.Number;
+        }
+        const std::string output = Options.Output.empty()  ? OutputName({}, number)
                                    : Options.Output == "-" ? std::string(StandardOutputName)
                                                            : Options.Output;
         char label[32];
-        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track));
+        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(number));
         ProgressDisplay display(stderr, label, !Options.Quiet);
-        return Report(ripper.Rip(track, output, display), track, output, Options.Quiet);
+        return Report(ripper.Rip(position, output, display), number, output, Options.Quiet);
     }
     const auto tracks = AudioTracks(ripper.Cd());
     if (!Options.Disc.empty() && tracks.size() > 1) {

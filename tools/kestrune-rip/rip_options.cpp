@@ -11,7 +11,8 @@
 namespace kestrune::rip {
 
 const char* const Usage =
-    "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N | --all] [-o FILE|PATTERN]\n"
+    "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N | --all | --list]\n"
+    "                    [-o FILE|PATTERN] [--keep-emphasis]\n"
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
@@ -19,15 +20,21 @@ const char* const Usage =
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
-    "  --disc IMAGE     read a disc image (.cue with its .bin) instead of a drive\n"
-    "  --track N        the track to copy, 1 to 99 (default 1)\n"
+    "  --disc IMAGE     read a disc image (.cue, .toc, .nrg or .iso) instead of a\n"
+    "                   drive; the path is taken whole, ':' and all\n"
+    "  --track N        the track to copy, by the number the disc gives it, 1 to 99\n"
+    "                   (default the first track)\n"
     "  --all            copy every audio track\n"
+    "  --list           print the disc's table: number, start, length, audio or data,\n"
+    "                   flags (DCP copy permitted, PRE pre-emphasis, 4CH), ISRC, title\n"
     "  -o FILE|PATTERN  the MP3 file; with --all a pattern where %n is the track\n"
     "                   number (default TrackNN.mp3). The file appears when it is\n"
     "                   whole; a failed rip leaves a file of that name as it was.\n"
     "                   -o - writes to standard output; a pipe or a device is\n"
     "                   written directly and keeps no Info frame, so players may\n"
     "                   show a wrong length\n"
+    "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
+    "                   default they are de-emphasised as a CD player does\n"
     "  --bitrate K      constant bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112\n"
     "                   128 144 160 192 224 256 320 (default 128)\n"
     "  --quality Q      encoder quality, 0 best to 9 fastest (default 5)\n"
@@ -119,6 +126,10 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.Track = TrackOf(value());
         } else if (option == "--all") {
             options.AllTracks = true;
+        } else if (option == "--keep-emphasis") {
+            options.KeepEmphasis = true;
+        } else if (option == "--list") {
+            options.What = Action::List;
         } else if (option == "-o" || option == "--output") {
             options.Output = value();
             if (options.Output.empty()) {
@@ -165,7 +176,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
                                         "' (see --help)");
         }
     }
-    if (options.What != Action::Rip) {
+    if (options.What == Action::Help || options.What == Action::Version) {
         return options;
     }
     if (options.Drive && !options.Disc.empty()) {
@@ -173,6 +184,9 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     }
     if (options.Track && options.AllTracks) {
         throw std::invalid_argument("--track and --all exclude each other");
+    }
+    if (options.What == Action::List && (options.Track || options.AllTracks)) {
+        throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
     }
     if (sawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");
@@ -212,6 +226,9 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
         words.insert(words.end(), {"--drive", std::to_string(*Options.Drive)});
     }
     words.insert(words.end(), {"--track", std::to_string(Track), "-o", Output, "--quiet"});
+    if (Options.KeepEmphasis) {
+        words.emplace_back("--keep-emphasis");
+    }
     if (Options.Vbr) {
         words.insert(words.end(),
                      {"--vbr", "--vbr-quality", std::to_string(Digit(Options.VbrQuality)),

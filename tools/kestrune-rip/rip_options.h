@@ -9,13 +9,13 @@
 
 namespace kestrune::rip {
 
-enum class Action { Rip, Help, Version };
+enum class Action { Rip, List, Help, Version };
 
 struct RipOptions {
     Action What = Action::Rip;
     std::optional<std::int32_t> Drive; // --drive N
     std::string Disc;                  // --disc IMAGE
-    std::optional<std::int32_t> Track; // --track N
+    std::optional<std::int32_t> Track; // --track N, the disc's own number
     bool AllTracks = false;            // --all
     std::string Output;                // -o FILE or PATTERN
     TMP3BitRate BitRate = TMP3BitRate::br128;
@@ -25,6 +25,7 @@ struct RipOptions {
     std::int32_t VbrMin = 128;
     std::int32_t VbrMax = 192;
     bool VbrHeader = false;
+    bool KeepEmphasis = false; // --keep-emphasis: pre-emphasised tracks as they are
     TMP3Mode Mode = TMP3Mode::STEREO;
     std::string Title, Artist, Album, Year, Comment, Genre;
     // Set by the parent of an --all run for its workers: no progress display.

@@ -25,14 +25,17 @@ void ConfigureSink(TMP3Out& Sink, const RipOptions& Options) {
 }
 
 TrackRipper::TrackRipper(const RipOptions& Options)
-    : FCd(MakeComponent<TCDIn>()), FSink(MakeComponent<TMP3Out>()) {
+    : FCd(MakeComponent<TCDIn>()), FStage(MakeComponent<TCDDeemphasis>()),
+      FSink(MakeComponent<TMP3Out>()) {
     const std::int32_t drive = Options.Drive.value_or(0);
     FCd->SetCurrentDrive(drive);
     if (FCd->CurrentDrive() != drive) {
         throw std::invalid_argument("there is no drive " + std::to_string(drive));
     }
     ConfigureSink(*FSink, Options);
-    FSink->SetInput(FCd.get());
+    FStage->SetInput(FCd.get());
+    FStage->SetKeepEmphasis(Options.KeepEmphasis);
+    FSink->SetInput(FStage.get());
     FSink->SetOnDone([this](TComponent&) { FDone = true; });
     FSink->SetOnProgress([this](TComponent&) {
         if (FDisplay != nullptr) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cdin/cd_deemphasis.h"
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
 #include "tools/kestrune-rip/progress_display.h"
@@ -18,9 +19,9 @@ struct RipResult {
     std::string Error; // the component's message when Failed
 };
 
-// A CD source and an MP3 sink set up from the options, ripping one track after
-// another. The sink's handlers point here, so the sink (and its worker) goes
-// before the state they use.
+// A CD source, the de-emphasis stage and an MP3 sink set up from the options, ripping one track
+// after another. The sink's handlers point here, so the sink (and its worker) goes before the state
+// they use.
 class TrackRipper {
 public:
     // Raises the components' errors (a library that cannot be loaded, say) and
@@ -42,6 +43,7 @@ private:
     bool FDone = false;
     ProgressDisplay* FDisplay = nullptr;
     ComponentPtr<TCDIn> FCd;
+    ComponentPtr<TCDDeemphasis> FStage;
     ComponentPtr<TMP3Out> FSink;
 };
 

@@ -2,7 +2,7 @@
 
 // Synthesis: the PCM of an audio track from its TrackSpec.
 
-#include "tools/mkdisc/disc_spec.h"
+#include "tools/mkdisc/disc_layout.h"
 
 #include <cstdint>
 #include <vector>

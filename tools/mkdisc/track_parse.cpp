@@ -119,6 +119,15 @@ TrackSpec ParseTrack(std::string_view Text) {
             track.PreEmphasis = true;
         } else if (option.starts_with("pregap=")) {
             track.PregapSectors = ParseLength(option.substr(7), Text);
+        } else if (option.starts_with("gap=")) {
+            track.GapSectors = ParseLength(option.substr(4), Text);
+        } else if (option.starts_with("title=")) {
+            track.Title = option.substr(6);
+        } else if (option.starts_with("isrc=")) {
+            track.Isrc = option.substr(5);
+            if (track.Isrc.size() != 12) {
+                Refuse(Text, "an ISRC has 12 characters");
+            }
         } else {
             Refuse(Text, "unknown option '" + std::string(option) + "'");
         }

@@ -1,0 +1,86 @@
+#include "cdin/cd_deemphasis.h"
+
+#include "cdin/cd_in.h"
+#include "cdin/discread_binding.h"
+#include "pipeline/audio_exception.h"
+
+#include <algorithm>
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::uint8_t PreEmphasisBit = 0x01;
+
+} // namespace
+
+void TCDDeemphasis::OpenSource() {
+    if (Busy()) {
+        throw EAudioException("The component is busy");
+    }
+    TAudioInput* const input = Input();
+    if (input == nullptr) {
+        throw EAudioException("The de-emphasis stage has no input");
+    }
+    input->OpenSource();
+    // The CD source has just read the table; its start track's entry tells.
+    const auto* const cd = dynamic_cast<TCDIn*>(input);
+    FFiltering = !FKeepEmphasis && cd != nullptr && RipLibraryLoaded() &&
+                 (ReadTocEntry(cd->StartTrack() - 1).Flag & PreEmphasisBit) != 0;
+    FFilter.Reset();
+    FCarry.clear();
+    FSize = input->Size();
+    FPosition = 0;
+    FBusy = true;
+}
+
+std::int32_t TCDDeemphasis::ReadBlock(std::span<std::byte> Buffer) {
+    if (!Busy()) {
+        throw EAudioException("The Stream is not opened");
+    }
+    // ReadInput holds InputInUse for each read, so a source swapped out
+    // meanwhile is never read after it is gone.
+    std::int32_t count = 0;
+    if (!FFiltering) {
+        count = ReadInput(Buffer);
+    } else {
+        // A byte held back from the last block goes first.
+        std::size_t carried = FCarry.size();
+        if (Buffer.size() <= carried) {
+            return 0;
+        }
+        std::copy(FCarry.begin(), FCarry.end(), Buffer.begin());
+        FCarry.clear();
+        for (;;) {
+            const std::int32_t read = ReadInput(Buffer.subspan(carried));
+            const std::size_t available = carried + static_cast<std::size_t>(std::max(read, 0));
+            if (read <= 0) {
+                // The end: an odd last byte has no partner and goes as it is.
+                count = static_cast<std::int32_t>(available);
+                break;
+            }
+            const std::size_t done = FFilter.Process(Buffer.first(available));
+            if (done > 0) {
+                FCarry.assign(Buffer.begin() + static_cast<std::ptrdiff_t>(done),
+                              Buffer.begin() + static_cast<std::ptrdiff_t>(available));
+                count = static_cast<std::int32_t>(done);
+                break;
+            }
+            // One byte alone is no sample: 0 would end the stream, so read on.
+            carried = available;
+        }
+    }
+    FPosition += count;
+    return count;
+}
+
+void TCDDeemphasis::CloseSource() {
+    if (TAudioInput* const input = Input()) {
+        input->CloseSource();
+    }
+    FBusy = false;
+    FSize = 0;
+    FFiltering = false;
+}
+
+} // namespace kestrune

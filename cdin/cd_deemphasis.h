@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pipeline/audio_converter.h"
+#include "pipeline/deemphasis_filter.h"
+
+#include <array>
+#include <vector>
+
+namespace kestrune {
+
+// The stage between the CD source and the sink that undoes pre-emphasis: a
+// track whose table entry carries the pre-emphasis flag was mastered with its
+// treble boosted and must be played (and so encoded) through the de-emphasis
+// filter. Tracks without the flag, and every track while KeepEmphasis is set,
+// pass through unchanged, bit for bit.
+class TCDDeemphasis : public TAudioConverter {
+public:
+    using TAudioConverter::TAudioConverter;
+
+    bool KeepEmphasis() const { return FKeepEmphasis; }
+    void SetKeepEmphasis(bool Value) { FKeepEmphasis = Value; }
+    // Whether the open reading is being de-emphasised.
+    bool Filtering() const { return FFiltering; }
+
+    int GetBitsPerSample() override { return 16; }
+    int GetChannels() override { return 2; }
+    int GetSampleRate() override { return 44100; }
+    std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
+    void OpenSource() override;
+    void CloseSource() override;
+
+private:
+    bool FKeepEmphasis = false;
+    bool FFiltering = false;
+    DeemphasisFilter FFilter;
+    // A byte of a sample whose other byte has not come yet.
+    std::vector<std::byte> FCarry;
+};
+
+} // namespace kestrune

@@ -1,0 +1,68 @@
+#include "disc_image.h"
+
+#include "cue_sheet.h"
+#include "last_error.h"
+#include "nrg_image.h"
+#include "regular_file.h"
+#include "toc_sheet.h"
+
+#include <cctype>
+
+namespace discread {
+
+namespace {
+
+std::string LowerEnding(const std::string& Path) {
+    const auto dot = Path.rfind('.');
+    const auto slash = Path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    std::string ending = Path.substr(dot);
+    for (char& c : ending) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ending;
+}
+
+} // namespace
+
+bool HasImageEnding(const std::string& Path) {
+    const std::string ending = LowerEnding(Path);
+    return ending == ".cue" || ending == ".toc" || ending == ".nrg" || ending == ".iso" ||
+           ending == ".bin";
+}
+
+std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
+    const std::string problem = RegularFileProblem(Path);
+    if (!problem.empty()) {
+        throw ImageError("Cannot open disc image \"" + Path + "\": it " + problem);
+    }
+    const std::string ending = LowerEnding(Path);
+    if (ending == ".cue") {
+        return OpenCueSheet(Path);
+    }
+    if (ending == ".nrg") {
+        return OpenNrgImage(Path);
+    }
+    if (ending == ".iso") {
+        return OpenIsoImage(Path);
+    }
+    if (ending == ".toc") {
+        return OpenTocSheet(Path);
+    }
+    if (ending == ".bin") {
+        // A raw image is described by the cue sheet beside it.
+        const std::string sheet = Path.substr(0, Path.size() - 4) + ".cue";
+        if (RegularFileProblem(sheet).empty()) {
+            return OpenCueSheet(sheet);
+        }
+        throw ImageError("Cannot open disc image \"" + Path +
+                         "\": a .bin file is read through its cue sheet, and there is no \"" +
+                         sheet + "\"");
+    }
+    throw ImageError("Cannot open disc image \"" + Path + "\": the kind of image \"" + ending +
+                     "\" is not known");
+}
+
+} // namespace discread

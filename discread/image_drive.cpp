@@ -1,0 +1,114 @@
+#include "image_drive.h"
+
+#include "last_error.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+
+namespace discread {
+
+namespace {
+
+thread_local const ImageReader* CurrentImage = nullptr;
+
+long ReadFromImage(cdrom_drive_t*, void* Buffer, lsn_t Begin, long Sectors) {
+    if (CurrentImage == nullptr) {
+        return -1;
+    }
+    try {
+        CurrentImage->Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
+    } catch (const ImageError& e) {
+        SetLastError(e.what());
+        return -1;
+    }
+    return Sectors;
+}
+
+std::string CueTime(std::int64_t Sectors) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
+                  static_cast<long long>(Sectors / 75 / 60),
+                  static_cast<long long>(Sectors / 75 % 60), static_cast<long long>(Sectors % 75));
+    return text;
+}
+
+} // namespace
+
+ImageDrive::Reading::Reading(const ImageReader* Image) : FPrevious(CurrentImage) {
+    CurrentImage = Image;
+}
+
+ImageDrive::Reading::~Reading() {
+    CurrentImage = FPrevious;
+}
+
+ImageDrive::ImageDrive(const ImageReader& AImage) {
+    char folder[] = "/tmp/discread-paranoia-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        throw ImageError("no folder for the verified reading can be made");
+    }
+    FFolder = folder;
+    try {
+        Build(AImage);
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void ImageDrive::Build(const ImageReader& AImage) {
+    const ImageLayout& layout = AImage.Layout();
+    // The sheet libcdio navigates by: the image's track starts over a sparse
+    // file of its length, which libcdio never reads.
+    const std::string bin = FFolder + "/disc.bin";
+    const int handle = ::open(bin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const bool sized = handle >= 0 && ::ftruncate(handle, AImage.End() * RawSectorBytes) == 0;
+    if (handle >= 0) {
+        ::close(handle);
+    }
+    std::ofstream cue(FFolder + "/disc.cue");
+    cue << "FILE \"disc.bin\" BINARY\n";
+    for (std::size_t i = 0; i < layout.Tracks.size(); ++i) {
+        const ImageTrack& track = layout.Tracks[i];
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", static_cast<int>(i + 1));
+        cue << "  TRACK " << number << ((track.Control & 0x04) != 0 ? " MODE1/2352\n" : " AUDIO\n")
+            << "    INDEX 01 " << CueTime(track.Start) << "\n";
+    }
+    cue.close();
+    if (!sized || !cue) {
+        throw ImageError("the sheet for the verified reading cannot be written");
+    }
+    FHandle = cdio_open((FFolder + "/disc.cue").c_str(), DRIVER_BINCUE);
+    if (FHandle != nullptr) {
+        FDrive = cdio_cddap_identify_cdio(FHandle, CDDA_MESSAGE_FORGETIT, nullptr);
+    }
+    if (FDrive == nullptr || cdio_cddap_open(FDrive) != 0) {
+        throw ImageError("libcdio cannot read the image through its verified path");
+    }
+    FDrive->read_audio = ReadFromImage;
+}
+
+ImageDrive::~ImageDrive() {
+    Release();
+}
+
+void ImageDrive::Release() {
+    if (FDrive != nullptr) {
+        cdio_cddap_close_no_free_cdio(FDrive);
+    }
+    if (FHandle != nullptr) {
+        cdio_destroy(FHandle);
+    }
+    FDrive = nullptr;
+    FHandle = nullptr;
+    for (const char* name : {"/disc.cue", "/disc.bin"}) {
+        ::unlink((FFolder + name).c_str());
+    }
+    ::rmdir(FFolder.c_str());
+}
+
+} // namespace discread

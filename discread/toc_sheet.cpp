@@ -1,0 +1,501 @@
+// cdrdao's .toc sheets. No Debian library reads them, so this is a small
+// parser of our own: a tokenizer, then the sheet's statements in order. A disc
+// is its tracks one after the other, and a track is its items (FILE, DATAFILE,
+// SILENCE, ZERO, PREGAP) one after the other; START marks where INDEX 01 is.
+
+#include "toc_sheet.h"
+
+#include "last_error.h"
+#include "sheet_files.h"
+#include "wave_file.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <map>
+#include <string_view>
+
+namespace discread {
+
+namespace {
+
+enum class TokenKind { Word, String, Offset, Number, Time, Open, Close, Colon, Comma };
+
+struct Token {
+    TokenKind Kind;
+    std::string Text;
+    int Line;
+};
+
+constexpr std::int64_t FramesPerSector = 588;
+
+class TocParser {
+public:
+    TocParser(std::string APath, const std::string& Text) : FPath(std::move(APath)) {
+        Tokenize(Text);
+    }
+
+    std::unique_ptr<ImageReader> Parse() {
+        FLayout.SheetFiles.push_back(FPath);
+        Statements();
+        if (FCurrent != nullptr) {
+            FinishTrack(*FCurrent);
+        }
+        FLayout.Check(FPath);
+        return std::make_unique<ImageReader>(std::move(FLayout), std::move(FOpened));
+    }
+
+private:
+    struct TrackState {
+        ImageTrack Info;
+        std::int64_t Begin = 0;  // the first sector of the track's items
+        std::int64_t Start = -1; // START, from Begin; -1 when none
+        std::int64_t SectorBytes = RawSectorBytes;
+        bool Audio = true;
+        int Line = 0;
+    };
+
+    [[noreturn]] void Fail(const std::string& Why, int Line = 0) const {
+        throw ImageError("Cannot open disc image \"" + FPath + "\": " +
+                         (Line > 0 ? "line " + std::to_string(Line) + " " : std::string()) + Why);
+    }
+
+    void Tokenize(const std::string& Text) {
+        int line = 1;
+        std::size_t i = 0;
+        while (i < Text.size()) {
+            const char c = Text[i];
+            if (c == '\n') {
+                ++line;
+                ++i;
+            } else if (std::isspace(static_cast<unsigned char>(c))) {
+                ++i;
+            } else if (c == '/' && i + 1 < Text.size() && Text[i + 1] == '/') {
+                i = Text.find('\n', i);
+            } else if (c == '"') {
+                std::string value;
+                ++i;
+                while (i < Text.size() && Text[i] != '"') {
+                    if (Text[i] == '\n') {
+                        Fail("has a name whose closing quote is missing", line);
+                    }
+                    if (Text[i] == '\\' && i + 1 < Text.size()) {
+                        ++i;
+                        if (Text[i] >= '0' && Text[i] <= '7') {
+                            int code = 0;
+                            for (int d = 0;
+                                 d < 3 && i < Text.size() && Text[i] >= '0' && Text[i] <= '7';
+                                 ++d, ++i) {
+                                code = code * 8 + (Text[i] - '0');
+                            }
+                            value += static_cast<char>(code & 0xFF);
+                            continue;
+                        }
+                    }
+                    value += Text[i++];
+                }
+                if (i >= Text.size()) {
+                    Fail("has a name whose closing quote is missing", line);
+                }
+                ++i;
+                FTokens.push_back({TokenKind::String, value, line});
+            } else if (c == '{' || c == '}' || c == ':' || c == ',') {
+                FTokens.push_back({c == '{'   ? TokenKind::Open
+                                   : c == '}' ? TokenKind::Close
+                                   : c == ':' ? TokenKind::Colon
+                                              : TokenKind::Comma,
+                                   std::string(1, c), line});
+                ++i;
+            } else {
+                std::size_t end = i;
+                while (end < Text.size() && !std::isspace(static_cast<unsigned char>(Text[end])) &&
+                       std::string_view("{}\",").find(Text[end]) == std::string_view::npos &&
+                       !(Text[end] == ':' && !std::isdigit(static_cast<unsigned char>(Text[i])))) {
+                    ++end;
+                }
+                std::string word = Text.substr(i, end - i);
+                i = end;
+                TokenKind kind = TokenKind::Word;
+                if (word.starts_with('#')) {
+                    kind = TokenKind::Offset;
+                    word.erase(0, 1);
+                } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
+                    kind =
+                        word.find(':') != std::string::npos ? TokenKind::Time : TokenKind::Number;
+                }
+                FTokens.push_back({kind, word, line});
+            }
+        }
+    }
+
+    bool AtEnd() const { return FNext >= FTokens.size(); }
+    const Token& Peek() const { return FTokens[FNext]; }
+    int Line() const { return AtEnd() ? (FTokens.empty() ? 0 : FTokens.back().Line) : Peek().Line; }
+    bool PeekWord(std::string_view Word) const {
+        return !AtEnd() && Peek().Kind == TokenKind::Word && Peek().Text == Word;
+    }
+    const Token& Take(TokenKind Kind, const char* What) {
+        if (AtEnd() || Peek().Kind != Kind) {
+            Fail(std::string("lacks ") + What + (AtEnd() ? " at its end" : ""), Line());
+        }
+        return FTokens[FNext++];
+    }
+
+    std::int64_t Whole(const std::string& Text, int Line) const {
+        std::int64_t value = 0;
+        const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
+        if (error != std::errc() || end != Text.data() + Text.size() || value < 0 ||
+            value > (std::int64_t{1} << 40)) {
+            Fail("has the number \"" + Text + "\", which is out of range", Line);
+        }
+        return value;
+    }
+
+    // A length or position: mm:ss:ff, or a count of sample frames that must
+    // make whole sectors.
+    std::int64_t Sectors() {
+        if (!AtEnd() && Peek().Kind == TokenKind::Number) {
+            const Token& token = FTokens[FNext++];
+            const std::int64_t frames = Whole(token.Text, token.Line);
+            if (frames % FramesPerSector != 0) {
+                Fail("gives " + token.Text + " samples, which is not a whole number of sectors",
+                     token.Line);
+            }
+            return frames / FramesPerSector;
+        }
+        const Token& token = Take(TokenKind::Time, "a time mm:ss:ff");
+        std::array<std::int64_t, 3> parts{};
+        std::size_t from = 0;
+        for (std::size_t p = 0; p < 3; ++p) {
+            const auto colon = token.Text.find(':', from);
+            if ((p < 2) == (colon == std::string::npos)) {
+                Fail("has \"" + token.Text + "\" where a time mm:ss:ff belongs", token.Line);
+            }
+            parts[p] = Whole(token.Text.substr(from, colon - from), token.Line);
+            from = colon + 1;
+        }
+        if (parts[1] > 59 || parts[2] > 74 || parts[0] > 999) {
+            Fail("has the time \"" + token.Text + "\", which does not exist", token.Line);
+        }
+        return (parts[0] * 60 + parts[1]) * 75 + parts[2];
+    }
+    bool AtLength() const {
+        return !AtEnd() && (Peek().Kind == TokenKind::Time || Peek().Kind == TokenKind::Number);
+    }
+
+    // Skips a { ... } block, nested ones included.
+    void SkipBlock() {
+        Take(TokenKind::Open, "\"{\"");
+        for (int depth = 1; depth > 0;) {
+            if (AtEnd()) {
+                Fail("has a \"{\" that is never closed");
+            }
+            const TokenKind kind = FTokens[FNext++].Kind;
+            depth += kind == TokenKind::Open ? 1 : kind == TokenKind::Close ? -1 : 0;
+        }
+    }
+
+    // CD_TEXT { LANGUAGE_MAP { ... } LANGUAGE 0 { TITLE "..." ... } }: keeps
+    // the texts of language 0.
+    void CdText(std::map<std::string, std::string>& Texts) {
+        Take(TokenKind::Open, "\"{\" after CD_TEXT");
+        while (!AtEnd() && Peek().Kind != TokenKind::Close) {
+            if (PeekWord("LANGUAGE")) {
+                ++FNext;
+                const bool first = Take(TokenKind::Number, "a language number").Text == "0";
+                Take(TokenKind::Open, "\"{\" after LANGUAGE");
+                while (!AtEnd() && Peek().Kind != TokenKind::Close) {
+                    const std::string key = Take(TokenKind::Word, "a CD-Text field").Text;
+                    if (!AtEnd() && Peek().Kind == TokenKind::String) {
+                        if (first) {
+                            Texts[key] = Peek().Text;
+                        }
+                        ++FNext;
+                    } else {
+                        SkipBlock();
+                    }
+                }
+                Take(TokenKind::Close, "\"}\"");
+            } else {
+                Take(TokenKind::Word, "LANGUAGE_MAP or LANGUAGE");
+                SkipBlock();
+            }
+        }
+        Take(TokenKind::Close, "\"}\" to end CD_TEXT");
+    }
+
+    int OpenFile(const std::string& Name, int Line, bool& Wave, std::int64_t& DataOffset,
+                 std::int64_t& DataBytes) {
+        const std::string path = FindNamedFile(FPath, Name);
+        if (path.empty()) {
+            Fail("the file \"" + Name + "\" it names does not exist");
+        }
+        const std::string lower = [&] {
+            std::string text = path;
+            for (char& c : text) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            return text;
+        }();
+        Wave = lower.ends_with(".wav");
+        try {
+            RegularFile file(path);
+            DataOffset = 0;
+            DataBytes = file.Size();
+            if (Wave) {
+                const WaveData data = FindWaveData(file);
+                DataOffset = data.Offset;
+                DataBytes = data.Bytes;
+            }
+            if (DataBytes / RawSectorBytes > MaxDiscSectors) {
+                Fail("the file \"" + path + "\" is larger than the longest CD");
+            }
+            for (std::size_t i = 0; i < FLayout.Files.size(); ++i) {
+                if (FLayout.Files[i].Path == path) {
+                    return static_cast<int>(i);
+                }
+            }
+            FLayout.SheetFiles.push_back(path);
+            FLayout.Files.push_back({path, DataOffset + DataBytes});
+            FOpened.push_back(std::move(file));
+        } catch (const ImageError& e) {
+            if (std::string_view(e.what()).starts_with("Cannot open")) {
+                throw;
+            }
+            Fail("the file " + std::string(e.what()), Line);
+        }
+        return static_cast<int>(FLayout.Files.size()) - 1;
+    }
+
+    void Item(TrackState& Track) {
+        const Token& token = FTokens[FNext++];
+        const std::string& word = token.Text;
+        if (word == "FILE" || word == "AUDIOFILE") {
+            if (!Track.Audio) {
+                Fail("reads audio into a data track", token.Line);
+            }
+            const std::string name = Take(TokenKind::String, "a file name").Text;
+            bool swap = false;
+            std::int64_t offset = 0;
+            for (;;) {
+                if (PeekWord("SWAP")) {
+                    swap = true;
+                    ++FNext;
+                } else if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
+                    offset = Whole(FTokens[FNext++].Text, token.Line);
+                } else {
+                    break;
+                }
+            }
+            const std::int64_t start = Sectors();
+            bool wave = false;
+            std::int64_t dataOffset = 0;
+            std::int64_t dataBytes = 0;
+            const int file = OpenFile(name, token.Line, wave, dataOffset, dataBytes);
+            const std::int64_t from = dataOffset + offset + start * RawSectorBytes;
+            std::int64_t length = 0;
+            if (AtLength()) {
+                length = Sectors();
+            } else {
+                const std::int64_t left = dataOffset + dataBytes - from;
+                length = left <= 0 ? 0 : (left + RawSectorBytes - 1) / RawSectorBytes;
+            }
+            if (from > dataOffset + dataBytes) {
+                Fail("starts reading \"" + name + "\" past its end", token.Line);
+            }
+            // cdrdao's raw audio is big-endian; a .wav file is little-endian.
+            FLayout.AppendFile(file, from, length, RawSectorBytes, wave == swap);
+            Grown(token.Line);
+        } else if (word == "DATAFILE") {
+            const std::string name = Take(TokenKind::String, "a file name").Text;
+            std::int64_t offset = 0;
+            if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
+                offset = Whole(FTokens[FNext++].Text, token.Line);
+            }
+            bool wave = false;
+            std::int64_t dataOffset = 0;
+            std::int64_t dataBytes = 0;
+            const int file = OpenFile(name, token.Line, wave, dataOffset, dataBytes);
+            std::int64_t length = 0;
+            if (AtLength()) {
+                length = Sectors();
+            } else {
+                const std::int64_t left = dataOffset + dataBytes - offset;
+                length = left <= 0 ? 0 : (left + Track.SectorBytes - 1) / Track.SectorBytes;
+            }
+            FLayout.AppendFile(file, dataOffset + offset, length, Track.SectorBytes, false);
+            Grown(token.Line);
+        } else if (word == "SILENCE" || word == "ZERO") {
+            // ZERO may name a data mode and a sub-channel mode before its length.
+            while (word == "ZERO" && !AtEnd() && Peek().Kind == TokenKind::Word) {
+                ++FNext;
+            }
+            FLayout.AppendSilence(Sectors());
+            Grown(token.Line);
+        } else if (word == "START") {
+            if (Track.Start >= 0) {
+                Fail("gives a second START for the track", token.Line);
+            }
+            Track.Start = AtLength() ? Sectors() : FLayout.End() - Track.Begin;
+        } else if (word == "PREGAP") {
+            if (FLayout.End() != Track.Begin || Track.Start >= 0) {
+                Fail("has PREGAP after the track's first item", token.Line);
+            }
+            const std::int64_t gap = Sectors();
+            FLayout.AppendSilence(gap);
+            Grown(token.Line);
+            Track.Start = gap;
+        } else if (word == "INDEX") {
+            Sectors();
+        } else if (word == "FIFO") {
+            Fail("reads from a FIFO, which is not a disc image", token.Line);
+        } else {
+            Fail("has \"" + word + "\" where a track's item belongs", token.Line);
+        }
+    }
+
+    void Grown(int Line) const {
+        if (FLayout.End() > MaxDiscSectors) {
+            Fail("makes the disc longer than the longest CD", Line);
+        }
+    }
+
+    void FinishTrack(TrackState& Track) {
+        const std::int64_t length = FLayout.End() - Track.Begin;
+        const std::int64_t start = std::max<std::int64_t>(Track.Start, 0);
+        if (start >= length) {
+            Fail(length == 0
+                     ? "track " + std::to_string(Track.Info.Number) + " holds no sectors"
+                     : "track " + std::to_string(Track.Info.Number) + " starts after its own end",
+                 Track.Line);
+        }
+        Track.Info.Start = Track.Begin + start;
+        FLayout.Tracks.push_back(Track.Info);
+        FCurrent = nullptr;
+    }
+
+    void Statements() {
+        std::map<std::string, std::string> discText;
+        while (!AtEnd()) {
+            const Token& token = Peek();
+            if (token.Kind != TokenKind::Word) {
+                Fail("has \"" + token.Text + "\" where a keyword belongs", token.Line);
+            }
+            const std::string word = token.Text;
+            if (word == "TRACK") {
+                ++FNext;
+                if (FCurrent != nullptr) {
+                    FinishTrack(*FCurrent);
+                }
+                FTrack = TrackState{};
+                FTrack.Info.Number = static_cast<int>(FLayout.Tracks.size()) + 1;
+                FTrack.Begin = FLayout.End();
+                FTrack.Line = token.Line;
+                TrackMode(FTrack);
+                FCurrent = &FTrack;
+            } else if (word == "CD_DA" || word == "CD_ROM" || word == "CD_ROM_XA" ||
+                       word == "CD_I") {
+                ++FNext;
+            } else if (word == "CATALOG") {
+                ++FNext;
+                FLayout.Catalog = Take(TokenKind::String, "a catalogue number").Text;
+            } else if (word == "CD_TEXT") {
+                ++FNext;
+                std::map<std::string, std::string> texts;
+                CdText(texts);
+                if (FCurrent == nullptr) {
+                    FLayout.Title = texts["TITLE"];
+                    FLayout.Performer = texts["PERFORMER"];
+                } else {
+                    FCurrent->Info.Title = texts["TITLE"];
+                    FCurrent->Info.Performer = texts["PERFORMER"];
+                    FCurrent->Info.Songwriter = texts["SONGWRITER"];
+                }
+            } else if (FCurrent == nullptr) {
+                Fail("has \"" + word + "\" before the first TRACK", token.Line);
+            } else if (word == "NO") {
+                ++FNext;
+                const std::string what = Take(TokenKind::Word, "COPY or PRE_EMPHASIS").Text;
+                if (what != "COPY" && what != "PRE_EMPHASIS") {
+                    Fail("has NO " + what, token.Line);
+                }
+            } else if (word == "COPY") {
+                ++FNext;
+                FCurrent->Info.Control |= 0x02;
+            } else if (word == "PRE_EMPHASIS") {
+                ++FNext;
+                FCurrent->Info.Control |= 0x01;
+            } else if (word == "FOUR_CHANNEL_AUDIO") {
+                ++FNext;
+                FCurrent->Info.Control |= 0x08;
+            } else if (word == "TWO_CHANNEL_AUDIO") {
+                ++FNext;
+            } else if (word == "ISRC") {
+                ++FNext;
+                FCurrent->Info.Isrc = Take(TokenKind::String, "an ISRC").Text;
+            } else if (word == "SWAP") {
+                // Written after the file it belongs to.
+                ++FNext;
+                if (FLayout.Extents.empty() || FLayout.Extents.back().File < 0 ||
+                    FLayout.End() == FCurrent->Begin) {
+                    Fail("has SWAP without an audio file before it", token.Line);
+                }
+                FLayout.Extents.back().Swap = !FLayout.Extents.back().Swap;
+            } else {
+                Item(*FCurrent);
+            }
+        }
+        if (FCurrent == nullptr) {
+            Fail("it lists no tracks");
+        }
+    }
+
+    void TrackMode(TrackState& Track) {
+        static const std::array<std::pair<std::string_view, std::int64_t>, 9> modes{{
+            {"AUDIO", 2352},
+            {"MODE1_RAW", 2352},
+            {"MODE2_RAW", 2352},
+            {"MODE1", 2048},
+            {"MODE2_FORM1", 2048},
+            {"MODE2_FORM2", 2324},
+            {"MODE2_FORM_MIX", 2336},
+            {"MODE2", 2336},
+            {"MODE0", 2336},
+        }};
+        const Token& mode = Take(TokenKind::Word, "the track's mode");
+        for (const auto& [name, bytes] : modes) {
+            if (mode.Text == name) {
+                Track.SectorBytes = bytes;
+                Track.Audio = name == "AUDIO";
+                Track.Info.Control = Track.Audio ? 0 : 0x04;
+                if (PeekWord("RW") || PeekWord("RW_RAW")) {
+                    Fail("stores sub-channel data, which cannot be read", mode.Line);
+                }
+                return;
+            }
+        }
+        Fail("has the track mode \"" + mode.Text + "\", which is not known", mode.Line);
+    }
+
+    std::string FPath;
+    std::vector<Token> FTokens;
+    std::size_t FNext = 0;
+    ImageLayout FLayout;
+    std::vector<RegularFile> FOpened;
+    TrackState FTrack;
+    TrackState* FCurrent = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<ImageReader> OpenTocSheet(const std::string& Path) {
+    std::string sheet;
+    try {
+        sheet = ReadSheet(Path);
+    } catch (const ImageError& e) {
+        throw ImageError("Cannot open disc image \"" + Path + "\": the sheet " + e.what());
+    }
+    return TocParser(Path, sheet).Parse();
+}
+
+} // namespace discread
