@@ -26,31 +26,23 @@ consteval std::size_t IndexOf(std::string_view Name) {
     return platform::IndexOfName(RipLibraryNames, Name);
 }
 
-template <std::size_t Index, class Fn>
-void Take(const platform::RunTimeLibrary& Library, Fn*& Slot, std::string_view& Missing) {
-    Slot = Library.EntryAs<Fn>(Index);
-    if (Slot == nullptr && Missing.empty()) {
-        Missing = RipLibraryNames[Index];
-    }
-}
-
 // Fills the typed calls; the name of the first one missing, or empty.
 std::string_view TakeCalls(RipBinding& B) {
     const platform::RunTimeLibrary& l = B.Library;
     TRipEntryPoints& c = B.Calls;
     std::string_view missing;
-    Take<IndexOf("DR_Init")>(l, c.DR_Init, missing);
-    Take<IndexOf("DR_DeInit")>(l, c.DR_DeInit, missing);
-    Take<IndexOf("DR_GetNumCDROM")>(l, c.DR_GetNumCDROM, missing);
-    Take<IndexOf("DR_SetActiveCDROM")>(l, c.DR_SetActiveCDROM, missing);
-    Take<IndexOf("DR_IsMediaLoaded")>(l, c.DR_IsMediaLoaded, missing);
-    Take<IndexOf("DR_IsAudioPlaying")>(l, c.DR_IsAudioPlaying, missing);
-    Take<IndexOf("DR_ReadToc")>(l, c.DR_ReadToc, missing);
-    Take<IndexOf("DR_GetNumTocEntries")>(l, c.DR_GetNumTocEntries, missing);
-    Take<IndexOf("DR_GetTocEntry")>(l, c.DR_GetTocEntry, missing);
-    Take<IndexOf("DR_OpenRipper")>(l, c.DR_OpenRipper, missing);
-    Take<IndexOf("DR_RipChunk")>(l, c.DR_RipChunk, missing);
-    Take<IndexOf("DR_CloseRipper")>(l, c.DR_CloseRipper, missing);
+    l.Take(IndexOf("DR_Init"), c.DR_Init, missing);
+    l.Take(IndexOf("DR_DeInit"), c.DR_DeInit, missing);
+    l.Take(IndexOf("DR_GetNumCDROM"), c.DR_GetNumCDROM, missing);
+    l.Take(IndexOf("DR_SetActiveCDROM"), c.DR_SetActiveCDROM, missing);
+    l.Take(IndexOf("DR_IsMediaLoaded"), c.DR_IsMediaLoaded, missing);
+    l.Take(IndexOf("DR_IsAudioPlaying"), c.DR_IsAudioPlaying, missing);
+    l.Take(IndexOf("DR_ReadToc"), c.DR_ReadToc, missing);
+    l.Take(IndexOf("DR_GetNumTocEntries"), c.DR_GetNumTocEntries, missing);
+    l.Take(IndexOf("DR_GetTocEntry"), c.DR_GetTocEntry, missing);
+    l.Take(IndexOf("DR_OpenRipper"), c.DR_OpenRipper, missing);
+    l.Take(IndexOf("DR_RipChunk"), c.DR_RipChunk, missing);
+    l.Take(IndexOf("DR_CloseRipper"), c.DR_CloseRipper, missing);
     return missing;
 }
 

@@ -23,48 +23,40 @@ consteval std::size_t IndexOf(std::string_view Name) {
     return platform::IndexOfName(EncoderLibraryNames, Name);
 }
 
-template <std::size_t Index, class Fn>
-void Take(const platform::RunTimeLibrary& Library, Fn*& Slot, std::string_view& Missing) {
-    Slot = Library.EntryAs<Fn>(Index);
-    if (Slot == nullptr && Missing.empty()) {
-        Missing = EncoderLibraryNames[Index];
-    }
-}
-
 // Fills the typed calls; the name of the first one missing, or empty.
 std::string_view TakeCalls(EncoderBinding& B) {
     const platform::RunTimeLibrary& l = B.Library;
     TLameCalls& c = B.Calls;
     std::string_view missing;
-    Take<IndexOf("lame_init")>(l, c.lame_init, missing);
-    Take<IndexOf("lame_set_num_samples")>(l, c.lame_set_num_samples, missing);
-    Take<IndexOf("lame_set_in_samplerate")>(l, c.lame_set_in_samplerate, missing);
-    Take<IndexOf("lame_set_num_channels")>(l, c.lame_set_num_channels, missing);
-    Take<IndexOf("lame_set_out_samplerate")>(l, c.lame_set_out_samplerate, missing);
-    Take<IndexOf("lame_set_mode")>(l, c.lame_set_mode, missing);
-    Take<IndexOf("lame_set_copyright")>(l, c.lame_set_copyright, missing);
-    Take<IndexOf("lame_set_original")>(l, c.lame_set_original, missing);
-    Take<IndexOf("lame_set_error_protection")>(l, c.lame_set_error_protection, missing);
-    Take<IndexOf("lame_set_brate")>(l, c.lame_set_brate, missing);
-    Take<IndexOf("lame_set_quality")>(l, c.lame_set_quality, missing);
-    Take<IndexOf("lame_set_bWriteVbrTag")>(l, c.lame_set_bWriteVbrTag, missing);
-    Take<IndexOf("lame_set_VBR")>(l, c.lame_set_VBR, missing);
-    Take<IndexOf("lame_set_VBR_q")>(l, c.lame_set_VBR_q, missing);
-    Take<IndexOf("lame_set_VBR_min_bitrate_kbps")>(l, c.lame_set_VBR_min_bitrate_kbps, missing);
-    Take<IndexOf("lame_set_VBR_max_bitrate_kbps")>(l, c.lame_set_VBR_max_bitrate_kbps, missing);
-    Take<IndexOf("lame_init_params")>(l, c.lame_init_params, missing);
-    Take<IndexOf("lame_encode_buffer_interleaved")>(l, c.lame_encode_buffer_interleaved, missing);
-    Take<IndexOf("lame_encode_buffer")>(l, c.lame_encode_buffer, missing);
-    Take<IndexOf("lame_encode_flush")>(l, c.lame_encode_flush, missing);
-    Take<IndexOf("lame_close")>(l, c.lame_close, missing);
-    Take<IndexOf("id3tag_init")>(l, c.id3tag_init, missing);
-    Take<IndexOf("id3tag_set_title")>(l, c.id3tag_set_title, missing);
-    Take<IndexOf("id3tag_set_artist")>(l, c.id3tag_set_artist, missing);
-    Take<IndexOf("id3tag_set_album")>(l, c.id3tag_set_album, missing);
-    Take<IndexOf("id3tag_set_year")>(l, c.id3tag_set_year, missing);
-    Take<IndexOf("id3tag_set_track")>(l, c.id3tag_set_track, missing);
-    Take<IndexOf("id3tag_set_comment")>(l, c.id3tag_set_comment, missing);
-    Take<IndexOf("id3tag_set_genre")>(l, c.id3tag_set_genre, missing);
+    l.Take(IndexOf("lame_init"), c.lame_init, missing);
+    l.Take(IndexOf("lame_set_num_samples"), c.lame_set_num_samples, missing);
+    l.Take(IndexOf("lame_set_in_samplerate"), c.lame_set_in_samplerate, missing);
+    l.Take(IndexOf("lame_set_num_channels"), c.lame_set_num_channels, missing);
+    l.Take(IndexOf("lame_set_out_samplerate"), c.lame_set_out_samplerate, missing);
+    l.Take(IndexOf("lame_set_mode"), c.lame_set_mode, missing);
+    l.Take(IndexOf("lame_set_copyright"), c.lame_set_copyright, missing);
+    l.Take(IndexOf("lame_set_original"), c.lame_set_original, missing);
+    l.Take(IndexOf("lame_set_error_protection"), c.lame_set_error_protection, missing);
+    l.Take(IndexOf("lame_set_brate"), c.lame_set_brate, missing);
+    l.Take(IndexOf("lame_set_quality"), c.lame_set_quality, missing);
+    l.Take(IndexOf("lame_set_bWriteVbrTag"), c.lame_set_bWriteVbrTag, missing);
+    l.Take(IndexOf("lame_set_VBR"), c.lame_set_VBR, missing);
+    l.Take(IndexOf("lame_set_VBR_q"), c.lame_set_VBR_q, missing);
+    l.Take(IndexOf("lame_set_VBR_min_bitrate_kbps"), c.lame_set_VBR_min_bitrate_kbps, missing);
+    l.Take(IndexOf("lame_set_VBR_max_bitrate_kbps"), c.lame_set_VBR_max_bitrate_kbps, missing);
+    l.Take(IndexOf("lame_init_params"), c.lame_init_params, missing);
+    l.Take(IndexOf("lame_encode_buffer_interleaved"), c.lame_encode_buffer_interleaved, missing);
+    l.Take(IndexOf("lame_encode_buffer"), c.lame_encode_buffer, missing);
+    l.Take(IndexOf("lame_encode_flush"), c.lame_encode_flush, missing);
+    l.Take(IndexOf("lame_close"), c.lame_close, missing);
+    l.Take(IndexOf("id3tag_init"), c.id3tag_init, missing);
+    l.Take(IndexOf("id3tag_set_title"), c.id3tag_set_title, missing);
+    l.Take(IndexOf("id3tag_set_artist"), c.id3tag_set_artist, missing);
+    l.Take(IndexOf("id3tag_set_album"), c.id3tag_set_album, missing);
+    l.Take(IndexOf("id3tag_set_year"), c.id3tag_set_year, missing);
+    l.Take(IndexOf("id3tag_set_track"), c.id3tag_set_track, missing);
+    l.Take(IndexOf("id3tag_set_comment"), c.id3tag_set_comment, missing);
+    l.Take(IndexOf("id3tag_set_genre"), c.id3tag_set_genre, missing);
     // Not among the table's names.
     c.lame_get_lametag_frame =
         reinterpret_cast<decltype(c.lame_get_lametag_frame)>(l.Symbol("lame_get_lametag_frame"));

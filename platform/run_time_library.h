@@ -52,6 +52,14 @@ public:
     template <class Fn> Fn* EntryAs(std::size_t Index) const {
         return reinterpret_cast<Fn*>(Entry(Index));
     }
+    // Fills Slot with the entry point of table position Index; when it is
+    // missing, Missing names it, unless an earlier one is named there already.
+    template <class Fn> void Take(std::size_t Index, Fn*& Slot, std::string_view& Missing) const {
+        Slot = EntryAs<Fn>(Index);
+        if (Slot == nullptr && Missing.empty()) {
+            Missing = FNames[Index];
+        }
+    }
     // An entry point outside the table; nullptr as above.
     void* Symbol(const char* Name) const;
 
