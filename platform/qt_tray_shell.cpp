@@ -113,6 +113,10 @@ void QtTrayShell::Post(const Entry& AEntry, std::uint32_t Code) {
     }
 }
 
+bool QtTrayShell::Available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void QtTrayShell::WatchTray() {
     const bool available = QSystemTrayIcon::isSystemTrayAvailable();
     if (available == FTrayAvailable) {
@@ -121,12 +125,14 @@ void QtTrayShell::WatchTray() {
     FTrayAvailable = available;
     if (!available) {
         FIcons.clear();
-        return;
     }
+    Tell(available ? TaskbarCreatedEventType() : TrayGoneEventType());
+}
+
+void QtTrayShell::Tell(QEvent::Type News) {
     std::erase_if(FWindows, [](const QPointer<QObject>& window) { return window.isNull(); });
     for (const QPointer<QObject>& window : FWindows) {
-        QCoreApplication::postEvent(window,
-                                    std::make_unique<QEvent>(TaskbarCreatedEventType()).release());
+        QCoreApplication::postEvent(window, std::make_unique<QEvent>(News).release());
     }
 }
 

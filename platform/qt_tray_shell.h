@@ -24,13 +24,16 @@ namespace kestrune::platform {
 //
 // While no notification area exists, adding fails. When it goes away its icons
 // are lost; when it comes back every window that talked to the shell gets
-// "TaskbarCreated" and has to add its icons again.
+// "TaskbarCreated" and has to add its icons again; when it goes they get the
+// tray-gone event.
 class QtTrayShell : public QObject, public TrayShell {
 public:
     explicit QtTrayShell(QObject* AParent);
     ~QtTrayShell() override;
 
     bool NotifyIcon(TrayOperation Operation, const NotifyIconData& Data) override;
+    // Asks the desktop now rather than waiting for the next look.
+    bool Available() const override;
 
 private:
     using Key = std::pair<const QObject*, std::uint32_t>;
@@ -44,6 +47,7 @@ private:
     void Post(const Entry& AEntry, std::uint32_t Code);
     void WatchTray();
     void Remember(QObject* Window);
+    void Tell(QEvent::Type News);
 
     std::map<Key, Entry> FIcons;
     std::vector<QPointer<QObject>> FWindows;

@@ -75,18 +75,23 @@ bool TestTrayShell::Notify(std::uint32_t Id, std::uint32_t Code) {
 void TestTrayShell::Stop() {
     FRunning = false;
     FIcons.clear();
+    Tell(TrayGoneEventType());
 }
 
 void TestTrayShell::Start() {
     FRunning = true;
     FIcons.clear();
+    Tell(TaskbarCreatedEventType());
+}
+
+void TestTrayShell::Tell(QEvent::Type News) {
     std::erase_if(FWindows, [](const QPointer<QObject>& window) { return window.isNull(); });
     // A copy: a window may talk to the shell while it hears the news.
     const std::vector<QPointer<QObject>> windows = FWindows;
     for (const QPointer<QObject>& window : windows) {
         if (window) {
-            QEvent created(TaskbarCreatedEventType());
-            QCoreApplication::sendEvent(window, &created);
+            QEvent news(News);
+            QCoreApplication::sendEvent(window, &news);
         }
     }
 }

@@ -24,6 +24,7 @@ public:
     ~TestTrayShell() override;
 
     bool NotifyIcon(TrayOperation Operation, const NotifyIconData& Data) override;
+    bool Available() const override { return FRunning; }
 
     const std::vector<Call>& Calls() const { return FCalls; }
     void ClearCalls() { FCalls.clear(); }
@@ -36,13 +37,16 @@ public:
     // for an icon that is there and asked for notifications); false otherwise.
     bool Notify(std::uint32_t Id, std::uint32_t Code);
 
-    // The shell ends: its icons are gone and every call fails until Start.
+    // The shell ends: its icons are gone, every window that talked to it hears
+    // so, and every call fails until Start.
     void Stop();
     // The shell (re)starts empty and sends "TaskbarCreated" to every window
     // that talked to it.
     void Start();
 
 private:
+    void Tell(QEvent::Type News);
+
     std::vector<Call> FCalls;
     std::vector<NotifyIconData> FIcons;
     std::vector<QPointer<QObject>> FWindows;

@@ -21,6 +21,7 @@ TrayShell*& InstalledShell() {
 class AbsentTrayShell : public TrayShell {
 public:
     bool NotifyIcon(TrayOperation, const NotifyIconData&) override { return false; }
+    bool Available() const override { return false; }
 };
 
 } // namespace
@@ -31,6 +32,11 @@ QEvent::Type TrayNotifyEvent::EventType() {
 }
 
 QEvent::Type TaskbarCreatedEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+QEvent::Type TrayGoneEventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }

@@ -86,6 +86,11 @@ private:
 // holds none of the icons it had; every window that talked to the shell gets it.
 QEvent::Type TaskbarCreatedEventType();
 
+// The event type of a notification area that went away with its icons; every
+// window that talked to the shell gets it. A window hidden into the area has
+// no way back for its user until its program shows it again.
+QEvent::Type TrayGoneEventType();
+
 class TrayShell {
 public:
     TrayShell() = default;
@@ -98,6 +103,10 @@ public:
     // Carries out one operation on the icon the record names; false when the
     // shell refuses it.
     virtual bool NotifyIcon(TrayOperation Operation, const NotifyIconData& Data) = 0;
+    // Whether a notification area exists now. Many desktops have none (stock
+    // GNOME, a bare window manager): there an icon cannot be added, and a
+    // window hidden "into the tray" could never be brought back.
+    virtual bool Available() const = 0;
 };
 
 // The shell that serves the process now.

@@ -186,6 +186,7 @@ void TTrayIcon::RestoreMainWindow() {
     if (main == nullptr) {
         return;
     }
+    FMainWindowInTray = false;
     if (main->isMinimized()) {
         main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
     }
@@ -194,10 +195,30 @@ void TTrayIcon::RestoreMainWindow() {
 }
 
 void TTrayIcon::HideMainWindow() {
-    // The main window carries the program's taskbar entry: hiding it hides both.
-    if (QWidget* const main = MainWindow()) {
-        main->hide();
+    QWidget* const main = MainWindow();
+    if (main == nullptr) {
+        return;
     }
+    if (!platform::CurrentTrayShell().Available()) {
+        // No icon could bring a hidden window back: the taskbar (or the window
+        // manager's list of windows) has to.
+        if (!main->isMinimized()) {
+            main->showMinimized();
+        }
+        return;
+    }
+    // The main window carries the program's taskbar entry: hiding it hides both.
+    FMainWindowInTray = true;
+    main->hide();
+}
+
+void TTrayIcon::TrayGone() {
+    QWidget* const main = MainWindow();
+    if (!FMainWindowInTray || main == nullptr || main->isVisible()) {
+        return;
+    }
+    FMainWindowInTray = false;
+    main->showMinimized();
 }
 
 void TTrayIcon::SendToTray() {

@@ -106,7 +106,9 @@ public:
     // --- public operations ---
     // Brings the main window back from the tray or the minimised state, in front.
     void RestoreMainWindow();
-    // Hides the main window (and with it its taskbar entry).
+    // Hides the main window (and with it its taskbar entry) into the
+    // notification area; where the desktop has none, minimises it instead, so
+    // that the user can always get it back.
     void HideMainWindow();
     TShellBehaviour ShellBehaviour() const { return FShellBehaviour; }
     void SetShellBehaviour(TShellBehaviour Value);
@@ -142,6 +144,9 @@ private:
     void TrayMessage(std::uint32_t Code);
     // The notification area was recreated and lost its icons.
     void TaskbarCreated();
+    // The notification area went away: a main window hidden into it comes
+    // back minimised.
+    void TrayGone();
 
     // The program never runs inside a form designer; the property that
     // previews the icon there still works.
@@ -208,6 +213,8 @@ private:
     TShellBehaviour FShellBehaviour = TShellBehaviour::ClassicNotifications;
     bool FPreviewUpdating = false;
     bool FStartupCheckPending = true;
+    // The main window was hidden into the notification area and not shown since.
+    bool FMainWindowInTray = false;
 
     std::unique_ptr<TEventHook> FApplicationHook;
     std::unique_ptr<TEventHook> FOwnerHook;

@@ -37,7 +37,8 @@ bool TTrayIconHandler::event(QEvent* Event) {
         }
         return true;
     }
-    if (Event->type() == platform::TaskbarCreatedEventType()) {
+    const bool created = Event->type() == platform::TaskbarCreatedEventType();
+    if (created || Event->type() == platform::TrayGoneEventType()) {
         // By id, looked up again each time: an icon may go while another reacts.
         std::vector<std::uint32_t> ids;
         for (const auto& [id, icon] : FIcons) {
@@ -46,8 +47,13 @@ bool TTrayIconHandler::event(QEvent* Event) {
         ++FDispatching;
         for (const std::uint32_t id : ids) {
             const auto found = FIcons.find(id);
-            if (found != FIcons.end()) {
+            if (found == FIcons.end()) {
+                continue;
+            }
+            if (created) {
                 found->second->TaskbarCreated();
+            } else {
+                found->second->TrayGone();
             }
         }
         --FDispatching;

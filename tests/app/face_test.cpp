@@ -8,6 +8,7 @@
 #include "app/hot_spot.h"
 #include "app/panel.h"
 #include "platform/qt_main_thread.h"
+#include "platform/test_tray_shell.h"
 #include "progressbar/turn_100_field.h"
 #include "progressbar/turn_progress.h"
 #include "progressbar/turn_progress_bar.h"
@@ -173,11 +174,22 @@ private slots:
     }
 
     void theTickSpotHidesTheWindowToTheTray() {
+        // A notification area, in place of the desktop's.
+        const platform::TestTrayShell tray;
         QTest::mouseClick(&form->MinimizeButton(), Qt::LeftButton);
         QVERIFY(!form->isVisible());
         QVERIFY(!form->isMinimized());
         form->TrayIcon1Click();
         QTRY_VERIFY(form->isVisible());
+    }
+
+    // Without one nothing could bring a hidden window back.
+    void withoutANotificationAreaTheTickSpotMinimisesTheWindow() {
+        QTest::mouseClick(&form->MinimizeButton(), Qt::LeftButton);
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+        form->TrayIcon1Click();
+        QTRY_VERIFY(!form->isMinimized());
     }
 
     void theCrossSpotShowsTheStopTextAndClosesTheWindow() {

@@ -125,6 +125,8 @@ unmapped() { [ "$(map_state "$1")" = IsUnMapped ]; }
 # Hidden by the program (withdrawn: no WM_STATE), not merely iconified by the
 # window manager, which keeps a taskbar entry.
 withdrawn() { unmapped "$1" && ! x xprop -id "$1" WM_STATE | grep -q 'WM_STATE(WM_STATE)'; }
+# Minimised: unmapped, and the window manager still keeps it (WM_STATE Iconic).
+iconified() { unmapped "$1" && x xprop -id "$1" WM_STATE | grep -q 'window state: Iconic'; }
 active_is() { [ "$(x xdotool getactivewindow)" = "$1" ]; }
 # Another window may vanish while xdotool walks the tree, which makes it fail:
 # a few tries before the answer counts as "none".
@@ -151,8 +153,14 @@ menu_window() {
     return 1
 }
 
+# start_desktop [--no-tray]: without tint2 the desktop has no notification
+# area, as stock GNOME or a bare window manager.
 start_desktop() {
-    step "a display of our own, a window manager and a panel with a notification area"
+    if [ "${1:-}" = --no-tray ]; then
+        step "a display of our own and a window manager, no notification area"
+    else
+        step "a display of our own, a window manager and a panel with a notification area"
+    fi
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     wait_for 15 "Xvfb did not start" test -s "$work/display"
@@ -164,5 +172,5 @@ start_desktop() {
     wm_pid=$!
     wait_for 15 "openbox did not take over the display" \
         sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
-    start_tint2
+    [ "${1:-}" = --no-tray ] || start_tint2
 }

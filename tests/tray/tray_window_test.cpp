@@ -120,6 +120,43 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
+    // Stock GNOME or a bare window manager: nothing could bring a hidden
+    // window back, so it is only minimised; the icon comes with the area.
+    void withoutANotificationAreaTheWindowIsMinimisedNotHidden() {
+        shell->Stop();
+        TTrayIcon& icon = MakeIcon();
+        ShowWindow();
+        icon.HideMainWindow();
+        QVERIFY(window->isVisible());
+        QVERIFY(window->isMinimized());
+        icon.RestoreMainWindow();
+        QVERIFY(!window->isMinimized());
+        // Minimised by the window manager, it stays minimised too.
+        window->setWindowState(Qt::WindowMinimized);
+        QVERIFY(window->isVisible());
+        QVERIFY(shell->Icons().empty());
+        shell->Start();
+        QVERIFY(shell->Icon(icon.Id()) != nullptr);
+        icon.HideMainWindow();
+        QVERIFY(!window->isVisible());
+    }
+
+    void aNotificationAreaThatGoesGivesTheHiddenWindowBackMinimised() {
+        TTrayIcon& icon = MakeIcon();
+        ShowWindow();
+        icon.HideMainWindow();
+        QVERIFY(!window->isVisible());
+        shell->Stop();
+        QVERIFY(window->isVisible());
+        QVERIFY(window->isMinimized());
+        // A window the program shows stays as it is when the area goes.
+        icon.RestoreMainWindow();
+        shell->Start();
+        shell->Stop();
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isMinimized());
+    }
+
     void aStartupHandlerCanKeepTheWindowHidden() {
         TTrayIcon& icon = MakeIcon([](TComponent&, bool& ShowMainForm) { ShowMainForm = false; });
         QVERIFY(!platform::ShowMainForm());
