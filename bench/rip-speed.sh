@@ -21,10 +21,10 @@ cmake --build "$build" -j2 >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # Five minutes: 22500 sectors.
-"$build/tools/mkdisc/mkdisc" "$work/music" audio:300:melody=7@-8
+"$build/bin/mkdisc" "$work/music" audio:300:melody=7@-8
 "$build/bench/bench-raw-encode" --wav "$work/music.bin" 0 22500 "$work/music.wav"
 
-run_rip() { "$build/tools/kestrune-rip/kestrune-rip" --disc "$work/music.cue" --track 1 --quiet -o "$work/rip.mp3"; }
+run_rip() { "$build/bin/kestrune-rip" --disc "$work/music.cue" --track 1 --quiet -o "$work/rip.mp3"; }
 run_raw() { "$build/bench/bench-raw-encode" "$work/music.bin" 0 22500 "$work/raw.mp3"; }
 run_lame() { lame --quiet -b 128 -q 5 --noreplaygain "$work/music.wav" "$work/lame.mp3"; }
 
@@ -47,9 +47,9 @@ printf '  kestrune-rip / raw   %.3f  (target at most 1.030)\n' "$(echo "$rip / $
 printf '  kestrune-rip / lame  %.3f  (target below 1)\n' "$(echo "$rip / $lame" | bc -l)"
 
 if command -v valgrind >/dev/null; then
-    "$build/tools/mkdisc/mkdisc" "$work/short" audio:20:melody=7@-8
+    "$build/bin/mkdisc" "$work/short" audio:20:melody=7@-8
     count() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null | awk '/Collected/ { print $4 }'; }
-    rip_i=$(count "$build/tools/kestrune-rip/kestrune-rip" --disc "$work/short.cue" --quiet -o "$work/s1.mp3")
+    rip_i=$(count "$build/bin/kestrune-rip" --disc "$work/short.cue" --quiet -o "$work/s1.mp3")
     raw_i=$(count "$build/bench/bench-raw-encode" "$work/short.bin" 0 1500 "$work/s2.mp3")
     printf 'instructions for 0:20 of audio (callgrind)\n'
     printf '  kestrune-rip %s, raw libmp3lame %s, ratio %.4f\n' "$rip_i" "$raw_i" "$(echo "$rip_i / $raw_i" | bc -l)"

@@ -40,8 +40,13 @@ packages=(
     x11-utils
     # pictures of the window, and reading its pixels
     imagemagick
-    # the Debian package: its shared-library dependencies
+    # the Debian package: its shared-library dependencies, and the checks of
+    # the package, its desktop entry and its software-centre description
     dpkg-dev
+    file
+    lintian
+    desktop-file-utils
+    appstream
 )
 
 missing=()

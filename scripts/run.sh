@@ -17,7 +17,7 @@ if ! compgen -G "/dev/sr[0-9]*" >/dev/null && [ ! -e /dev/cdrom ]; then
 fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     # The program asks for the MP3 file, rips, and closes when the track is written.
-    exec "$repo/build/default/app/kestrune" "D:\\Track$track.cda"
+    exec "$repo/build/default/bin/kestrune" "D:\\Track$track.cda"
 fi
 echo "No display: ripping with kestrune-rip instead."
-exec "$repo/build/default/tools/kestrune-rip/kestrune-rip" --track "$track" -o "$PWD/Track$track.mp3"
+exec "$repo/build/default/bin/kestrune-rip" --track "$track" -o "$PWD/Track$track.mp3"

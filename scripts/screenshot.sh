@@ -11,8 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 output=$(realpath -m "${1:-$root/docs/kestrune.png}")
 build=$(realpath "${2:-$root/build/default}")
-kestrune="$build/app/kestrune"
-mkdisc="$build/tools/mkdisc/mkdisc"
+kestrune="$build/bin/kestrune"
+mkdisc="$build/bin/mkdisc"
 for program in "$kestrune" "$mkdisc"; do
     [ -x "$program" ] || { echo "screenshot.sh: build first: no $program" >&2; exit 1; }
 done

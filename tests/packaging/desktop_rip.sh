@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Rips track 1 of a disc image with a desktop program as a user would: on a
+# desktop of its own, the file typed into the save dialog.
+#
+# Usage: desktop_rip.sh KESTRUNE DISC.cue OUTPUT.mp3
+set -euo pipefail
+
+kestrune=${1:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
+disc=${2:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
+output=${3:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
+
+# shellcheck source=../support/desktop_session.sh
+source "$(dirname "$0")/../support/desktop_session.sh"
+start_desktop
+
+mkdir -m 700 "$work/run"
+XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$disc" QT_QPA_PLATFORM=xcb \
+    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
+app_pid=$!
+wait_for 20 "the save dialog did not open" visible_named '^Save As$'
+dialog=$(visible_named '^Save As$' | head -n 1)
+x xdotool windowactivate --sync "$dialog"
+x xdotool key ctrl+a
+x xdotool type "$output"
+x xdotool key Return
+ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+wait_for 60 "the program did not end when the rip was done" ended
+status=0
+wait "$app_pid" || status=$?
+app_pid=''
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+[ -s "$output" ] || fail "the program wrote no $output"
+[ "$(tail -c 128 "$output" | head -c 3)" = TAG ] || fail "$output has no tag"
