@@ -2,11 +2,13 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/desktop_argument.h"
 #include "app/face_picture.h"
 #include "app/hot_spot.h"
 #include "app/panel.h"
 #include "app/program_texts.h"
 #include "app/track_argument.h"
+#include "app/track_chooser.h"
 #include "platform/main_thread.h"
 #include "platform/system_colors.h"
 #include "progressbar/turn_progress_bar.h"
@@ -14,14 +16,18 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QStandardPaths>
 
+#include <cctype>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace kestrune {
@@ -179,10 +185,20 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::StartProcess() {
+    std::string argument = FArguments.empty() ? std::string() : FArguments.front();
+    // A Linux desktop names the drive and the track in forms of its own: read
+    // as the track it names, the request then goes on by the program's rules.
+    if (const auto request = ReadDesktopArgument(argument)) {
+        const std::int32_t track = TakeDesktopRequest(*request);
+        if (track == 0) {
+            return;
+        }
+        argument = TrackArgument(track);
+    }
+    ProposeFileName(argument);
     if (FSaveDialog1->exec() != QDialog::Accepted || FSaveDialog1->selectedFiles().isEmpty()) {
         return;
     }
-    const std::string argument = FArguments.empty() ? std::string() : FArguments.front();
     if (CharactersOf(argument, 4, 5) != "Track") {
         ShowMessage("There is no valid Track file name like Track01.cda");
         FCDIn1->CloseSource();
@@ -211,6 +227,60 @@ void TForm1::StartProcess() {
         FMP3Out1->Start();
         return;
     }
+    RefuseDisc();
+}
+
+std::int32_t TForm1::TakeDesktopRequest(const TDesktopRequest& Request) {
+    if (!Request.Drive.empty()) {
+        std::vector<std::string> drives;
+        for (std::int32_t i = 0; i < FCDIn1->DriveCount(); ++i) {
+            drives.push_back(FCDIn1->DriveName(i));
+        }
+        const std::optional<std::int32_t> drive = DriveIndexOf(Request.Drive, drives);
+        if (!drive) {
+            RefuseDisc();
+            return 0;
+        }
+        FCDIn1->SetCurrentDrive(*drive);
+    }
+    return Request.Track != 0 ? Request.Track : ChooseTrack();
+}
+
+std::int32_t TForm1::ChooseTrack() {
+    std::vector<TChooserTrack> tracks;
+    if (FCDIn1->DriveState() != TDriveState::dsNoDisc) {
+        for (std::int32_t track = 1; track <= FCDIn1->TrackCount(); ++track) {
+            const TTrackSpan span = FCDIn1->TrackSpan(track);
+            if (span.IsData == 0) {
+                tracks.push_back(
+                    {track, span.Length, QString::fromStdString(FCDIn1->TrackTitle(track))});
+            }
+        }
+    }
+    if (tracks.empty()) {
+        RefuseDisc();
+        return 0;
+    }
+    TTrackChooser chooser(tracks, this);
+    return chooser.exec() == QDialog::Accepted ? chooser.ChosenTrack() : 0;
+}
+
+void TForm1::ProposeFileName(const std::string& Argument) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        folder = QDir::homePath();
+    }
+    FSaveDialog1->setDirectory(folder);
+    const std::string digits = CharactersOf(Argument, 9, 2);
+    const bool numbered = CharactersOf(Argument, 4, 5) == "Track" && digits.size() == 2 &&
+                          std::isdigit(static_cast<unsigned char>(digits[0])) != 0 &&
+                          std::isdigit(static_cast<unsigned char>(digits[1])) != 0;
+    if (numbered) {
+        FSaveDialog1->selectFile(QString::fromStdString("Track" + digits + ".mp3"));
+    }
+}
+
+void TForm1::RefuseDisc() {
     ShowMessage("This is not an audio CD in Drive or Disc protected");
     FCDIn1->CloseSource();
     close();
@@ -265,7 +335,8 @@ void TForm1::MinimizeButtonClick() {
     // Only hidden, not minimised as well: on X11 a minimised state set by the
     // program travels in the window's hints, so the window would come back
     // from the tray iconified, and the window manager's answer would send it
-    // straight back into the tray.
+    // straight back into the tray. A desktop without a notification area gets
+    // the window minimised instead (the tray icon sees to both).
     FTrayIcon1->HideMainWindow();
 }
 

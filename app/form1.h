@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/desktop_argument.h"
 #include "cdin/cd_deemphasis.h"
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
@@ -71,6 +72,16 @@ private:
     void HideStatus();
     void ShowMessage(const QString& Text);
     void CreateFace();
+    // The track a Linux desktop's request names, on the drive it names (chosen
+    // by the user when the request is the whole disc); 0 when there is none:
+    // the drive or the disc was refused, or the user cancelled.
+    std::int32_t TakeDesktopRequest(const TDesktopRequest& Request);
+    std::int32_t ChooseTrack();
+    // Points the save dialog at the user's music folder with TrackNN.mp3 for
+    // the track the argument names.
+    void ProposeFileName(const std::string& Argument);
+    // "This is not an audio CD in Drive or Disc protected", then the program ends.
+    void RefuseDisc();
 
     std::vector<std::string> FArguments;
     TComponent FComponents; // owns CDIn1 and MP3Out1

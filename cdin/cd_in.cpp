@@ -144,6 +144,22 @@ TTrackSpan TCDIn::TrackSpan(std::int32_t Track) {
     return span;
 }
 
+std::string TCDIn::TrackTitle(std::int32_t Track) {
+    if (Track < 1 || Track > TrackCount()) {
+        return {};
+    }
+    const DriveUse use(*this);
+    return RipLibraryTrackText(Track - 1, TrackTextTitle);
+}
+
+std::int32_t TCDIn::DriveCount() {
+    return RipLibrary().DR_GetNumCDROM();
+}
+
+std::string TCDIn::DriveName(std::int32_t Drive) {
+    return RipLibraryDriveName(Drive);
+}
+
 std::pair<std::int32_t, std::int32_t> TCDIn::RangeSectors() {
     const std::int32_t first = ReadTocEntry(FStartPosition.Track - 1).StartSector +
                                DiscTimeToSectors(FStartPosition.Offset);

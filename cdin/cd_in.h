@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace kestrune {
 
@@ -47,6 +48,14 @@ public:
     // The number of tracks; -1 when the table of contents cannot be read.
     std::int32_t TrackCount();
     TTrackSpan TrackSpan(std::int32_t Track);
+    // The CD-Text title of the track at position Track (1 .. TrackCount), as
+    // read with the table of contents; empty when the disc has none.
+    std::string TrackTitle(std::int32_t Track);
+
+    // The library's drives: how many, and the path of each (a device node or
+    // a disc image; empty when the library cannot tell).
+    std::int32_t DriveCount();
+    std::string DriveName(std::int32_t Drive);
 
     std::int32_t DriveUseCount() const { return FDriveUseCount.load(); }
 

@@ -63,6 +63,18 @@ std::string WriteRipSettings(const std::string& Directory) {
     return settings;
 }
 
+// Asks a text entry point for the length first, then for the text.
+template <class Ask> std::string TakeText(Ask&& Text) {
+    const std::int32_t length = Text(nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length) + 1, '\0');
+    result.resize(static_cast<std::size_t>(
+        std::min(Text(result.data(), static_cast<std::int32_t>(result.size())), length)));
+    return result;
+}
+
 } // namespace
 
 void LoadRipLibrary(const std::string& Directory) {
@@ -88,6 +100,8 @@ void LoadRipLibrary(const std::string& Directory) {
         b.Library.Symbol("DR_GetLastErrorText"));
     b.Calls.DR_GetTrackText =
         reinterpret_cast<decltype(b.Calls.DR_GetTrackText)>(b.Library.Symbol("DR_GetTrackText"));
+    b.Calls.DR_GetDriveName =
+        reinterpret_cast<decltype(b.Calls.DR_GetDriveName)>(b.Library.Symbol("DR_GetDriveName"));
     const std::string settings = WriteRipSettings(Directory);
     b.Calls.DR_Init(settings.c_str());
 }
@@ -127,14 +141,7 @@ std::string RipLibraryErrorText() {
     if (text == nullptr) {
         return {};
     }
-    const std::int32_t length = text(nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::string result(static_cast<std::size_t>(length) + 1, '\0');
-    result.resize(static_cast<std::size_t>(
-        std::min(text(result.data(), static_cast<std::int32_t>(result.size())), length)));
-    return result;
+    return TakeText(text);
 }
 
 std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
@@ -142,14 +149,15 @@ std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
     if (text == nullptr) {
         return {};
     }
-    const std::int32_t length = text(Index, Field, nullptr, 0);
-    if (length <= 0) {
+    return TakeText([&](char* Text, std::int32_t Bytes) { return text(Index, Field, Text, Bytes); });
+}
+
+std::string RipLibraryDriveName(std::int32_t Index) {
+    const auto name = Binding().Calls.DR_GetDriveName;
+    if (name == nullptr) {
         return {};
     }
-    std::string result(static_cast<std::size_t>(length) + 1, '\0');
-    result.resize(static_cast<std::size_t>(std::min(
-        text(Index, Field, result.data(), static_cast<std::int32_t>(result.size())), length)));
-    return result;
+    return TakeText([&](char* Text, std::int32_t Bytes) { return name(Index, Text, Bytes); });
 }
 
 void SetRipLibraryFileName(std::string FileName) {

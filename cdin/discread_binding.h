@@ -43,6 +43,7 @@ struct TRipEntryPoints {
     std::int32_t (*DR_GetLastErrorText)(char* Text, std::int32_t Bytes) = nullptr;
     std::int32_t (*DR_GetTrackText)(std::int32_t Index, std::int32_t Field, char* Text,
                                     std::int32_t Bytes) = nullptr;
+    std::int32_t (*DR_GetDriveName)(std::int32_t Index, char* Text, std::int32_t Bytes) = nullptr;
 };
 
 // Loads the library (each call counts one load), resolves its entry points,
@@ -74,6 +75,12 @@ std::string RipLibraryErrorText();
 // ISRC (the disc's catalogue number), 1 the title, 2 the performer, 3 the
 // songwriter. Empty when there is none or the library cannot tell.
 std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field);
+inline constexpr std::int32_t TrackTextIsrc = 0;
+inline constexpr std::int32_t TrackTextTitle = 1;
+
+// The path of drive Index as the library names it (a device node or a disc
+// image); empty when there is no such drive or the library cannot tell.
+std::string RipLibraryDriveName(std::int32_t Index);
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

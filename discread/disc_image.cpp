@@ -7,6 +7,8 @@
 #include "toc_sheet.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace discread {
 
@@ -39,6 +41,15 @@ std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
         throw ImageError("Cannot open disc image \"" + Path + "\": it " + problem);
     }
     const std::string ending = LowerEnding(Path);
+    if (ending.empty()) {
+        // A link named like a device (/dev/cdrom, or sr1 beside its image) is
+        // the image it points to, read from the image's own folder.
+        std::error_code error;
+        const std::string target = std::filesystem::canonical(Path, error).string();
+        if (!error && !LowerEnding(target).empty()) {
+            return OpenDiscImage(target);
+        }
+    }
     if (ending == ".cue") {
         return OpenCueSheet(Path);
     }

@@ -99,9 +99,22 @@ template <class Call> int32_t Guarded(int32_t Failure, Call&& Body) {
     return result;
 }
 
+// Copies Value into text (bytes - 1 of it at most, zero-terminated; text may
+// be NULL) and returns Value's full length: how the text entry points answer.
+int32_t CopyText(const std::string& Value, char* text, int32_t bytes) {
+    if (text != nullptr && bytes > 0) {
+        const auto length =
+            std::min<std::size_t>(Value.size(), static_cast<std::size_t>(bytes) - 1);
+        std::memcpy(text, Value.data(), length);
+        text[length] = '\0';
+    }
+    return static_cast<int32_t>(Value.size());
+}
+
 } // namespace
 } // namespace discread
 
+using discread::CopyText;
 using discread::Guarded;
 using discread::State;
 
@@ -318,6 +331,17 @@ int32_t DR_ReadsFile(const char* path, int32_t* reads) {
     });
 }
 
+int32_t DR_GetDriveName(int32_t index, char* text, int32_t bytes) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (!s.Initialised || index < 0 || index >= static_cast<int32_t>(s.Drives.size())) {
+        discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+        return -1;
+    }
+    return CopyText(s.Drives[static_cast<std::size_t>(index)].Path, text, bytes);
+}
+
 int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes) {
     discread::ClearLastError();
     auto& s = State();
@@ -329,24 +353,11 @@ int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes)
         return -1;
     }
     const auto& fields = index < 0 ? s.Texts.Disc : s.Texts.Tracks[static_cast<std::size_t>(index)];
-    const std::string& value = fields[static_cast<std::size_t>(field)];
-    if (text != nullptr && bytes > 0) {
-        const auto length =
-            std::min<std::size_t>(value.size(), static_cast<std::size_t>(bytes) - 1);
-        std::memcpy(text, value.data(), length);
-        text[length] = '\0';
-    }
-    return static_cast<int32_t>(value.size());
+    return CopyText(fields[static_cast<std::size_t>(field)], text, bytes);
 }
 
 int32_t DR_GetLastErrorText(char* text, int32_t bytes) {
-    const std::string& last = discread::LastError();
-    if (text != nullptr && bytes > 0) {
-        const auto length = std::min<std::size_t>(last.size(), static_cast<std::size_t>(bytes) - 1);
-        std::memcpy(text, last.data(), length);
-        text[length] = '\0';
-    }
-    return static_cast<int32_t>(last.size());
+    return CopyText(discread::LastError(), text, bytes);
 }
 
 } // extern "C"

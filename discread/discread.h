@@ -103,6 +103,12 @@ DISCREAD_API int32_t DR_ReadsFile(const char* path, int32_t* reads);
 enum { DR_TEXT_ISRC = 0, DR_TEXT_TITLE = 1, DR_TEXT_PERFORMER = 2, DR_TEXT_SONGWRITER = 3 };
 DISCREAD_API int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes);
 
+/* The path of drive index (0 .. DR_GetNumCDROM()-1) as the drive list names
+ * it: a device node such as /dev/sr0, or a disc image. Copies it as
+ * DR_GetLastErrorText does and returns its full length, -1 for an index out
+ * of range. Desktops name drives by their device; this finds the index. */
+DISCREAD_API int32_t DR_GetDriveName(int32_t index, char* text, int32_t bytes);
+
 /* Copies the text of the calling thread's last failed call (UTF-8, empty when
  * that call succeeded) into text, cut to bytes - 1 bytes and zero-terminated;
  * returns the text's full length. text may be NULL to ask for the length. */

@@ -43,8 +43,8 @@ std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
         track.Start = entry.StartSector;
         track.Sectors = ReadTocEntry(i + 1).StartSector - entry.StartSector;
         track.Flag = entry.Flag;
-        track.Isrc = RipLibraryTrackText(i, 0);
-        track.Title = RipLibraryTrackText(i, 1);
+        track.Isrc = RipLibraryTrackText(i, TrackTextIsrc);
+        track.Title = RipLibraryTrackText(i, TrackTextTitle);
         tracks.push_back(track);
     }
     return tracks;
