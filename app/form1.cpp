@@ -221,8 +221,7 @@ void TForm1::StartProcess() {
         return;
     }
     FMP3Out1->SetFileName(FSaveDialog1->selectedFiles().front().toStdString());
-    if (FCDIn1->DriveState() != TDriveState::dsNoDisc &&
-        FCDIn1->DiscContent() == TDiscContent::dcAudio) {
+    if (FCDIn1->DriveState() != TDriveState::dsNoDisc && HoldsAudioTrack(track)) {
         FRipRunning = true;
         FMP3Out1->Start();
         return;
@@ -277,6 +276,19 @@ void TForm1::ProposeFileName(const std::string& Argument) {
                           std::isdigit(static_cast<unsigned char>(digits[1])) != 0;
     if (numbered) {
         FSaveDialog1->selectFile(QString::fromStdString("Track" + digits + ".mp3"));
+    }
+}
+
+bool TForm1::HoldsAudioTrack(std::int32_t Track) {
+    switch (FCDIn1->DiscContent()) {
+    case TDiscContent::dcAudio:
+        return true;
+    case TDiscContent::dcMixed:
+        // An Enhanced CD or a mixed-mode disc: its audio tracks are as good as
+        // any; a data track is refused as on a data disc.
+        return Track >= 1 && Track <= FCDIn1->TrackCount() && FCDIn1->TrackSpan(Track).IsData == 0;
+    default:
+        return false;
     }
 }
 

@@ -80,6 +80,8 @@ private:
     // Points the save dialog at the user's music folder with TrackNN.mp3 for
     // the track the argument names.
     void ProposeFileName(const std::string& Argument);
+    // Whether the disc holds audio and Track is one of its audio tracks.
+    bool HoldsAudioTrack(std::int32_t Track);
     // "This is not an audio CD in Drive or Disc protected", then the program ends.
     void RefuseDisc();
 

@@ -176,22 +176,51 @@ private slots:
         QVERIFY(ReadId3v1(path).has_value());
     }
 
+    // A data track, or no disc at all, is refused; so is a data track of a
+    // mixed disc (its first track, on a mixed-mode disc).
     void discsThatAreNotPureAudioAreRefused_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("mixed") << "mixed";
-        QTest::newRow("missing") << "missing";
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("data track of a CD-Extra") << "extra" << "D:\\Track02.cda";
+        QTest::newRow("data track of a mixed-mode disc") << "mixed-mode" << "D:\\Track01.cda";
+        QTest::newRow("no track of that number") << "extra" << "D:\\Track07.cda";
+        QTest::newRow("missing") << "missing" << "D:\\Track01.cda";
     }
     void discsThatAreNotPureAudioAreRefused() {
         QFETCH(QString, kind);
-        const auto cue = kind == "mixed" ? images->Make("mixed", {"audio:1", "data:1"})
-                                         : images->Missing("none");
+        QFETCH(QString, argument);
+        const auto cue = kind == "extra"        ? images->Make("extra", {"audio:1", "data:1"})
+                         : kind == "mixed-mode" ? images->Make("mode", {"data:1", "audio:1"})
+                                                : images->Missing("none");
         QString message;
         driver->Then(ModalDriver::ChooseFile(Output("no.mp3")));
         driver->Then(ModalDriver::Acknowledge(message));
-        const auto form = Open({cue}, {"D:\\Track01.cda"});
+        const auto form = Open({cue}, {argument.toStdString()});
         QVERIFY(Closed(*form));
         QCOMPARE(message, QString("This is not an audio CD in Drive or Disc protected"));
         QVERIFY(!std::filesystem::exists(Output("no.mp3").toStdString()));
+    }
+
+    // Enhanced CDs (audio, then a data session) and mixed-mode discs (data
+    // first) are common: their audio tracks are ripped.
+    void anAudioTrackOfAMixedDiscIsRipped_data() {
+        QTest::addColumn<QStringList>("tracks");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("CD-Extra") << QStringList{"audio:3", "data:3"} << "D:\\Track01.cda";
+        QTest::newRow("mixed mode") << QStringList{"data:2", "audio:3"} << "D:\\Track02.cda";
+    }
+    void anAudioTrackOfAMixedDiscIsRipped() {
+        QFETCH(QStringList, tracks);
+        QFETCH(QString, argument);
+        std::vector<std::string> specs;
+        for (const QString& track : tracks) {
+            specs.push_back(track.toStdString());
+        }
+        const auto cue = images->Make("enhanced", specs);
+        driver->Then(ModalDriver::ChooseFile(Output("enhanced.mp3")));
+        const auto form = Open({cue}, {argument.toStdString()});
+        QVERIFY(Closed(*form, 60000));
+        QCOMPARE(DecodeMp3(Output("enhanced.mp3").toStdString()).Frames(), std::size_t{3 * 44100});
     }
 
     void aFullDiskIsReportedAndTheWindowStaysIdle() {
