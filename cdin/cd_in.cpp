@@ -35,7 +35,7 @@ private:
 };
 
 TCDIn::TCDIn(TComponent* AOwner) : TAudioInput(AOwner) {
-    LoadRipLibrary(platform::SettingsDirectory());
+    LoadRipLibrary(platform::SettingsDirectory().value_or(std::string()));
     if (!RipLibraryLoaded()) {
         throw EAudioException("discread.dll could not be loaded.");
     }

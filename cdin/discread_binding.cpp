@@ -15,6 +15,7 @@ namespace {
 struct RipBinding {
     platform::RunTimeLibrary Library{"libdiscread.so", RipLibraryNames};
     TRipEntryPoints Calls;
+    bool ToldNoSettings = false;
 };
 
 RipBinding& Binding() {
@@ -46,8 +47,18 @@ std::string_view TakeCalls(RipBinding& B) {
     return missing;
 }
 
-// Writes the library's settings file in Directory; returns its full path.
-std::string WriteRipSettings(const std::string& Directory) {
+// Writes the library's settings file in Directory; returns its full path, or
+// an empty one when there is no folder for it.
+std::string WriteRipSettings(RipBinding& B, const std::string& Directory) {
+    if (Directory.empty()) {
+        if (!B.ToldNoSettings) {
+            B.ToldNoSettings = true;
+            std::cerr << "kestrune: there is no settings folder (no home folder, or "
+                         "XDG_CONFIG_HOME is no folder); the disc reading library keeps its "
+                         "defaults\n";
+        }
+        return {};
+    }
     const std::string settings = Directory + "discread.ini";
     platform::WriteIniString(settings, "CD-ROM", "nActive", "0");
     switch (platform::WindowsPlatformId()) {
@@ -102,7 +113,7 @@ void LoadRipLibrary(const std::string& Directory) {
         reinterpret_cast<decltype(b.Calls.DR_GetTrackText)>(b.Library.Symbol("DR_GetTrackText"));
     b.Calls.DR_GetDriveName =
         reinterpret_cast<decltype(b.Calls.DR_GetDriveName)>(b.Library.Symbol("DR_GetDriveName"));
-    const std::string settings = WriteRipSettings(Directory);
+    const std::string settings = WriteRipSettings(b, Directory);
     b.Calls.DR_Init(settings.c_str());
 }
 

@@ -48,7 +48,9 @@ struct TRipEntryPoints {
 
 // Loads the library (each call counts one load), resolves its entry points,
 // writes "discread.ini" in Directory (which ends in a path separator) and
-// initialises the library. When the library cannot be loaded or lacks a call
+// initialises the library. An empty Directory means there is no settings
+// folder: the library starts with its defaults, and standard error hears so
+// once a process. When the library cannot be loaded or lacks a call
 // the system makes, the loader's account goes to standard error and
 // RipLibraryLoaded() stays as it was. Raises platform::IniWriteError when the
 // settings file cannot be written.

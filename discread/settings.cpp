@@ -1,10 +1,13 @@
 #include "settings.h"
 
+#include "last_error.h"
+#include "regular_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 
 namespace discread {
@@ -33,11 +36,26 @@ bool ToInt(std::string_view Text, int& Value) {
     return error == std::errc() && end == Text.data() + Text.size();
 }
 
+
+// The settings file's text; empty when there is none or it is no regular
+// file of a settings file's size (a FIFO would block, /dev/zero never end).
+std::string SettingsText(const std::string& Path) {
+    constexpr std::int64_t maxBytes = 1 << 20;
+    if (Path.empty() || !RegularFileProblem(Path).empty()) {
+        return {};
+    }
+    try {
+        return RegularFile(Path).ReadAll(maxBytes);
+    } catch (const ImageError&) {
+        return {};
+    }
+}
+
 } // namespace
 
 Settings ReadSettings(const std::string& Path) {
     Settings settings;
-    std::ifstream in(Path);
+    std::istringstream in(SettingsText(Path));
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {

@@ -1,16 +1,19 @@
 #include "platform/ini_file.h"
 
+#include "platform/file_descriptor.h"
 #include "platform/file_lock.h"
 #include "platform/file_stream.h"
 #include "platform/path_name.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <fcntl.h>
 #include <optional>
 #include <span>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace kestrune::platform {
@@ -73,6 +76,42 @@ std::optional<std::string_view> SectionName(std::string_view Line) {
     throw IniWriteError("Unable to write to " + Path);
 }
 
+// The file's text, empty when there is none. Only a regular file of a
+// settings file's size is read: a FIFO would block the open, a link to a
+// device such as /dev/zero would never end.
+std::optional<std::string> ReadSettingsFile(const std::string& Path) {
+    const FileDescriptor file(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.Valid()) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        Fail(Path);
+    }
+    const int descriptor = file.Get();
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size > static_cast<off_t>(MaxIniBytes)) {
+        Fail(Path);
+    }
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(descriptor, text.data() + done, text.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            Fail(Path);
+        }
+        if (got == 0) {
+            break; // shorter than it said: another writer's rename came first
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    text.resize(done);
+    return text;
+}
+
 } // namespace
 
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
@@ -85,21 +124,9 @@ void WriteIniString(const std::string& Path, std::string_view Section, std::stri
     } catch (const std::system_error&) {
         Fail(Path);
     }
-    std::string text;
-    bool existed = false;
-    try {
-        std::ifstream in(Path, std::ios::binary);
-        existed = static_cast<bool>(in);
-        if (in) {
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            if (in.bad()) {
-                Fail(Path);
-            }
-        }
-    } catch (const std::ios_base::failure&) {
-        // The stream library throws when the path is a directory, for example.
-        Fail(Path);
-    }
+    const std::optional<std::string> read = ReadSettingsFile(Path);
+    const bool existed = read.has_value();
+    std::string text = read.value_or(std::string());
     const std::string before = text;
     const std::string_view newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const auto lines = SplitLines(text);

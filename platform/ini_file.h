@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace kestrune::platform {
+
+// The largest settings file read: far above any real one, and a bound for a
+// file that is something else.
+inline constexpr std::size_t MaxIniBytes = 1 << 20;
 
 // Raised when an INI file cannot be read back or written.
 class IniWriteError : public std::runtime_error {
@@ -19,7 +24,9 @@ public:
 // is created. A file that already holds the value is not written at all. The
 // change is made under a lock on the file's folder and lands by renaming a new
 // file over the old one, so writers in several processes never lose or tear
-// each other's keys. Raises IniWriteError "Unable to write to <Path>".
+// each other's keys. The file must be a regular file of at most MaxIniBytes;
+// the lock is waited for a bounded time (FileLock). Raises IniWriteError
+// "Unable to write to <Path>".
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
                     std::string_view Value);
 

@@ -2,6 +2,7 @@
 
 #include "platform/program_directory.h"
 
+
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
@@ -29,22 +30,29 @@ std::string ConfigurationHome() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
         return config;
     }
+    // A home that does not exist (/nonexistent, as service accounts have) is
+    // not made: only the folders below it are.
     const std::string home = HomeDirectory();
-    return home.empty() ? std::string() : home + "/.config";
+    std::error_code error;
+    return home.empty() || !std::filesystem::is_directory(home, error) ? std::string()
+                                                                       : home + "/.config";
 }
 
 } // namespace
 
-std::string SettingsDirectory() {
+std::optional<std::string> SettingsDirectory() {
     const std::string base = ConfigurationHome();
     if (base.empty()) {
-        return ProgramDirectory();
+        return std::nullopt;
     }
     const std::filesystem::path folder = std::filesystem::path(base) / "kestrune";
     std::error_code error;
     if (std::filesystem::create_directories(folder, error)) {
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, error);
+    }
+    if (!std::filesystem::is_directory(folder, error)) {
+        return std::nullopt;
     }
     return folder.string() + PathSeparator;
 }

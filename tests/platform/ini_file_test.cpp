@@ -1,8 +1,14 @@
 #include "platform/ini_file.h"
 
+#include "platform/file_lock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <system_error>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -122,6 +128,41 @@ TEST_F(IniFileTest, AMissingFolderRaisesWithThePath) {
     } catch (const IniWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing);
     }
+}
+
+// Something that is not a settings file under the settings file's name: a
+// FIFO would block the read for ever, /dev/zero never ends, a huge file is
+// no one's settings. Each is refused at once and left as it is.
+TEST_F(IniFileTest, OnlyARegularFileOfASettingsFilesSizeIsRead) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_THROW(WriteIniString(path, "CD-ROM", "nActive", "0"), IniWriteError);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+    std::filesystem::remove(path);
+
+    std::filesystem::create_symlink("/dev/zero", path);
+    EXPECT_THROW(WriteIniString(path, "CD-ROM", "nActive", "0"), IniWriteError);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    std::filesystem::remove(path);
+
+    Write(std::string(MaxIniBytes + 1, ';'));
+    EXPECT_THROW(WriteIniString(path, "CD-ROM", "nActive", "0"), IniWriteError);
+    EXPECT_EQ(std::filesystem::file_size(path), MaxIniBytes + 1);
+}
+
+// Another program that holds the folder's lock and never lets go.
+TEST_F(IniFileTest, ALockHeldForTooLongIsGivenUp) {
+    const int holder = ::open(dir.c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    try {
+        const FileLock lock(dir.string(), std::chrono::milliseconds(50));
+        ADD_FAILURE() << "the lock was taken while another one held it";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), std::errc::timed_out);
+        EXPECT_NE(std::string(e.what()).find(dir.string()), std::string::npos) << e.what();
+    }
+    ::close(holder);
+    const FileLock lock(dir.string(), std::chrono::milliseconds(50));
 }
 
 } // namespace

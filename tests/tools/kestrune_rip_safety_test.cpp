@@ -256,17 +256,5 @@ TEST_F(RipSafety, AUserWhoCannotWriteTheProgramsFolderCanRip) {
     EXPECT_TRUE(std::filesystem::exists(home / "config" / "kestrune" / "discread.ini"));
 }
 
-TEST_F(RipSafety, ASettingsFolderThatCannotBeWrittenIsNamed) {
-    // A file where the settings folder would go: no one can write below it.
-    const auto blocker = images.Folder() / "not-a-folder";
-    std::ofstream(blocker) << "x";
-    ::setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
-    const auto cue = images.Make("d", {"audio:10f"});
-    RipProcess rip({"--disc", cue, "-o", Path("x.mp3")}, Logs());
-    EXPECT_EQ(rip.Wait(), 1);
-    EXPECT_EQ(rip.Err(),
-              "kestrune-rip: Unable to write to " + blocker.string() + "/kestrune/discread.ini\n");
-}
-
 } // namespace
 } // namespace kestrune::test

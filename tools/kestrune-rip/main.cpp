@@ -76,6 +76,10 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
             SayStopped(Track, Output);
         }
         return ExitInterrupted();
+    case RipOutcome::NotStarted:
+        std::fprintf(stderr, "Track %02d not ripped: stopped before it began\n",
+                     static_cast<int>(Track));
+        return ExitInterrupted();
     case RipOutcome::Failed:
         break;
     }
@@ -230,7 +234,13 @@ int main(int argc, char** argv) {
     try {
         status = Run(options);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        // A stop asked for while the settings were locked or the disc was
+        // read ends the wait, and the program ends as the signal asks.
+        if (kestrune::platform::InterruptRequested()) {
+            status = ExitInterrupted();
+        } else {
+            std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        }
     }
     kestrune::UnloadRipLibrary();
     return status;

@@ -72,6 +72,12 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
         FError.reset();
     }
     FDisplay = &Display;
+    // A stop asked for while the settings or the disc were being read: the
+    // user wants no file, so none is created, emptied or replaced.
+    if (platform::InterruptRequested()) {
+        FDisplay = nullptr;
+        return {RipOutcome::NotStarted, {}};
+    }
 
     FSink->Start();
     bool stopped = false;

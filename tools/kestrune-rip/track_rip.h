@@ -12,7 +12,8 @@
 
 namespace kestrune::rip {
 
-enum class RipOutcome { Written, Stopped, Failed };
+// NotStarted: the user asked to stop before the rip began; no file was touched.
+enum class RipOutcome { Written, Stopped, Failed, NotStarted };
 
 struct RipResult {
     RipOutcome Outcome = RipOutcome::Failed;
