@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -75,6 +76,7 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FMP3Out1->SetOnDone([this](TComponent& Sender) { MP3Out1Done(Sender); });
     FMP3Out1->SetOnProgress([this](TComponent& Sender) { MP3Out1Progress(Sender); });
     FMP3Out1->SetOnThreadException([this](TComponent&, const std::exception& E) {
+        FRunEnded = true;
         // On the worker (or inside Start): the message box waits for the main
         // thread's loop, and the worker does not wait for the user.
         QMetaObject::invokeMethod(
@@ -222,6 +224,10 @@ void TForm1::StartProcess() {
     }
     FMP3Out1->SetFileName(FSaveDialog1->selectedFiles().front().toStdString());
     if (FCDIn1->DriveState() != TDriveState::dsNoDisc && HoldsAudioTrack(track)) {
+        // Now, not earlier: the libraries and tables the rip uses exist, and
+        // an exit() that comes finishes the file before they go.
+        platform::PrepareExitHooks();
+        FRunEnded = false;
         FRipRunning = true;
         FMP3Out1->Start();
         return;
@@ -329,6 +335,35 @@ void TForm1::CloseButtonClick() {
     close();
 }
 
+void TForm1::CloseOnRequest() {
+    if (FCloseRequested) {
+        return;
+    }
+    if (QWidget* const modal = QApplication::activeModalWidget()) {
+        // Cancelled first; the window closes once the dialog's own loop is over.
+        if (auto* const dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+        QMetaObject::invokeMethod(this, &TForm1::CloseOnRequest, Qt::QueuedConnection);
+        return;
+    }
+    FCloseRequested = true;
+    CloseButtonClick();
+}
+
+void TForm1::FinishBeforeExit() {
+    FEnding = true;
+    if (!FMP3Out1->Busy()) {
+        return;
+    }
+    FMP3Out1->Resume();
+    FMP3Out1->Stop();
+    // Until the worker has handed over its last event: it must not be left
+    // waiting on the call queue that exit() is about to destroy.
+    platform::WaitOnMainThread([this] { return FRunEnded.load(); });
+    FCDIn1->CloseSource();
+}
+
 void TForm1::Button1Click() {
     const auto box = std::make_unique<TAboutBox>(this);
     box->exec();
@@ -362,12 +397,18 @@ void TForm1::About1Click() {
 }
 
 void TForm1::MP3Out1Progress(TComponent&) {
+    if (FEnding) {
+        return;
+    }
     FProgressBar1->SetPercent(FMP3Out1->Progress());
 }
 
 void TForm1::MP3Out1Done(TComponent&) {
+    FRunEnded = true;
     FCDIn1->CloseSource();
-    close();
+    if (!FEnding) {
+        close();
+    }
 }
 
 void TForm1::MP3Out1ThreadException(const std::string& Message) {

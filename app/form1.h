@@ -5,11 +5,13 @@
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
 #include "platform/component.h"
+#include "platform/exit_hook.h"
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
 
 #include <QWidget>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,11 @@ public slots:
     void MinimizeButtonClick();
     void TrayIcon1Click();
     void About1Click();
+    // The program is asked to end from outside (SIGTERM from the session, a
+    // hang-up, Ctrl-C in its terminal): a dialog waiting for the user is
+    // cancelled, then the window closes as the Close control closes it, and
+    // a rip under way is finished shorter.
+    void CloseOnRequest();
 
 protected:
     bool event(QEvent* Event) override;
@@ -85,7 +92,18 @@ private:
     // "This is not an audio CD in Drive or Disc protected", then the program ends.
     void RefuseDisc();
 
+    // The process ends without returning from main (the display connection
+    // broke): a rip under way is stopped and its file finished, no window
+    // touched any more.
+    void FinishBeforeExit();
+
     std::vector<std::string> FArguments;
+    // While the process ends through exit(): the rip's events leave the
+    // windows alone.
+    bool FEnding = false;
+    bool FCloseRequested = false;
+    // The run's done or failure event has come (the failure on the worker).
+    std::atomic<bool> FRunEnded{false};
     TComponent FComponents; // owns CDIn1 and MP3Out1
     TPanel* FPanel1 = nullptr;
     QLabel* FImage1 = nullptr;
@@ -105,6 +123,7 @@ private:
     THotSpot* FMinimizeButton = nullptr;
     TTrayIcon* FTrayIcon1 = nullptr;
     TPopupMenu* FPopupMenu1 = nullptr;
+    platform::ExitHook FExitHook{[this] { FinishBeforeExit(); }};
 };
 
 } // namespace kestrune

@@ -4,6 +4,7 @@
 #include "app/program_texts.h"
 #include "platform/qt_application.h"
 #include "platform/qt_main_thread.h"
+#include "platform/qt_signal_watcher.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -22,6 +23,8 @@ int RunKestrune(const std::vector<std::string>& Arguments) {
         QMessageBox::critical(nullptr, ProgramTitle, e.what());
         return 1;
     }
+    // Asked to end from outside, the program ends as its user would end it.
+    const platform::QtSignalWatcher stopRequests([&form](int) { form->CloseOnRequest(); });
     // A component may have asked, while the window was built, to start in the tray.
     if (platform::ShowMainForm()) {
         form->show();

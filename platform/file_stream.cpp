@@ -1,6 +1,7 @@
 #include "platform/file_stream.h"
 
 #include "platform/path_name.h"
+#include "platform/stale_parts.h"
 
 #include <cerrno>
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -83,6 +85,8 @@ void FileStream::OpenTemporary(const std::string& Target) {
     // The name is cut so that the dot, the random part and ".part" still fit
     // within a file name's 255 bytes however long the target's name is.
     const std::string stem = FolderOf(Target) + "/." + BaseNameOf(Target).substr(0, 200) + ".";
+    // Parts of earlier writers that died go first, so they are not left for ever.
+    RemoveStaleParts(FolderOf(Target));
     // O_EXCL makes the name ours alone; the random part only keeps tries few.
     std::random_device entropy;
     std::uniform_int_distribution<int> letter(0, 35);
@@ -99,6 +103,8 @@ void FileStream::OpenTemporary(const std::string& Target) {
         if (descriptor >= 0) {
             FDescriptor = descriptor;
             FTemporary = std::move(candidate);
+            // Held while the part is written: the sign that its writer lives.
+            ::flock(FDescriptor, LOCK_EX | LOCK_NB);
             // A file that is replaced keeps its permissions.
             struct stat old {};
             if (::stat(Target.c_str(), &old) == 0) {

@@ -7,8 +7,10 @@
 // same folder, and Finish syncs that file and renames it over the target in one
 // step. Until then a file that was at the target stays exactly as it was, and a
 // process killed on the way leaves no half-written file under the user's name
-// (only the hidden temporary one). A link is followed: its target is replaced
-// and the link kept.
+// (only the hidden temporary one, which holds a lock while it is written; the
+// next temporary file made in that folder removes parts whose writer has gone,
+// see stale_parts.h). A link is followed: its target is replaced and the link
+// kept.
 //
 // Anything else (a pipe, a terminal, a device, a name under /dev or /proc such
 // as /dev/stdout) is written directly and cannot be rewritten.
