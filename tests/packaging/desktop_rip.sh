@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Rips track 1 of a disc image with a desktop program as a user would: on a
-# desktop of its own, the file typed into the save dialog.
+# desktop of its own, taking the save dialog's proposal, Track01.mp3 in the
+# music folder, here FOLDER.
 #
-# Usage: desktop_rip.sh KESTRUNE DISC.cue OUTPUT.mp3
+# Usage: desktop_rip.sh KESTRUNE DISC.cue FOLDER
 set -euo pipefail
 
 kestrune=${1:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
 disc=${2:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
-output=${3:?usage: desktop_rip.sh KESTRUNE DISC OUTPUT}
+folder=${3:?usage: desktop_rip.sh KESTRUNE DISC FOLDER}
+output="$folder/Track01.mp3"
 
 # shellcheck source=../support/desktop_session.sh
 source "$(dirname "$0")/../support/desktop_session.sh"
 start_desktop
+echo "XDG_MUSIC_DIR=\"$folder\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
 
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$disc" QT_QPA_PLATFORM=xcb \
@@ -20,8 +23,7 @@ app_pid=$!
 wait_for 20 "the save dialog did not open" visible_named '^Save As$'
 dialog=$(visible_named '^Save As$' | head -n 1)
 x xdotool windowactivate --sync "$dialog"
-x xdotool key ctrl+a
-x xdotool type "$output"
+sleep 0.3
 x xdotool key Return
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_for 60 "the program did not end when the rip was done" ended
