@@ -124,7 +124,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
     }
     std::vector<Running> running;
     int status = 0;
-    std::size_t finished = 0;
+    std::size_t written = 0;
     bool forwarded = false;
     while (!waiting.empty() || !running.empty()) {
         while (!waiting.empty() && running.size() < workers && !platform::InterruptRequested()) {
@@ -150,13 +150,20 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
                 continue;
             }
             const int result = it->Process->Status();
-            ++finished;
             if (result == 0) {
+                ++written;
                 std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
-                             static_cast<int>(it->Track), it->Output.c_str(), finished,
+                             static_cast<int>(it->Track), it->Output.c_str(), written,
                              Tracks.size());
             } else if (result > 128 && platform::InterruptRequested()) {
                 SayStopped(it->Track, it->Output);
+            } else if (result > 128) {
+                // Killed from outside (the out-of-memory killer, kill -9): it
+                // could say nothing itself.
+                std::fprintf(stderr,
+                             "kestrune-rip: track %02d: its worker was ended by signal %d; the "
+                             "track was not ripped whole\n",
+                             static_cast<int>(it->Track), result - 128);
             }
             status = std::max(status, result == 0 ? 0 : ExitFailed);
             it = running.erase(it);

@@ -80,6 +80,9 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
     }
 
     FSink->Start();
+    // What the run has to read: a stop that comes after all of it was read
+    // (while the file is finished and renamed) cut nothing short.
+    const std::int32_t rangeBytes = FCd->Size();
     bool stopped = false;
     while (!FDone && !Failed()) {
         // Progress events wake this loop as the rip goes; the timeout only
@@ -101,7 +104,8 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
         const std::lock_guard lock(FErrorMutex);
         return {RipOutcome::Failed, *FError};
     }
-    return {stopped ? RipOutcome::Stopped : RipOutcome::Written, {}};
+    const bool whole = FCd->Position() >= rangeBytes;
+    return {stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written, {}};
 }
 
 } // namespace kestrune::rip

@@ -32,7 +32,8 @@ public:
     TCDIn& Cd() { return *FCd; }
 
     // Rips Track into Output, running the main-thread calls until the run ends.
-    // Ctrl-C stops the run; the file is then finished as far as it got.
+    // Ctrl-C stops the run; the file is then finished as far as it got (and
+    // reported written when the stop came after the whole track was read).
     RipResult Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display);
 
 private:
