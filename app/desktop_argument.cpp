@@ -159,9 +159,8 @@ std::optional<TDesktopRequest> ReadLocalPath(std::string_view Path) {
         if (host.empty()) {
             return std::nullopt;
         }
-        const auto track =
-            RequestOfPath(slash == std::string_view::npos ? std::string_view() : rest.substr(slash),
-                          false);
+        const auto track = RequestOfPath(
+            slash == std::string_view::npos ? std::string_view() : rest.substr(slash), false);
         if (!track) {
             return std::nullopt;
         }

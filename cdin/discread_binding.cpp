@@ -160,7 +160,8 @@ std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
     if (text == nullptr) {
         return {};
     }
-    return TakeText([&](char* Text, std::int32_t Bytes) { return text(Index, Field, Text, Bytes); });
+    return TakeText(
+        [&](char* Text, std::int32_t Bytes) { return text(Index, Field, Text, Bytes); });
 }
 
 std::string RipLibraryDriveName(std::int32_t Index) {

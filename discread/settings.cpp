@@ -36,7 +36,6 @@ bool ToInt(std::string_view Text, int& Value) {
     return error == std::errc() && end == Text.data() + Text.size();
 }
 
-
 // The settings file's text; empty when there is none or it is no regular
 // file of a settings file's size (a FIFO would block, /dev/zero never end).
 std::string SettingsText(const std::string& Path) {

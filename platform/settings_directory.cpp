@@ -2,7 +2,6 @@
 
 #include "platform/program_directory.h"
 
-
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>

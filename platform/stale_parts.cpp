@@ -42,7 +42,8 @@ bool IsPartName(std::string_view Name) {
     }
     const auto letters = Name.substr(Name.size() - Ending.size() - RandomLetters, RandomLetters);
     for (const char c : letters) {
-        if (!(std::islower(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)))) {
+        if (!(std::islower(static_cast<unsigned char>(c)) ||
+              std::isdigit(static_cast<unsigned char>(c)))) {
             return false;
         }
     }

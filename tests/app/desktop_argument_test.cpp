@@ -44,13 +44,26 @@ TEST(DesktopArgument, ADiscWithoutATrackAsksForTheWholeDisc) {
 // Everything else is left to the program's own rules and their messages,
 // however close it comes to a desktop's form.
 TEST(DesktopArgument, EveryOtherArgumentIsLeftAsItIs) {
-    for (const char* other :
-         {"D:\\Track03.cda", "E:\\track01.cda", "", "Track 3.wav", "/home/u/Track 3.wav",
-          "file:///home/u/Track01.cda", "cdda://sr0/track 3.wav", "cdda://sr0/Track 3",
-          "cdda://sr0/Track 100.wav", "cdda://sr0/Track 0.wav", "cdda://sr0/Track x.wav",
-          "cdda://sr0/Track 3.wav/x", "cdda:///Track 3.wav", "cdda://sr0/Track%2.wav",
-          "cdda://sr%00/", "audiocd:/Track 03.wav?device=", "audiocd:/Full CD/CDDA.wav",
-          "/dev/", "http://host/Track 3.wav", "file://otherhost/dev/sr0"}) {
+    for (const char* other : {"D:\\Track03.cda",
+                              "E:\\track01.cda",
+                              "",
+                              "Track 3.wav",
+                              "/home/u/Track 3.wav",
+                              "file:///home/u/Track01.cda",
+                              "cdda://sr0/track 3.wav",
+                              "cdda://sr0/Track 3",
+                              "cdda://sr0/Track 100.wav",
+                              "cdda://sr0/Track 0.wav",
+                              "cdda://sr0/Track x.wav",
+                              "cdda://sr0/Track 3.wav/x",
+                              "cdda:///Track 3.wav",
+                              "cdda://sr0/Track%2.wav",
+                              "cdda://sr%00/",
+                              "audiocd:/Track 03.wav?device=",
+                              "audiocd:/Full CD/CDDA.wav",
+                              "/dev/",
+                              "http://host/Track 3.wav",
+                              "file://otherhost/dev/sr0"}) {
         EXPECT_EQ(ReadDesktopArgument(other), std::nullopt) << other;
     }
 }
@@ -62,8 +75,9 @@ TEST(DesktopArgument, TheTrackBecomesAnArgumentOfTheProgramsOwnForm) {
 
 // The drive a desktop names, among the reading library's drives.
 TEST(DesktopArgument, TheDriveIsFoundByPathByFileAndByDeviceName) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("kestrune-drives-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const auto folder =
+        std::filesystem::temp_directory_path() /
+        ("kestrune-drives-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(folder);
     const std::string first = (folder / "first.cue").string();
     const std::string second = (folder / "second.cue").string();

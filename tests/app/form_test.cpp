@@ -181,10 +181,14 @@ private slots:
     void discsThatAreNotPureAudioAreRefused_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("argument");
-        QTest::newRow("data track of a CD-Extra") << "extra" << "D:\\Track02.cda";
-        QTest::newRow("data track of a mixed-mode disc") << "mixed-mode" << "D:\\Track01.cda";
-        QTest::newRow("no track of that number") << "extra" << "D:\\Track07.cda";
-        QTest::newRow("missing") << "missing" << "D:\\Track01.cda";
+        QTest::newRow("data track of a CD-Extra") << "extra"
+                                                  << "D:\\Track02.cda";
+        QTest::newRow("data track of a mixed-mode disc") << "mixed-mode"
+                                                         << "D:\\Track01.cda";
+        QTest::newRow("no track of that number") << "extra"
+                                                 << "D:\\Track07.cda";
+        QTest::newRow("missing") << "missing"
+                                 << "D:\\Track01.cda";
     }
     void discsThatAreNotPureAudioAreRefused() {
         QFETCH(QString, kind);

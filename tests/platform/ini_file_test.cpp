@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
-#include <sys/file.h>
-#include <system_error>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>

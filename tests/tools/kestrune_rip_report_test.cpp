@@ -62,7 +62,8 @@ TEST(RipReport, AWorkerKilledFromOutsideIsNamedAndTheTrackIsNotCounted) {
                    images.Folder() / "logs");
     std::vector<int> workers;
     const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while ((workers = ChildrenOf(rip.Pid())).empty() && std::chrono::steady_clock::now() < deadline) {
+    while ((workers = ChildrenOf(rip.Pid())).empty() &&
+           std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(2ms);
     }
     ASSERT_FALSE(workers.empty()) << "no worker started";

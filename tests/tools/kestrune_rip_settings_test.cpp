@@ -46,7 +46,8 @@ bool EndsWithin(const RipProcess& Rip, std::chrono::seconds Limit) {
 // File open: it got as far as opening it.
 bool HasOpen(int Pid, const std::filesystem::path& File) {
     std::error_code error;
-    const auto program = std::filesystem::read_symlink("/proc/" + std::to_string(Pid) + "/exe", error);
+    const auto program =
+        std::filesystem::read_symlink("/proc/" + std::to_string(Pid) + "/exe", error);
     if (error || program.filename() != "kestrune-rip") {
         return false;
     }
