@@ -27,16 +27,16 @@ struct TDesktopRequest {
 
 // The request an argument of those forms makes; none for every other argument,
 // which the program's own rules then examine as they stand.
-std::optional<TDesktopRequest> ReadDesktopArgument(std::string_view Argument);
+[[nodiscard]] std::optional<TDesktopRequest> ReadDesktopArgument(std::string_view Argument);
 
 // The argument of the program's own form that asks for Track: "X:\TrackNN.cda".
-std::string TrackArgument(std::int32_t Track);
+[[nodiscard]] std::string TrackArgument(std::int32_t Track);
 
 // Which of the drives (their paths as the reading library names them) is
 // Device: the one of that path, else the same file under another name (a link
 // such as /dev/cdrom), else the one of the same base name (desktops name a
 // drive after its device node, "sr1"). None when no drive is.
-std::optional<std::int32_t> DriveIndexOf(const std::string& Device,
-                                         const std::vector<std::string>& Drives);
+[[nodiscard]] std::optional<std::int32_t> DriveIndexOf(const std::string& Device,
+                                                       const std::vector<std::string>& Drives);
 
 } // namespace kestrune

@@ -43,19 +43,19 @@ public:
     void CloseSource() override;
     bool ReadsFile(const std::string& Path) override;
 
-    TDriveState DriveState();
-    TDiscContent DiscContent();
+    [[nodiscard]] TDriveState DriveState();
+    [[nodiscard]] TDiscContent DiscContent();
     // The number of tracks; -1 when the table of contents cannot be read.
-    std::int32_t TrackCount();
-    TTrackSpan TrackSpan(std::int32_t Track);
+    [[nodiscard]] std::int32_t TrackCount();
+    [[nodiscard]] TTrackSpan TrackSpan(std::int32_t Track);
     // The CD-Text title of the track at position Track (1 .. TrackCount), as
     // read with the table of contents; empty when the disc has none.
-    std::string TrackTitle(std::int32_t Track);
+    [[nodiscard]] std::string TrackTitle(std::int32_t Track);
 
     // The library's drives: how many, and the path of each (a device node or
     // a disc image; empty when the library cannot tell).
-    std::int32_t DriveCount();
-    std::string DriveName(std::int32_t Drive);
+    [[nodiscard]] std::int32_t DriveCount();
+    [[nodiscard]] std::string DriveName(std::int32_t Drive);
 
     std::int32_t DriveUseCount() const { return FDriveUseCount.load(); }
 

@@ -71,18 +71,18 @@ int RipLibraryLoads();
 
 // What the library says went wrong in its last failed call on this thread;
 // empty when it says nothing (or cannot: the entry point is optional).
-std::string RipLibraryErrorText();
+[[nodiscard]] std::string RipLibraryErrorText();
 
 // A text the disc keeps for table index Index (-1: the disc): Field 0 the
 // ISRC (the disc's catalogue number), 1 the title, 2 the performer, 3 the
 // songwriter. Empty when there is none or the library cannot tell.
-std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field);
+[[nodiscard]] std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field);
 inline constexpr std::int32_t TrackTextIsrc = 0;
 inline constexpr std::int32_t TrackTextTitle = 1;
 
 // The path of drive Index as the library names it (a device node or a disc
 // image); empty when there is no such drive or the library cannot tell.
-std::string RipLibraryDriveName(std::int32_t Index);
+[[nodiscard]] std::string RipLibraryDriveName(std::int32_t Index);
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

@@ -13,6 +13,6 @@ namespace kestrune::platform {
 // whose home does not exist, XDG_CONFIG_HOME naming a file): the program then
 // goes on without settings files. A folder that exists but cannot be written
 // is still given, and writing there fails with the writer's own message.
-std::optional<std::string> SettingsDirectory();
+[[nodiscard]] std::optional<std::string> SettingsDirectory();
 
 } // namespace kestrune::platform

@@ -8,7 +8,7 @@ namespace kestrune::platform {
 
 // Whether Name is the name of a temporary file an output is written to:
 // ".NAME.xxxxxxxx.part", x a lower-case letter or a digit.
-bool IsPartName(std::string_view Name);
+[[nodiscard]] bool IsPartName(std::string_view Name);
 
 // A part older than this that nobody holds is left over from a writer that
 // died; a younger one may belong to a writer that has made it and not yet

@@ -34,7 +34,8 @@ public:
     // Rips Track into Output, running the main-thread calls until the run ends.
     // Ctrl-C stops the run; the file is then finished as far as it got (and
     // reported written when the stop came after the whole track was read).
-    RipResult Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display);
+    [[nodiscard]] RipResult Rip(std::int32_t Track, const std::string& Output,
+                                ProgressDisplay& Display);
 
 private:
     bool Failed();
