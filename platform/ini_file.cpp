@@ -114,6 +114,75 @@ std::optional<std::string> ReadSettingsFile(const std::string& Path) {
 
 } // namespace
 
+namespace {
+
+// Where Key's value stands in [Section] of Text, or where a missing key goes.
+struct KeyPlace {
+    std::optional<std::size_t> ValueBegin; // the value's first byte, when the key is there
+    std::size_t ValueEnd = 0;
+    bool SectionFound = false;
+    std::size_t InsertAt = 0; // after the section's last non-blank line, else the end
+};
+
+KeyPlace FindKey(const std::string& Text, std::string_view Section, std::string_view Key) {
+    KeyPlace place;
+    place.InsertAt = Text.size();
+    for (const Line& at : SplitLines(Text)) {
+        const std::string_view line(Text.data() + at.Begin, at.End - at.Begin);
+        if (const auto name = SectionName(line)) {
+            if (place.SectionFound) {
+                break; // the next section begins: the key was not in ours
+            }
+            if (SameText(*name, Section)) {
+                place.SectionFound = true;
+                place.InsertAt = at.Next;
+            }
+            continue;
+        }
+        if (!place.SectionFound) {
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (equals != std::string_view::npos && SameText(TrimBlanks(line.substr(0, equals)), Key)) {
+            // Keep the spacing after '='; only the value itself is replaced.
+            std::size_t from = at.Begin + equals + 1;
+            while (from < at.End && IsBlank(Text[from])) {
+                ++from;
+            }
+            place.ValueBegin = from;
+            place.ValueEnd = at.End;
+            return place;
+        }
+        if (!TrimBlanks(line).empty()) {
+            place.InsertAt = at.Next;
+        }
+    }
+    return place;
+}
+
+// Text with Key in [Section] set to Value; every other byte as it was.
+std::string WithValue(std::string Text, std::string_view Section, std::string_view Key,
+                      std::string_view Value) {
+    const KeyPlace place = FindKey(Text, Section, Key);
+    if (place.ValueBegin) {
+        Text.replace(*place.ValueBegin, place.ValueEnd - *place.ValueBegin, Value);
+        return Text;
+    }
+    const std::string newline = Text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    std::string addition;
+    if (place.InsertAt > 0 && Text[place.InsertAt - 1] != '\n') {
+        addition += newline; // the file's last line has no line break
+    }
+    if (!place.SectionFound) {
+        addition += "[" + std::string(Section) + "]" + newline;
+    }
+    addition += std::string(Key) + "=" + std::string(Value) + newline;
+    Text.insert(place.InsertAt, addition);
+    return Text;
+}
+
+} // namespace
+
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
                     std::string_view Value) {
     // Programs started side by side each change a key: the folder's lock makes
@@ -124,57 +193,9 @@ void WriteIniString(const std::string& Path, std::string_view Section, std::stri
     } catch (const std::system_error&) {
         Fail(Path);
     }
-    const std::optional<std::string> read = ReadSettingsFile(Path);
-    const bool existed = read.has_value();
-    std::string text = read.value_or(std::string());
-    const std::string before = text;
-    const std::string_view newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    const auto lines = SplitLines(text);
-
-    std::optional<std::size_t> sectionLine;
-    std::size_t insertAt = text.size(); // where a missing key goes
-    bool done = false;
-    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
-        const std::string_view line(text.data() + lines[i].Begin, lines[i].End - lines[i].Begin);
-        if (const auto name = SectionName(line)) {
-            if (sectionLine) {
-                break; // the next section begins: the key was not in ours
-            }
-            if (SameText(*name, Section)) {
-                sectionLine = i;
-                insertAt = lines[i].Next;
-            }
-            continue;
-        }
-        if (!sectionLine) {
-            continue;
-        }
-        const auto equals = line.find('=');
-        if (equals != std::string_view::npos && SameText(TrimBlanks(line.substr(0, equals)), Key)) {
-            // Keep the spacing after '='; replace only the value itself.
-            std::size_t from = lines[i].Begin + equals + 1;
-            while (from < lines[i].End && IsBlank(text[from])) {
-                ++from;
-            }
-            text.replace(from, lines[i].End - from, Value);
-            done = true;
-        } else if (!TrimBlanks(line).empty()) {
-            insertAt = lines[i].Next;
-        }
-    }
-    if (!done) {
-        std::string addition;
-        if (insertAt > 0 && text[insertAt - 1] != '\n') {
-            addition += newline; // the file's last line has no line break
-        }
-        if (!sectionLine) {
-            addition += "[" + std::string(Section) + "]" + std::string(newline);
-        }
-        addition += std::string(Key) + "=" + std::string(Value) + std::string(newline);
-        text.insert(insertAt, addition);
-    }
-
-    if (text == before && existed) {
+    const std::optional<std::string> before = ReadSettingsFile(Path);
+    const std::string text = WithValue(before.value_or(std::string()), Section, Key, Value);
+    if (before && text == *before) {
         return; // nothing to change, so nothing to write: a read-only folder is fine
     }
     // A new file renamed over the old one: a reader (or a crash) sees the whole
