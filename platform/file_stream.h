@@ -10,8 +10,9 @@
 // (only the hidden temporary one). A link is followed: its target is replaced
 // and the link kept.
 //
-// Anything else (a pipe, a terminal, a device, a name under /dev or /proc such
-// as /dev/stdout) is written directly and cannot be rewritten.
+// Anything else that exists (a pipe, a terminal, a device, a socket), as
+// stat tells it and wherever its name lives, is written directly, from where it
+// stands, and cannot be rewritten.
 //
 // Every error is a std::system_error whose text names the file.
 
@@ -39,7 +40,8 @@ public:
     const std::string& TemporaryPath() const { return FTemporary; }
 
 private:
-    void OpenDirect(const std::string& Path);
+    // False when Path turned out to be a plain file after all.
+    bool OpenDirect(const std::string& Path);
     void OpenTemporary(const std::string& Target);
 
     int FDescriptor = -1;
