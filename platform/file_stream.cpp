@@ -67,6 +67,9 @@ FileStream::FileStream(const std::string& Path) : FPath(Path) {
     OpenTemporary(ResolveLink(Path));
 }
 
+FileStream::FileStream(StandardOutputTag, const std::string& Name)
+    : FDescriptor(STDOUT_FILENO), FOwned(false), FPath(Name) {}
+
 bool FileStream::OpenDirect(const std::string& Path) {
     // Neither created nor truncated: only something that is there and is no
     // plain file is written in place.
@@ -161,7 +164,7 @@ void FileStream::Finish() {
         }
         const int descriptor = FDescriptor;
         FDescriptor = -1;
-        if (::close(descriptor) != 0 && errno != EINTR) {
+        if (FOwned && ::close(descriptor) != 0 && errno != EINTR) {
             ThrowFileError(errno, "cannot close", FPath);
         }
         if (FTemporary.empty()) {
@@ -184,7 +187,7 @@ void FileStream::Finish() {
 }
 
 void FileStream::Abandon() noexcept {
-    if (FDescriptor >= 0) {
+    if (FDescriptor >= 0 && FOwned) {
         ::close(FDescriptor);
     }
     FDescriptor = -1;

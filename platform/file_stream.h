@@ -25,8 +25,16 @@ namespace kestrune::platform {
 
 class FileStream final : public OutputStream {
 public:
+    struct StandardOutputTag {
+        explicit StandardOutputTag() = default;
+    };
+    static constexpr StandardOutputTag ToStandardOutput{};
+
     explicit FileStream(const std::string& Path);
-    // Streams to an already open descriptor (standard output, say); it is not closed.
+    // Streams to this process's standard output as it was handed over: from where
+    // it stands, in its own mode (appending, say), whatever it is (a socket
+    // cannot be opened by name). Name is for messages; the descriptor stays open.
+    FileStream(StandardOutputTag, const std::string& Name);
     ~FileStream() override;
 
     void Write(std::span<const std::byte> Data) override;
@@ -45,6 +53,7 @@ private:
     void OpenTemporary(const std::string& Target);
 
     int FDescriptor = -1;
+    bool FOwned = true; // closed when done, unlike standard output
     std::uint64_t FSize = 0;
     std::string FPath;      // the name the user gave, for messages
     std::string FTarget;    // the file Finish replaces

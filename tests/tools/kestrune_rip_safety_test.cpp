@@ -15,7 +15,10 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kestrune::test {
 namespace {
@@ -194,7 +197,70 @@ TEST_F(RipSafety, StandardOutputCarriesOnlyDataAndMayBeClosed) {
     // Without the Info frame (a stream cannot be rewritten) the decoder also
     // gives the encoder's delay and padding; the audio is all there.
     EXPECT_GE(DecodeMp3(Path("streamed.mp3")).Frames(), 2u * 44100);
-    EXPECT_NE(streamed.Err().find("Track 01 written to /dev/stdout"), std::string::npos);
+    EXPECT_NE(streamed.Err().find("Track 01 written to standard output"), std::string::npos);
+}
+
+// kestrune-rip run with its standard output on one end of a socket; gives
+// everything read from the other end and the exit status.
+std::pair<std::string, int> RipToSocket(const std::vector<std::string>& Arguments) {
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) {
+        return {"", -1};
+    }
+    std::vector<std::string> words{KESTRUNE_RIP};
+    words.insert(words.end(), Arguments.begin(), Arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(ends[1], 1);
+        ::close(ends[0]);
+        ::close(ends[1]);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    std::string received;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno != EINTR) {
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+    ::close(ends[0]);
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    return {received, WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw)};
+}
+
+TEST_F(RipSafety, StandardOutputIsWrittenWhereItStands) {
+    const auto cue = images.Make("d", {"audio:2:sine=440@-12"});
+    const auto log = Path("app.log");
+    const auto grouped = Path("grouped.out");
+    const std::string rip = std::string(KESTRUNE_RIP) + " --disc " + cue + " -o -";
+    const std::string script = "printf 'first line\\n' > " + log + "; " + rip + " >> " + log +
+                               " || exit 1; { printf HEADER; " + rip + "; } > " + grouped;
+    RipProcess shell({}, Logs(), {"sh", "-c", script});
+    ASSERT_EQ(shell.Wait(), 0) << shell.Err();
+    for (const auto& [file, before] : {std::pair{log, std::string("first line\n")},
+                                       std::pair{grouped, std::string("HEADER")}}) {
+        const std::string written = ReadAll(file);
+        ASSERT_TRUE(written.starts_with(before)) << file << " lost what was there";
+        ASSERT_GT(written.size(), before.size() + 1);
+        EXPECT_EQ(static_cast<unsigned char>(written[before.size()]), 0xFF)
+            << "the MP3 follows at once";
+        std::ofstream(Path("tail.mp3"), std::ios::binary) << written.substr(before.size());
+        EXPECT_GE(DecodeMp3(Path("tail.mp3")).Frames(), 2u * 44100) << file;
+    }
+
+    const auto [data, status] = RipToSocket({"--disc", cue, "-o", "-"});
+    EXPECT_EQ(status, 0);
+    std::ofstream(Path("socket.mp3"), std::ios::binary) << data;
+    EXPECT_GE(DecodeMp3(Path("socket.mp3")).Frames(), 2u * 44100) << "a socket as standard output";
 }
 
 TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {

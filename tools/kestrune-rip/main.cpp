@@ -191,13 +191,17 @@ int Run(const RipOptions& Options) {
             position = track.Position;
             number = track.Number;
         }
-        const std::string output = Options.Output.empty()  ? OutputName({}, number)
-                                   : Options.Output == "-" ? std::string(StandardOutputName)
-                                                           : Options.Output;
+        const bool toStandardOutput = Options.Output == "-";
+        const std::string output = Options.Output.empty() ? OutputName({}, number)
+                                   : toStandardOutput     ? std::string(StandardOutputName)
+                                                          : Options.Output;
         char label[32];
         std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(number));
         ProgressDisplay display(stderr, label, !Options.Quiet);
-        return Report(ripper.Rip(position, output, display), number, output, Options.Quiet);
+        const RipDestination destination =
+            toStandardOutput ? RipDestination::StandardOutput : RipDestination::NamedFile;
+        return Report(ripper.Rip(position, output, display, destination), number, output,
+                      Options.Quiet);
     }
     const auto tracks = AudioTracks(ripper.Cd());
     if (!Options.Disc.empty() && tracks.size() > 1) {

@@ -202,7 +202,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     return options;
 }
 
-const char* const StandardOutputName = "/dev/stdout";
+const char* const StandardOutputName = "standard output";
 
 std::string OutputName(const std::string& Pattern, std::int32_t Track) {
     char number[16];

@@ -45,7 +45,7 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
 std::string OutputName(const std::string& Pattern, std::int32_t Track);
 
 extern const char* const Usage;
-// What -o - writes to.
+// What messages call the output of -o -.
 extern const char* const StandardOutputName;
 
 } // namespace kestrune::rip

@@ -61,11 +61,12 @@ double TrackRipper::AudioSeconds() const {
     return FCd->Position() / static_cast<double>(TCDIn::ChunkBytes);
 }
 
-RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
-                           ProgressDisplay& Display) {
+RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display,
+                           RipDestination Destination) {
     FCd->SetStartTrack(Track);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
+    FSink->SetToStandardOutput(Destination == RipDestination::StandardOutput);
     FDone = false;
     {
         const std::lock_guard lock(FErrorMutex);

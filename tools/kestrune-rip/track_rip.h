@@ -14,6 +14,9 @@ namespace kestrune::rip {
 
 enum class RipOutcome { Written, Stopped, Failed };
 
+// Where a rip writes: the file it names, or standard output with the name as its label.
+enum class RipDestination { NamedFile, StandardOutput };
+
 struct RipResult {
     RipOutcome Outcome = RipOutcome::Failed;
     std::string Error; // the component's message when Failed
@@ -32,7 +35,8 @@ public:
 
     // Rips Track into Output, running the main-thread calls until the run ends.
     // Ctrl-C stops the run; the file is then finished as far as it got.
-    RipResult Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display);
+    RipResult Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display,
+                  RipDestination Destination = RipDestination::NamedFile);
 
 private:
     bool Failed();
