@@ -263,6 +263,21 @@ TEST_F(RipSafety, StandardOutputIsWrittenWhereItStands) {
     EXPECT_GE(DecodeMp3(Path("socket.mp3")).Frames(), 2u * 44100) << "a socket as standard output";
 }
 
+TEST_F(RipSafety, ClosedStandardDescriptorsTakeNothingTheRipWrites) {
+    // A descriptor left closed would be the next file opened, and the progress
+    // meant for standard error would land in the MP3.
+    const auto cue = images.Make("d", {"audio:2:sine=440@-12"});
+    const auto target = Path("closed.mp3");
+    const std::string script = std::string(KESTRUNE_RIP) + " --disc " + cue + " -o " + target +
+                               " 2>&-; echo \"status $?\"";
+    RipProcess shell({}, Logs(), {"sh", "-c", script});
+    ASSERT_EQ(shell.Wait(), 0);
+    EXPECT_EQ(shell.Out(), "status 0\n");
+    const std::string written = ReadAll(target);
+    EXPECT_EQ(written.find("Track 01"), std::string::npos) << "progress text in the MP3";
+    EXPECT_EQ(DecodeMp3(target).Frames(), 2u * 44100);
+}
+
 TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {
     const auto cue = images.Make("cut", {"audio:1", "audio:1"}, 90);
     RipProcess rip({"--disc", cue, "--track", "2", "-o", Path("two.mp3")}, Logs());

@@ -6,6 +6,7 @@
 #include "platform/environment.h"
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
+#include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_rip.h"
@@ -214,6 +215,7 @@ int Run(const RipOptions& Options) {
 } // namespace kestrune::rip
 
 int main(int argc, char** argv) {
+    kestrune::platform::OpenMissingStandardDescriptors();
     using namespace kestrune::rip;
     RipOptions options;
     try {
