@@ -195,8 +195,10 @@ void TTrayIcon::RestoreMainWindow() {
     if (main == nullptr) {
         return;
     }
+    // Restoring a minimised window gives the normal window, also when it was
+    // maximised before it was minimised.
     if (main->isMinimized()) {
-        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+        main->setWindowState(main->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     }
     main->show();
     BringToFront(*main);
