@@ -278,6 +278,31 @@ TEST_F(RipSafety, ClosedStandardDescriptorsTakeNothingTheRipWrites) {
     EXPECT_EQ(DecodeMp3(target).Frames(), 2u * 44100);
 }
 
+TEST_F(RipSafety, TagTextsAreLatin1CutOnCharactersAndUnknownGenresAreRefused) {
+    const auto cue = images.Make("d", {"audio:10f"});
+    // 29 letters and then an e with an acute accent: two bytes in UTF-8, one in
+    // the tag, where the thirtieth byte used to cut it in half.
+    const std::string title = std::string(29, 'T') + "\xC3\xA9" + "tail";
+    RipProcess rip({"--disc", cue, "-o", Path("t.mp3"), "--title", title, "--artist",
+                    "\xE2\x82\xAC uro", "--genre", "hip-hop"},
+                   Logs());
+    ASSERT_EQ(rip.Wait(), 0) << rip.Err();
+    const auto tag = ReadId3v1(Path("t.mp3"));
+    ASSERT_TRUE(tag.has_value());
+    EXPECT_EQ(tag->Title, std::string(29, 'T') + "\xE9");
+    EXPECT_EQ(tag->Artist, "? uro");
+    EXPECT_EQ(tag->Genre, 7) << "the encoder's own name for it";
+
+    RipProcess unknown({"--disc", cue, "-o", Path("u.mp3"), "--genre", "Nonsense Music"}, Logs());
+    EXPECT_EQ(unknown.Wait(), 2);
+    EXPECT_EQ(unknown.Err(), "kestrune-rip: --genre 'Nonsense Music' is no genre the encoder "
+                             "knows (a name of the ID3 list or its number)\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("u.mp3")));
+    RipProcess number({"--disc", cue, "-o", Path("n.mp3"), "--genre", "17"}, Logs());
+    ASSERT_EQ(number.Wait(), 0) << number.Err();
+    EXPECT_EQ(ReadId3v1(Path("n.mp3"))->Genre, 17);
+}
+
 TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {
     const auto cue = images.Make("cut", {"audio:1", "audio:1"}, 90);
     RipProcess rip({"--disc", cue, "--track", "2", "-o", Path("two.mp3")}, Logs());

@@ -8,6 +8,7 @@
 #include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_rip.h"
 
@@ -171,6 +172,7 @@ int Run(const RipOptions& Options) {
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
+    CheckGenre(Options.Genre);
     if (Options.What == Action::List) {
         std::fputs(FormatDiscTable(ReadDiscTable(ripper.Cd())).c_str(), stdout);
         return 0;
@@ -235,6 +237,9 @@ int main(int argc, char** argv) {
     int status = ExitFailed;
     try {
         status = Run(options);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        status = ExitUsage;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ struct RipOptions {
     std::string Title, Artist, Album, Year, Comment, Genre;
     // Set by the parent of an --all run for its workers: no progress display.
     bool Quiet = false;
+};
+
+// A mistake in the command line that shows only once the encoder is there to
+// ask (an unknown genre): refused with the same status as any other.
+class UsageError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
 };
 
 // Parses the command line (without the program name). Raises
