@@ -88,6 +88,12 @@ bool FileStream::OpenDirect(const std::string& Path) {
 }
 
 void FileStream::OpenTemporary(const std::string& Target) {
+    // The temporary name below is cut to fit, so a name the folder cannot hold
+    // would fail only at the rename, after the whole run.
+    const long longest = ::pathconf(FolderOf(Target).c_str(), _PC_NAME_MAX);
+    if (longest > 0 && BaseNameOf(Target).size() > static_cast<std::size_t>(longest)) {
+        ThrowFileError(ENAMETOOLONG, "cannot create", FPath);
+    }
     FTarget = Target;
     // The name is cut so that the dot, the random part and ".part" still fit
     // within a file name's 255 bytes however long the target's name is.

@@ -97,6 +97,20 @@ TEST_F(FileStreamTest, ATargetWithTheLongestNameStillGetsItsTemporaryFile) {
     EXPECT_EQ(ReadAll(path), "long");
 }
 
+TEST_F(FileStreamTest, ANameTheFolderCannotHoldIsRefusedBeforeAnythingIsWritten) {
+    // The temporary name is cut to fit, so only the final rename would fail:
+    // after the whole rip.
+    const auto path = dir / std::string(256, 'n');
+    try {
+        FileStream stream(path.string());
+        FAIL() << "took a name of 256 bytes";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), std::errc::filename_too_long);
+        EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos);
+    }
+    EXPECT_TRUE(Others(dir, {}).empty());
+}
+
 TEST_F(FileStreamTest, AReplacedFileKeepsItsLinkAndPermissions) {
     const auto real = dir / "real.mp3";
     const auto link = dir / "link.mp3";
