@@ -16,6 +16,8 @@
 #include <iterator>
 #include <thread>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -301,6 +303,21 @@ TEST_F(RipSafety, TagTextsAreLatin1CutOnCharactersAndUnknownGenresAreRefused) {
     RipProcess number({"--disc", cue, "-o", Path("n.mp3"), "--genre", "17"}, Logs());
     ASSERT_EQ(number.Wait(), 0) << number.Err();
     EXPECT_EQ(ReadId3v1(Path("n.mp3"))->Genre, 17);
+}
+
+TEST_F(RipSafety, CtrlCWhileWaitingForAPipesReaderIsAStop) {
+    const auto cue = images.Make("d", {"audio:10f"});
+    const auto fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RipProcess rip({"--disc", cue, "-o", fifo}, Logs());
+    // Held in opening the pipe for writing, as long as nobody reads it.
+    const auto syscall = "/proc/" + std::to_string(rip.Pid()) + "/syscall";
+    ASSERT_TRUE(WaitFor([&] { return ReadAll(syscall).starts_with(std::to_string(SYS_openat) +
+                                                                 " "); }))
+        << "the rip never opened the pipe";
+    rip.Signal(SIGINT);
+    EXPECT_EQ(rip.Wait(), 128 + SIGINT) << rip.Err();
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {

@@ -1,3 +1,4 @@
+#include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/latin1_text.h"
 #include "tools/kestrune-rip/rip_options.h"
 
@@ -86,7 +87,9 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         // A year the tag cannot hold (it became 9999) or that is no year.
         {"--year", "123456"},
         {"--year", "19x9"},
-        {"--year", "-1"}};
+        {"--year", "-1"},
+        // An empty image path would quietly read the drive instead.
+        {"--disc", ""}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);
@@ -120,6 +123,19 @@ TEST(Latin1Text, CharactersTheTagCannotHoldBecomeQuestionMarks) {
     EXPECT_EQ(Latin1Text("a\x80" "b"), "a?b");
     EXPECT_EQ(Latin1Text("a\xC3"), "a?");
     EXPECT_EQ(Latin1Text("\xC0\xAFx"), "??x");
+}
+
+TEST(DiscTable, TextsFromTheSheetReachTheTerminalWithoutControlCharacters) {
+    // A title that would clear the screen and ring the bell.
+    DiscTrack track;
+    track.Number = 1;
+    track.Sectors = 75;
+    track.Flag = 0x10;
+    track.Title = "Evil\x1B[2J\x07title\x7F\tend";
+    track.Isrc = "US\x1B" "ABC1234567";
+    const std::string table = FormatDiscTable({track});
+    EXPECT_EQ(table.substr(table.find('\n') + 1),
+              "    1  0:00.00   0:01.00   audio  -            USABC1234567  Evil[2Jtitle end\n");
 }
 
 TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {

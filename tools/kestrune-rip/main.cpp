@@ -83,7 +83,8 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     }
     std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", static_cast<int>(Track),
                  Result.Error.c_str());
-    return ExitFailed;
+    // A start that Ctrl-C cut short (waiting for a pipe's reader, say) is a stop.
+    return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
 }
 
 // One track after another in this process: what a drive needs, since it must

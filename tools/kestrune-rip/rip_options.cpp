@@ -151,6 +151,9 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.Drive = Number(option, value());
         } else if (option == "--disc") {
             options.Disc = value();
+            if (options.Disc.empty()) {
+                throw std::invalid_argument("--disc needs the path of a disc image");
+            }
         } else if (option == "--track") {
             options.Track = TrackOf(value());
         } else if (option == "--all") {
