@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <vector>
 
@@ -162,6 +166,33 @@ TEST_F(DiscReadTest, ImageCutShortKeepsItsTracksAndFailsWhereTheDataEnds) {
     const auto read = Rip(error);
     EXPECT_EQ(error, DR_ERR_READ);
     EXPECT_EQ(read, DiscImages::Sectors(cue, 0, 75));
+}
+
+TEST_F(DiscReadTest, AHugeSheetIsNotReadToTellWhetherAFileIsTheDiscs) {
+    // 600 MB that call themselves a sheet, one line with no end; the .bin beside
+    // it stays the disc's all the same.
+    const auto cue = (images.Folder() / "huge.cue").string();
+    const auto bin = (images.Folder() / "huge.bin").string();
+    std::ofstream(cue) << "FILE \"huge.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                       << std::string(2000, 'x');
+    std::filesystem::resize_file(cue, 600ull << 20);
+    std::ofstream(bin) << std::string(Sector * 10, '\0');
+    Init({cue});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::int32_t sheet = 0;
+        std::int32_t data = 0;
+        const bool answered =
+            DR_ReadsFile(cue.c_str(), &sheet) == DR_OK && DR_ReadsFile(bin.c_str(), &data) == DR_OK;
+        rusage usage {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        // The peak in KiB: far below the sheet's size.
+        ::_exit(answered && sheet == 1 && data == 1 ? (usage.ru_maxrss < (100 << 10) ? 0 : 2) : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a wrong answer, 2: the sheet was read into memory";
 }
 
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {
