@@ -195,6 +195,25 @@ TEST_F(DiscReadTest, AHugeSheetIsNotReadToTellWhetherAFileIsTheDiscs) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a wrong answer, 2: the sheet was read into memory";
 }
 
+TEST_F(DiscReadTest, ADataFileCutDuringTheRipFailsAtTheSectorItNowEndsAt) {
+    const auto cue = images.Make("shrinks", {"audio:300f:noise=3"});
+    const auto bin = (images.Folder() / "shrinks.bin").string();
+    Init({cue});
+    ASSERT_EQ(DR_ReadToc(), DR_OK);
+    std::int32_t chunk = 176400;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 300), DR_OK);
+    std::vector<std::uint8_t> buffer(176400);
+    std::int32_t bytes = 0;
+    std::int32_t abort = 0;
+    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+    ASSERT_EQ(bytes, 75 * Sector);
+    std::filesystem::resize_file(bin, 100 * Sector);
+    EXPECT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_ERR_READ);
+    std::vector<char> text(512);
+    DR_GetLastErrorText(text.data(), static_cast<std::int32_t>(text.size()));
+    EXPECT_EQ(std::string(text.data()), "sector 100 is not in \"" + bin + "\", which ends before it");
+}
+
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {
     Init({images.Make("idle", {"audio:10f"})});
     EXPECT_EQ(DR_CloseRipper(), DR_OK);
