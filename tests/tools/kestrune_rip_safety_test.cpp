@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -63,9 +64,12 @@ protected:
     std::filesystem::path Settings() const {
         return images.Folder() / "config" / "kestrune" / "discread.ini";
     }
-    // Waits until a rip in the folder has encoded a while.
-    void WaitUntilEncoding() const {
-        ASSERT_TRUE(WaitFor([&] { return PartialSize(images.Folder()) >= 20000; }))
+    // Lets the rips in the folder read chunk by chunk until Parts temporary
+    // files hold encoded audio: each rip has started and waits at the gate,
+    // far from the end of its track however fast or slow the machine is.
+    void LetStart(const ReadGate& Gate, std::size_t Parts) const {
+        ASSERT_TRUE(
+            Gate.ChunkByChunkUntil([&] { return PartsWithData(images.Folder()) >= Parts; }))
             << "the rip never got going";
     }
 
@@ -121,9 +125,10 @@ TEST_F(RipSafety, AFullDiskKeepsTheFileThatWasThere) {
 TEST_F(RipSafety, AKilledRipLeavesTheEarlierFileAndNoHalfFileUnderItsName) {
     const auto cue = images.Make("long", {"audio:300:noise=1@-20"});
     std::ofstream(Path("old.mp3")) << "the earlier rip";
+    const ReadGate gate(images.Folder() / "gate");
     for (const auto& target : {Path("old.mp3"), Path("new.mp3")}) {
         RipProcess rip({"--disc", cue, "-o", target}, Logs());
-        WaitUntilEncoding();
+        LetStart(gate, 1);
         rip.Signal(SIGKILL);
         EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
     }
@@ -136,11 +141,14 @@ TEST_F(RipSafety, ASignalToTheParentAloneStopsEveryWorkerAndTheRunIsNoSuccess) {
     const auto cue = images.Make("four", {"audio:60:noise=1@-20", "audio:60:noise=2@-20",
                                           "audio:60:noise=3@-20", "audio:60:noise=4@-20"});
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
+    const ReadGate gate(images.Folder() / "gate");
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         const auto pattern = Path(std::to_string(signal) + "-%n.mp3");
         RipProcess rip({"--disc", cue, "--all", "-o", pattern}, Logs());
-        WaitUntilEncoding();
+        // Every worker there is room for has read a little and waits.
+        LetStart(gate, std::min<std::size_t>(workers, 4));
         rip.Signal(signal);
+        ASSERT_TRUE(gate.ChunkByChunkUntil([&] { return Ended(rip.Pid()); }));
         EXPECT_EQ(rip.Wait(), 128 + signal) << strsignal(signal);
         std::size_t finished = 0;
         for (int track = 1; track <= 4; ++track) {
@@ -164,15 +172,16 @@ TEST_F(RipSafety, ASignalToTheParentAloneStopsEveryWorkerAndTheRunIsNoSuccess) {
 
 TEST_F(RipSafety, WorkersDieWithAKilledParent) {
     const auto cue = images.Make("two", {"audio:120:noise=1@-20", "audio:120:noise=2@-20"});
+    const ReadGate gate(images.Folder() / "gate");
     RipProcess rip({"--disc", cue, "--all", "-o", Path("k-%n.mp3")}, Logs());
-    WaitUntilEncoding();
+    LetStart(gate, std::min(2u, std::max(1u, std::thread::hardware_concurrency())));
     const auto workers = ChildrenOf(rip.Pid());
     ASSERT_FALSE(workers.empty());
     rip.Signal(SIGKILL);
     EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
-    for (const int worker : workers) {
-        EXPECT_TRUE(WaitFor([&] { return Ended(worker); }, 30s)) << "worker " << worker;
-    }
+    ASSERT_TRUE(gate.ChunkByChunkUntil(
+        [&] { return std::all_of(workers.begin(), workers.end(), Ended); }))
+        << "a worker outlived its parent";
     // They stopped as told, with shorter files; an orphan would have ripped on
     // to the end of its track.
     for (const auto* name : {"k-01.mp3", "k-02.mp3"}) {
