@@ -6,12 +6,14 @@
 #include "app/kestrune_program.h"
 #include "cdin/discread_binding.h"
 #include "platform/named_mutex.h"
+#include "platform/standard_descriptors.h"
 
 #include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    kestrune::platform::OpenMissingStandardDescriptors();
     // One copy at a time; a second one ends at once, silently. A lock that
     // cannot be made is no reason not to run: one copy without it is better
     // than none.

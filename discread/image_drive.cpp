@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <string>
 #include <unistd.h>
 
 namespace discread {
@@ -17,6 +18,15 @@ thread_local const ImageReader* CurrentImage = nullptr;
 long ReadFromImage(cdrom_drive_t*, void* Buffer, lsn_t Begin, long Sectors) {
     if (CurrentImage == nullptr) {
         return -1;
+    }
+    // Paranoia seeks by reading into no buffer: there is no head to move, only
+    // the range to check.
+    if (Buffer == nullptr) {
+        if (Begin < 0 || Sectors < 0 || Begin + Sectors > CurrentImage->End()) {
+            SetLastError("sector " + std::to_string(Begin) + " lies past the end of the disc");
+            return -1;
+        }
+        return Sectors;
     }
     try {
         CurrentImage->Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);

@@ -1,7 +1,11 @@
 #include "image_files.h"
 
+#include "last_error.h"
+#include "regular_file.h"
+
 #include <cctype>
-#include <fstream>
+#include <cstdint>
+#include <sstream>
 #include <string_view>
 
 namespace discread {
@@ -9,7 +13,7 @@ namespace discread {
 namespace {
 
 // A sheet is a few kilobytes; anything larger is not one, and is not read.
-constexpr std::streamsize MaxSheetBytes = 1 << 20;
+constexpr std::int64_t MaxSheetBytes = 1 << 20;
 
 bool IsFileKeyword(std::string_view Word) {
     return Word == "FILE" || Word == "AUDIOFILE" || Word == "DATAFILE";
@@ -20,14 +24,20 @@ std::string FolderOf(const std::string& Path) {
     return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
 }
 
-// The quoted file names of FILE, AUDIOFILE and DATAFILE lines.
+// The quoted file names of FILE, AUDIOFILE and DATAFILE lines. A sheet that is
+// no regular file, or larger than a sheet can be, is never read: it names no
+// file the library would read either.
 std::vector<std::string> NamedFiles(const std::string& Sheet) {
     std::vector<std::string> names;
-    std::ifstream in(Sheet, std::ios::binary);
+    std::string whole;
+    try {
+        whole = RegularFile(Sheet).ReadAll(MaxSheetBytes);
+    } catch (const ImageError&) {
+        return names;
+    }
+    std::istringstream in(whole);
     std::string line;
-    std::streamsize seen = 0;
-    while (seen < MaxSheetBytes && std::getline(in, line)) {
-        seen += static_cast<std::streamsize>(line.size()) + 1;
+    while (std::getline(in, line)) {
         std::string_view text = line;
         while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
             text.remove_prefix(1);

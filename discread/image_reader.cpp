@@ -72,7 +72,11 @@ void ImageReader::ReadExtent(const Extent& Part, std::uint8_t* Buffer, std::int6
     if (offset + static_cast<std::int64_t>(bytes) > usable || !file.ReadAt(offset, Buffer, bytes)) {
         // A file that ends inside its last sector (a track that is not whole
         // sectors long) is completed with silence; anything shorter is missing.
-        const std::int64_t held = std::max<std::int64_t>(usable - offset, 0);
+        // The end is the file's as it is now: it may have been cut since it
+        // was opened.
+        const std::int64_t now = std::min(usable, file.CurrentSize());
+        const std::int64_t held =
+            std::clamp<std::int64_t>(now - offset, 0, static_cast<std::int64_t>(bytes));
         if (held <= (Count - 1) * RawSectorBytes ||
             !file.ReadAt(offset, Buffer, static_cast<std::size_t>(held))) {
             throw ImageError("sector " + std::to_string(Lsn + held / RawSectorBytes) +

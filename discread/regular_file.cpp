@@ -56,6 +56,11 @@ RegularFile::RegularFile(const std::string& Path) : FPath(Path) {
     FInode = info.st_ino;
 }
 
+std::int64_t RegularFile::CurrentSize() const {
+    struct stat info {};
+    return ::fstat(FHandle, &info) == 0 ? info.st_size : FSize;
+}
+
 RegularFile::RegularFile(RegularFile&& Other) noexcept
     : FPath(std::move(Other.FPath)), FHandle(Other.FHandle), FSize(Other.FSize),
       FDevice(Other.FDevice), FInode(Other.FInode) {

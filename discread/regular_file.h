@@ -19,7 +19,10 @@ public:
     RegularFile& operator=(RegularFile&&) = delete;
 
     const std::string& Path() const { return FPath; }
+    // The size when it was opened.
     std::int64_t Size() const { return FSize; }
+    // The size now: a file may be cut while it is read.
+    std::int64_t CurrentSize() const;
     std::uint64_t Device() const { return FDevice; }
     std::uint64_t Inode() const { return FInode; }
 

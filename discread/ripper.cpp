@@ -2,6 +2,7 @@
 
 #include "image_drive.h"
 #include "last_error.h"
+#include "read_gate.h"
 
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
@@ -23,6 +24,7 @@ public:
 
 private:
     bool ReadSectors(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) override {
+        PassImageReadGate();
         return Source().ReadAudio(Buffer, Lsn, Count);
     }
 };

@@ -37,12 +37,15 @@ void TMP3Out::OpenOutput() {
     }
     // Replacing the disc image being read would destroy the user's only copy of
     // it, and the rip would still report success.
-    if (Input()->ReadsFile(FileName())) {
+    if (!ToStandardOutput() && Input()->ReadsFile(FileName())) {
         throw EAudioException("Cannot create file \"" + FileName() +
                               "\". It is a file of the disc being read.");
     }
     try {
-        Stream = std::make_unique<platform::FileStream>(FileName());
+        Stream = ToStandardOutput()
+                     ? std::make_unique<platform::FileStream>(platform::FileStream::ToStandardOutput,
+                                                              FileName())
+                     : std::make_unique<platform::FileStream>(FileName());
     } catch (const std::system_error& e) {
         throw EAudioException("Cannot create file \"" + FileName() + "\". " + e.code().message());
     }

@@ -19,6 +19,11 @@ public:
     const std::string& FileName() const { return FFileName; }
     void SetFileName(std::string Value) { FFileName = std::move(Value); }
 
+    // Runs write to the process's standard output, as it was handed over,
+    // instead of creating FileName; the name then only stands for it in messages.
+    bool ToStandardOutput() const { return FToStandardOutput; }
+    void SetToStandardOutput(bool Value) { FToStandardOutput = Value; }
+
     TFileOutputMode FileMode() const { return FFileMode; }
     // Files are always written anew: appending encoded audio to an existing file
     // would not give a playable file, so every mode is stored as foRewrite.
@@ -26,6 +31,7 @@ public:
 
 private:
     std::string FFileName;
+    bool FToStandardOutput = false;
     TFileOutputMode FFileMode = TFileOutputMode::foRewrite;
 };
 

@@ -22,10 +22,6 @@ namespace {
     throw std::system_error(Error, std::generic_category(), What + " " + Path);
 }
 
-bool IsSystemName(const std::string& Path) {
-    return Path.starts_with("/dev/") || Path.starts_with("/proc/");
-}
-
 // The file a link leads to, so that replacing it keeps the user's link; the name
 // itself for anything else, a dangling link included.
 std::string ResolveLink(const std::string& Path) {
@@ -64,23 +60,42 @@ void WriteFully(std::span<const std::byte> Data, const std::string& Path, WriteS
 } // namespace
 
 FileStream::FileStream(const std::string& Path) : FPath(Path) {
+    // What the name is decides, never where it lives: /dev/shm holds plain files
+    // and a link anywhere may lead to the user's own.
     struct stat info {};
-    const bool exists = ::stat(Path.c_str(), &info) == 0;
-    if (IsSystemName(Path) || (exists && !S_ISREG(info.st_mode))) {
-        OpenDirect(Path);
-    } else {
-        OpenTemporary(ResolveLink(Path));
+    if (::stat(Path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && OpenDirect(Path)) {
+        return;
     }
+    OpenTemporary(ResolveLink(Path));
 }
 
-void FileStream::OpenDirect(const std::string& Path) {
-    FDescriptor = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+FileStream::FileStream(StandardOutputTag, const std::string& Name)
+    : FDescriptor(STDOUT_FILENO), FOwned(false), FPath(Name) {}
+
+bool FileStream::OpenDirect(const std::string& Path) {
+    // Neither created nor truncated: only something that is there and is no
+    // plain file is written in place.
+    FDescriptor = ::open(Path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (FDescriptor < 0) {
         ThrowFileError(errno, "cannot create", Path);
     }
+    struct stat info {};
+    if (::fstat(FDescriptor, &info) != 0 || S_ISREG(info.st_mode)) {
+        // Swapped for a plain file since it was looked at.
+        ::close(FDescriptor);
+        FDescriptor = -1;
+        return false;
+    }
+    return true;
 }
 
 void FileStream::OpenTemporary(const std::string& Target) {
+    // The temporary name below is cut to fit, so a name the folder cannot hold
+    // would fail only at the rename, after the whole run.
+    const long longest = ::pathconf(FolderOf(Target).c_str(), _PC_NAME_MAX);
+    if (longest > 0 && BaseNameOf(Target).size() > static_cast<std::size_t>(longest)) {
+        ThrowFileError(ENAMETOOLONG, "cannot create", FPath);
+    }
     FTarget = Target;
     // The name is cut so that the dot, the random part and ".part" still fit
     // within a file name's 255 bytes however long the target's name is.
@@ -161,7 +176,7 @@ void FileStream::Finish() {
         }
         const int descriptor = FDescriptor;
         FDescriptor = -1;
-        if (::close(descriptor) != 0 && errno != EINTR) {
+        if (FOwned && ::close(descriptor) != 0 && errno != EINTR) {
             ThrowFileError(errno, "cannot close", FPath);
         }
         if (FTemporary.empty()) {
@@ -184,7 +199,7 @@ void FileStream::Finish() {
 }
 
 void FileStream::Abandon() noexcept {
-    if (FDescriptor >= 0) {
+    if (FDescriptor >= 0 && FOwned) {
         ::close(FDescriptor);
     }
     FDescriptor = -1;

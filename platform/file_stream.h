@@ -12,8 +12,9 @@
 // see stale_parts.h). A link is followed: its target is replaced and the link
 // kept.
 //
-// Anything else (a pipe, a terminal, a device, a name under /dev or /proc such
-// as /dev/stdout) is written directly and cannot be rewritten.
+// Anything else that exists (a pipe, a terminal, a device, a socket), as
+// stat tells it and wherever its name lives, is written directly, from where it
+// stands, and cannot be rewritten.
 //
 // Every error is a std::system_error whose text names the file.
 
@@ -26,8 +27,16 @@ namespace kestrune::platform {
 
 class FileStream final : public OutputStream {
 public:
+    struct StandardOutputTag {
+        explicit StandardOutputTag() = default;
+    };
+    static constexpr StandardOutputTag ToStandardOutput{};
+
     explicit FileStream(const std::string& Path);
-    // Streams to an already open descriptor (standard output, say); it is not closed.
+    // Streams to this process's standard output as it was handed over: from where
+    // it stands, in its own mode (appending, say), whatever it is (a socket
+    // cannot be opened by name). Name is for messages; the descriptor stays open.
+    FileStream(StandardOutputTag, const std::string& Name);
     ~FileStream() override;
 
     void Write(std::span<const std::byte> Data) override;
@@ -41,10 +50,12 @@ public:
     const std::string& TemporaryPath() const { return FTemporary; }
 
 private:
-    void OpenDirect(const std::string& Path);
+    // False when Path turned out to be a plain file after all.
+    bool OpenDirect(const std::string& Path);
     void OpenTemporary(const std::string& Target);
 
     int FDescriptor = -1;
+    bool FOwned = true; // closed when done, unlike standard output
     std::uint64_t FSize = 0;
     std::string FPath;      // the name the user gave, for messages
     std::string FTarget;    // the file Finish replaces

@@ -4,6 +4,9 @@
 
 #include <QTimerEvent>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 namespace kestrune {
@@ -16,7 +19,16 @@ std::unique_ptr<TTickTimerHandler>& SharedHandler() {
     return handler;
 }
 
+int& LongestStep() {
+    static int longest = std::numeric_limits<int>::max();
+    return longest;
+}
+
 } // namespace
+
+void TTickTimerHandler::SetLongestStepMs(int Value) {
+    LongestStep() = std::max(Value, 1);
+}
 
 TTickTimerHandler* TTickTimerHandler::SharedTimerWindow() {
     return SharedHandler().get();
@@ -24,11 +36,19 @@ TTickTimerHandler* TTickTimerHandler::SharedTimerWindow() {
 
 bool TTickTimerHandler::SetTimer(TTickTimer& Timer, std::uint32_t IntervalMs) {
     KillTimer(Timer);
-    const int qtId = startTimer(std::chrono::milliseconds(IntervalMs));
+    return StartStep(Timer, IntervalMs, IntervalMs);
+}
+
+bool TTickTimerHandler::StartStep(TTickTimer& Timer, std::uint32_t PeriodMs,
+                                  std::uint32_t LeftMs) {
+    const int step = static_cast<int>(std::min<std::int64_t>(LeftMs, LongestStep()));
+    // A coarse timer may fire 5 % early, which turns a late second click into
+    // a double click and a 500 ms tick into 475 ms.
+    const int qtId = startTimer(std::chrono::milliseconds(step), Qt::PreciseTimer);
     if (qtId == 0) {
         return false;
     }
-    FTimers.emplace(qtId, &Timer);
+    FTimers.emplace(qtId, Armed{&Timer, PeriodMs, LeftMs, step});
     FQtTimerIds.emplace(Timer.TimerId(), qtId);
     return true;
 }
@@ -50,8 +70,20 @@ void TTickTimerHandler::timerEvent(QTimerEvent* Event) {
     if (found == FTimers.end()) {
         return;
     }
+    const Armed armed = found->second;
+    if (armed.PeriodMs > static_cast<std::uint32_t>(LongestStep())) {
+        // A period served in steps: the next step, or the next period before
+        // the tick (the tick may re-arm or free the timer).
+        KillTimer(*armed.Timer);
+        const auto left = armed.LeftMs - static_cast<std::uint32_t>(armed.StepMs);
+        if (left > 0) {
+            StartStep(*armed.Timer, armed.PeriodMs, left);
+            return;
+        }
+        StartStep(*armed.Timer, armed.PeriodMs, armed.PeriodMs);
+    }
     ++FDispatching;
-    found->second->Tick();
+    armed.Timer->Tick();
     --FDispatching;
 }
 

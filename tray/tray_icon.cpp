@@ -14,6 +14,8 @@
 #include <QStyleHints>
 #include <QWindowStateChangeEvent>
 
+#include <utility>
+
 namespace kestrune {
 
 namespace {
@@ -33,6 +35,13 @@ bool BecameMinimized(const QWidget& Window, const QEvent& Event) {
 bool BecameRestored(const QWidget& Window, const QEvent& Event) {
     const auto& change = static_cast<const QWindowStateChangeEvent&>(Event);
     return change.oldState().testFlag(Qt::WindowMinimized) && !Window.isMinimized();
+}
+
+// Calls a copy of Handler: a handler that frees the icon frees the stored one
+// with it, and what it captured must outlive the call.
+template <class Handler, class... Args> void Call(const Handler& Stored, Args&&... Arguments) {
+    const Handler handler = Stored;
+    handler(std::forward<Args>(Arguments)...);
 }
 
 // Brings a window to the front with the keyboard focus.
@@ -187,8 +196,10 @@ void TTrayIcon::RestoreMainWindow() {
         return;
     }
     FMainWindowInTray = false;
+    // Restoring a minimised window gives the normal window, also when it was
+    // maximised before it was minimised.
     if (main->isMinimized()) {
-        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+        main->setWindowState(main->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     }
     main->show();
     BringToFront(*main);
@@ -344,13 +355,20 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
         return;
     }
     const QPoint cursor = QCursor::pos();
+    const std::weak_ptr<const bool> life = FLife;
     switch (Code) {
     case code::MouseMove:
         if (FWantEnterExitEvents && FPointerOutside) {
-            DoMouseEnter();
             FPointerOutside = false;
+            DoMouseEnter();
+            if (life.expired()) {
+                return;
+            }
         }
         DoMouseMove(KeyShift(), cursor.x(), cursor.y());
+        if (life.expired()) {
+            return;
+        }
         FLastPointerX = cursor.x();
         FLastPointerY = cursor.y();
         break;
@@ -361,6 +379,9 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
             FClickDelayTimer->SetActive(true);
         }
         DoMouseDown(TMouseButton::mbLeft, KeyShift() | TShiftFlag::ssLeft, cursor.x(), cursor.y());
+        if (life.expired()) {
+            return;
+        }
         FClickPending = true;
         if (FLeftPopup) {
             PopupAtCursor();
@@ -375,6 +396,9 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
             FClickPending = false;
             FClickComplete = false;
             DoClick();
+            if (life.expired()) {
+                return;
+            }
         }
         FClickPending = false;
         DoMouseUp(TMouseButton::mbLeft, shift, cursor.x(), cursor.y());
@@ -384,6 +408,9 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
         FClickComplete = false;
         FDoubleClicked = true;
         DoDblClick();
+        if (life.expired()) {
+            return;
+        }
         if (FPopupMenu && FPopupMenu->AutoPopup() && !FLeftPopup) {
             ClickMenuDefault();
         }
@@ -391,6 +418,9 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
     case code::RightButtonDown:
         DoMouseDown(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, cursor.x(),
                     cursor.y());
+        if (life.expired()) {
+            return;
+        }
         PopupAtCursor();
         break;
     case code::RightButtonUp:
@@ -434,14 +464,19 @@ void TTrayIcon::PopupAtCursor() {
     if (QWidget* const main = MainWindow(); main != nullptr && main->isVisible()) {
         BringToFront(*main);
     }
+    // Events handled here and the menu's actions may free the icon.
+    const std::weak_ptr<const bool> life = FLife;
     QCoreApplication::processEvents();
+    if (life.expired()) {
+        return;
+    }
     const QPointer<TPopupMenu> menu = FPopupMenu;
     if (!menu) {
         return;
     }
     menu->SetPopupComponent(this);
     menu->Popup(cursor.x(), cursor.y());
-    if (FOwnerWindow) {
+    if (!life.expired() && FOwnerWindow) {
         // An empty event after the menu, so the owner's loop wakes up once it has gone.
         QCoreApplication::postEvent(FOwnerWindow, std::make_unique<QEvent>(QEvent::None).release());
     }
@@ -458,7 +493,9 @@ void TTrayIcon::ClickDelayElapsed() {
     FClickDelayTimer->SetActive(false);
     if (!FDoubleClicked && FClickComplete) {
         FClickComplete = false;
+        FDoubleClicked = false;
         DoClick();
+        return;
     }
     FDoubleClicked = false;
 }
@@ -480,7 +517,11 @@ void TTrayIcon::CycleTick() {
     }
     FIcon = FIconList->GetIcon(FIconIndex);
     IconChanged();
+    const std::weak_ptr<const bool> life = FLife;
     DoCycle();
+    if (life.expired() || FIconList == nullptr) {
+        return;
+    }
     SetIconIndex(FIconIndex < FIconList->Count() - 1 ? FIconIndex + 1 : 0);
 }
 
@@ -488,13 +529,13 @@ void TTrayIcon::CycleTick() {
 
 void TTrayIcon::DoClick() {
     if (FOnClick) {
-        FOnClick(*this);
+        Call(FOnClick, *this);
     }
 }
 
 void TTrayIcon::DoDblClick() {
     if (FOnDblClick) {
-        FOnDblClick(*this);
+        Call(FOnDblClick, *this);
     }
 }
 
@@ -502,37 +543,37 @@ void TTrayIcon::DoCycle() {
     const int next =
         FIconList != nullptr && FIconIndex < FIconList->Count() - 1 ? FIconIndex + 1 : 0;
     if (FOnCycle) {
-        FOnCycle(*this, next);
+        Call(FOnCycle, *this, next);
     }
 }
 
 void TTrayIcon::DoMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FOnMouseDown) {
-        FOnMouseDown(*this, Button, Shift, X, Y);
+        Call(FOnMouseDown, *this, Button, Shift, X, Y);
     }
 }
 
 void TTrayIcon::DoMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FOnMouseUp) {
-        FOnMouseUp(*this, Button, Shift, X, Y);
+        Call(FOnMouseUp, *this, Button, Shift, X, Y);
     }
 }
 
 void TTrayIcon::DoMouseMove(TShiftState Shift, int X, int Y) {
     if (FOnMouseMove) {
-        FOnMouseMove(*this, Shift, X, Y);
+        Call(FOnMouseMove, *this, Shift, X, Y);
     }
 }
 
 void TTrayIcon::DoMouseEnter() {
     if (FOnMouseEnter) {
-        FOnMouseEnter(*this);
+        Call(FOnMouseEnter, *this);
     }
 }
 
 void TTrayIcon::DoMouseExit() {
     if (FOnMouseExit) {
-        FOnMouseExit(*this);
+        Call(FOnMouseExit, *this);
     }
 }
 

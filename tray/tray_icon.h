@@ -218,6 +218,9 @@ private:
 
     std::unique_ptr<TEventHook> FApplicationHook;
     std::unique_ptr<TEventHook> FOwnerHook;
+    // Expires with the icon: a path that called a handler (which may free the
+    // icon) looks at it before it touches the icon again.
+    std::shared_ptr<const bool> FLife = std::make_shared<const bool>(true);
 };
 
 } // namespace kestrune

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <vector>
 
@@ -162,6 +166,52 @@ TEST_F(DiscReadTest, ImageCutShortKeepsItsTracksAndFailsWhereTheDataEnds) {
     const auto read = Rip(error);
     EXPECT_EQ(error, DR_ERR_READ);
     EXPECT_EQ(read, DiscImages::Sectors(cue, 0, 75));
+}
+
+TEST_F(DiscReadTest, AHugeSheetIsNotReadToTellWhetherAFileIsTheDiscs) {
+    // 600 MB that call themselves a sheet, one line with no end; the .bin beside
+    // it stays the disc's all the same.
+    const auto cue = (images.Folder() / "huge.cue").string();
+    const auto bin = (images.Folder() / "huge.bin").string();
+    std::ofstream(cue) << "FILE \"huge.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                       << std::string(2000, 'x');
+    std::filesystem::resize_file(cue, 600ull << 20);
+    std::ofstream(bin) << std::string(Sector * 10, '\0');
+    Init({cue});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::int32_t sheet = 0;
+        std::int32_t data = 0;
+        const bool answered =
+            DR_ReadsFile(cue.c_str(), &sheet) == DR_OK && DR_ReadsFile(bin.c_str(), &data) == DR_OK;
+        rusage usage {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        // The peak in KiB: far below the sheet's size.
+        ::_exit(answered && sheet == 1 && data == 1 ? (usage.ru_maxrss < (100 << 10) ? 0 : 2) : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a wrong answer, 2: the sheet was read into memory";
+}
+
+TEST_F(DiscReadTest, ADataFileCutDuringTheRipFailsAtTheSectorItNowEndsAt) {
+    const auto cue = images.Make("shrinks", {"audio:300f:noise=3"});
+    const auto bin = (images.Folder() / "shrinks.bin").string();
+    Init({cue});
+    ASSERT_EQ(DR_ReadToc(), DR_OK);
+    std::int32_t chunk = 176400;
+    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 300), DR_OK);
+    std::vector<std::uint8_t> buffer(176400);
+    std::int32_t bytes = 0;
+    std::int32_t abort = 0;
+    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+    ASSERT_EQ(bytes, 75 * Sector);
+    std::filesystem::resize_file(bin, 100 * Sector);
+    EXPECT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_ERR_READ);
+    std::vector<char> text(512);
+    DR_GetLastErrorText(text.data(), static_cast<std::int32_t>(text.size()));
+    EXPECT_EQ(std::string(text.data()), "sector 100 is not in \"" + bin + "\", which ends before it");
 }
 
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {

@@ -63,6 +63,26 @@ TEST_F(ParanoiaPath, VerifiedReadsOfAnImageEqualTheDirectReads) {
     }
 }
 
+TEST_F(ParanoiaPath, ATrackAfterPregapSilenceReadsAsDirectly) {
+    // Paranoia seeks with a read into no buffer; landing in silence the layout
+    // makes up (a PREGAP) must not write there.
+    const auto disc = DiscImages::Spec({"audio:2", "audio:2,gap=2", "audio:2"});
+    const auto sheet = images.Make("pregap", disc);
+    ::setenv("DISCREAD_PARANOIA", "1", 1);
+    UseDrives({sheet});
+    DR_Init(nullptr);
+    ASSERT_EQ(DR_ReadToc(), DR_OK) << LastError();
+    for (std::int32_t i = 0; i < DR_GetNumTocEntries(); ++i) {
+        std::int32_t error = -1;
+        std::string why;
+        const auto bytes =
+            Rip(DR_GetTocEntry(i).StartSector, DR_GetTocEntry(i + 1).StartSector, error, &why);
+        EXPECT_EQ(error, DR_OK) << why;
+        EXPECT_TRUE(bytes == mkdisc::TrackBytes(disc, static_cast<std::size_t>(i)))
+            << "track " << i + 1;
+    }
+}
+
 TEST_F(ParanoiaPath, ASectorTheImageDoesNotHoldFailsThereToo) {
     // 150 sectors listed, 100 held.
     const auto sheet = images.Make("cut", {"audio:150f:noise=4"}, 50);

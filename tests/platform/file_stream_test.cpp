@@ -97,6 +97,20 @@ TEST_F(FileStreamTest, ATargetWithTheLongestNameStillGetsItsTemporaryFile) {
     EXPECT_EQ(ReadAll(path), "long");
 }
 
+TEST_F(FileStreamTest, ANameTheFolderCannotHoldIsRefusedBeforeAnythingIsWritten) {
+    // The temporary name is cut to fit, so only the final rename would fail:
+    // after the whole rip.
+    const auto path = dir / std::string(256, 'n');
+    try {
+        FileStream stream(path.string());
+        FAIL() << "took a name of 256 bytes";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), std::errc::filename_too_long);
+        EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos);
+    }
+    EXPECT_TRUE(Others(dir, {}).empty());
+}
+
 TEST_F(FileStreamTest, AReplacedFileKeepsItsLinkAndPermissions) {
     const auto real = dir / "real.mp3";
     const auto link = dir / "link.mp3";
@@ -135,6 +149,36 @@ TEST_F(FileStreamTest, DevicesAndPipesAreWrittenDirectlyAndCannotBeRewritten) {
     reader.join();
     EXPECT_EQ(received, "through the pipe");
     EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "a pipe is never replaced by a file";
+}
+
+TEST_F(FileStreamTest, PlainFilesUnderDevAreReplacedAsAnywhereElse) {
+    // What a name is decides, not where it lives: /dev/shm holds ordinary files.
+    const auto shm = std::filesystem::path("/dev/shm") / ("kestrune-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(shm);
+    const auto precious = shm / "k.mp3";
+    const auto users = dir / "users.mp3";
+    const auto link = shm / "link.mp3";
+    { std::ofstream(precious) << "precious"; }
+    { std::ofstream(users) << "the user's own"; }
+    std::filesystem::create_symlink(users, link);
+    for (const auto& target : {precious, link, shm / "new.mp3"}) {
+        FileStream stream(target.string());
+        EXPECT_TRUE(stream.CanRewrite()) << target;
+        stream.Write(Bytes("half a rip"));
+        stream.Abandon();
+    }
+    EXPECT_EQ(ReadAll(precious), "precious");
+    EXPECT_EQ(ReadAll(users), "the user's own");
+    EXPECT_FALSE(std::filesystem::exists(shm / "new.mp3"));
+    {
+        FileStream stream(link.string());
+        stream.Write(Bytes("whole"));
+        stream.Finish();
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(users), "whole");
+    EXPECT_EQ(Others(shm, {"k.mp3", "link.mp3"}).size(), 0u);
+    std::filesystem::remove_all(shm);
 }
 
 TEST_F(FileStreamTest, FailureToCreateNamesTheFile) {

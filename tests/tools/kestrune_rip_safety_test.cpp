@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,7 +16,12 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kestrune::test {
 namespace {
@@ -58,9 +64,12 @@ protected:
     std::filesystem::path Settings() const {
         return images.Folder() / "config" / "kestrune" / "discread.ini";
     }
-    // Waits until a rip in the folder has encoded a while.
-    void WaitUntilEncoding() const {
-        ASSERT_TRUE(WaitFor([&] { return PartialSize(images.Folder()) >= 20000; }))
+    // Lets the rips in the folder read chunk by chunk until Parts temporary
+    // files hold encoded audio: each rip has started and waits at the gate,
+    // far from the end of its track however fast or slow the machine is.
+    void LetStart(const ReadGate& Gate, std::size_t Parts) const {
+        ASSERT_TRUE(
+            Gate.ChunkByChunkUntil([&] { return PartsWithData(images.Folder()) >= Parts; }))
             << "the rip never got going";
     }
 
@@ -116,9 +125,10 @@ TEST_F(RipSafety, AFullDiskKeepsTheFileThatWasThere) {
 TEST_F(RipSafety, AKilledRipLeavesTheEarlierFileAndNoHalfFileUnderItsName) {
     const auto cue = images.Make("long", {"audio:300:noise=1@-20"});
     std::ofstream(Path("old.mp3")) << "the earlier rip";
+    const ReadGate gate(images.Folder() / "gate");
     for (const auto& target : {Path("old.mp3"), Path("new.mp3")}) {
         RipProcess rip({"--disc", cue, "-o", target}, Logs());
-        WaitUntilEncoding();
+        LetStart(gate, 1);
         rip.Signal(SIGKILL);
         EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
     }
@@ -131,11 +141,14 @@ TEST_F(RipSafety, ASignalToTheParentAloneStopsEveryWorkerAndTheRunIsNoSuccess) {
     const auto cue = images.Make("four", {"audio:60:noise=1@-20", "audio:60:noise=2@-20",
                                           "audio:60:noise=3@-20", "audio:60:noise=4@-20"});
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
+    const ReadGate gate(images.Folder() / "gate");
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         const auto pattern = Path(std::to_string(signal) + "-%n.mp3");
         RipProcess rip({"--disc", cue, "--all", "-o", pattern}, Logs());
-        WaitUntilEncoding();
+        // Every worker there is room for has read a little and waits.
+        LetStart(gate, std::min<std::size_t>(workers, 4));
         rip.Signal(signal);
+        ASSERT_TRUE(gate.ChunkByChunkUntil([&] { return Ended(rip.Pid()); }));
         EXPECT_EQ(rip.Wait(), 128 + signal) << strsignal(signal);
         std::size_t finished = 0;
         for (int track = 1; track <= 4; ++track) {
@@ -159,15 +172,16 @@ TEST_F(RipSafety, ASignalToTheParentAloneStopsEveryWorkerAndTheRunIsNoSuccess) {
 
 TEST_F(RipSafety, WorkersDieWithAKilledParent) {
     const auto cue = images.Make("two", {"audio:120:noise=1@-20", "audio:120:noise=2@-20"});
+    const ReadGate gate(images.Folder() / "gate");
     RipProcess rip({"--disc", cue, "--all", "-o", Path("k-%n.mp3")}, Logs());
-    WaitUntilEncoding();
+    LetStart(gate, std::min(2u, std::max(1u, std::thread::hardware_concurrency())));
     const auto workers = ChildrenOf(rip.Pid());
     ASSERT_FALSE(workers.empty());
     rip.Signal(SIGKILL);
     EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
-    for (const int worker : workers) {
-        EXPECT_TRUE(WaitFor([&] { return Ended(worker); }, 30s)) << "worker " << worker;
-    }
+    ASSERT_TRUE(gate.ChunkByChunkUntil(
+        [&] { return std::all_of(workers.begin(), workers.end(), Ended); }))
+        << "a worker outlived its parent";
     // They stopped as told, with shorter files; an orphan would have ripped on
     // to the end of its track.
     for (const auto* name : {"k-01.mp3", "k-02.mp3"}) {
@@ -194,7 +208,125 @@ TEST_F(RipSafety, StandardOutputCarriesOnlyDataAndMayBeClosed) {
     // Without the Info frame (a stream cannot be rewritten) the decoder also
     // gives the encoder's delay and padding; the audio is all there.
     EXPECT_GE(DecodeMp3(Path("streamed.mp3")).Frames(), 2u * 44100);
-    EXPECT_NE(streamed.Err().find("Track 01 written to /dev/stdout"), std::string::npos);
+    EXPECT_NE(streamed.Err().find("Track 01 written to standard output"), std::string::npos);
+}
+
+// kestrune-rip run with its standard output on one end of a socket; gives
+// everything read from the other end and the exit status.
+std::pair<std::string, int> RipToSocket(const std::vector<std::string>& Arguments) {
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) {
+        return {"", -1};
+    }
+    std::vector<std::string> words{KESTRUNE_RIP};
+    words.insert(words.end(), Arguments.begin(), Arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(ends[1], 1);
+        ::close(ends[0]);
+        ::close(ends[1]);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    std::string received;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno != EINTR) {
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+    ::close(ends[0]);
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    return {received, WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw)};
+}
+
+TEST_F(RipSafety, StandardOutputIsWrittenWhereItStands) {
+    const auto cue = images.Make("d", {"audio:2:sine=440@-12"});
+    const auto log = Path("app.log");
+    const auto grouped = Path("grouped.out");
+    const std::string rip = std::string(KESTRUNE_RIP) + " --disc " + cue + " -o -";
+    const std::string script = "printf 'first line\\n' > " + log + "; " + rip + " >> " + log +
+                               " || exit 1; { printf HEADER; " + rip + "; } > " + grouped;
+    RipProcess shell({}, Logs(), {"sh", "-c", script});
+    ASSERT_EQ(shell.Wait(), 0) << shell.Err();
+    for (const auto& [file, before] : {std::pair{log, std::string("first line\n")},
+                                       std::pair{grouped, std::string("HEADER")}}) {
+        const std::string written = ReadAll(file);
+        ASSERT_TRUE(written.starts_with(before)) << file << " lost what was there";
+        ASSERT_GT(written.size(), before.size() + 1);
+        EXPECT_EQ(static_cast<unsigned char>(written[before.size()]), 0xFF)
+            << "the MP3 follows at once";
+        std::ofstream(Path("tail.mp3"), std::ios::binary) << written.substr(before.size());
+        EXPECT_GE(DecodeMp3(Path("tail.mp3")).Frames(), 2u * 44100) << file;
+    }
+
+    const auto [data, status] = RipToSocket({"--disc", cue, "-o", "-"});
+    EXPECT_EQ(status, 0);
+    std::ofstream(Path("socket.mp3"), std::ios::binary) << data;
+    EXPECT_GE(DecodeMp3(Path("socket.mp3")).Frames(), 2u * 44100) << "a socket as standard output";
+}
+
+TEST_F(RipSafety, ClosedStandardDescriptorsTakeNothingTheRipWrites) {
+    // A descriptor left closed would be the next file opened, and the progress
+    // meant for standard error would land in the MP3.
+    const auto cue = images.Make("d", {"audio:2:sine=440@-12"});
+    const auto target = Path("closed.mp3");
+    const std::string script = std::string(KESTRUNE_RIP) + " --disc " + cue + " -o " + target +
+                               " 2>&-; echo \"status $?\"";
+    RipProcess shell({}, Logs(), {"sh", "-c", script});
+    ASSERT_EQ(shell.Wait(), 0);
+    EXPECT_EQ(shell.Out(), "status 0\n");
+    const std::string written = ReadAll(target);
+    EXPECT_EQ(written.find("Track 01"), std::string::npos) << "progress text in the MP3";
+    EXPECT_EQ(DecodeMp3(target).Frames(), 2u * 44100);
+}
+
+TEST_F(RipSafety, TagTextsAreLatin1CutOnCharactersAndUnknownGenresAreRefused) {
+    const auto cue = images.Make("d", {"audio:10f"});
+    // 29 letters and then an e with an acute accent: two bytes in UTF-8, one in
+    // the tag, where the thirtieth byte used to cut it in half.
+    const std::string title = std::string(29, 'T') + "\xC3\xA9" + "tail";
+    RipProcess rip({"--disc", cue, "-o", Path("t.mp3"), "--title", title, "--artist",
+                    "\xE2\x82\xAC uro", "--genre", "hip-hop"},
+                   Logs());
+    ASSERT_EQ(rip.Wait(), 0) << rip.Err();
+    const auto tag = ReadId3v1(Path("t.mp3"));
+    ASSERT_TRUE(tag.has_value());
+    EXPECT_EQ(tag->Title, std::string(29, 'T') + "\xE9");
+    EXPECT_EQ(tag->Artist, "? uro");
+    EXPECT_EQ(tag->Genre, 7) << "the encoder's own name for it";
+
+    RipProcess unknown({"--disc", cue, "-o", Path("u.mp3"), "--genre", "Nonsense Music"}, Logs());
+    EXPECT_EQ(unknown.Wait(), 2);
+    EXPECT_EQ(unknown.Err(), "kestrune-rip: --genre 'Nonsense Music' is no genre the encoder "
+                             "knows (a name of the ID3 list or its number)\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("u.mp3")));
+    RipProcess number({"--disc", cue, "-o", Path("n.mp3"), "--genre", "17"}, Logs());
+    ASSERT_EQ(number.Wait(), 0) << number.Err();
+    EXPECT_EQ(ReadId3v1(Path("n.mp3"))->Genre, 17);
+}
+
+TEST_F(RipSafety, CtrlCWhileWaitingForAPipesReaderIsAStop) {
+    const auto cue = images.Make("d", {"audio:10f"});
+    const auto fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RipProcess rip({"--disc", cue, "-o", fifo}, Logs());
+    // Held in opening the pipe for writing, as long as nobody reads it.
+    const auto syscall = "/proc/" + std::to_string(rip.Pid()) + "/syscall";
+    ASSERT_TRUE(WaitFor([&] { return ReadAll(syscall).starts_with(std::to_string(SYS_openat) +
+                                                                 " "); }))
+        << "the rip never opened the pipe";
+    rip.Signal(SIGINT);
+    EXPECT_EQ(rip.Wait(), 128 + SIGINT) << rip.Err();
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST_F(RipSafety, ATrackTheImageDoesNotHoldFailsInsteadOfGivingAnEmptyFile) {

@@ -89,6 +89,7 @@ TEST_F(KestruneRip, FailuresSayWhatWentWrongOnOneLineAndExitNonZero) {
 TEST_F(KestruneRip, InterruptStopsTheRunAndFinishesTheFile) {
     const auto cue = images.Make("long", {"audio:300:noise=1@-20"});
     const std::string output = Path("long.mp3");
+    const ReadGate gate(images.Folder() / "gate");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -97,12 +98,11 @@ TEST_F(KestruneRip, InterruptStopsTheRunAndFinishesTheFile) {
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Wait until encoding is under way (in the temporary file), then press Ctrl-C.
-    while (PartialSize(images.Folder()) < 20000) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    // Encoding under way (in the temporary file) and the reading held: Ctrl-C.
+    ASSERT_TRUE(gate.ChunkByChunkUntil([&] { return PartsWithData(images.Folder()) > 0; }));
     EXPECT_FALSE(std::filesystem::exists(output)) << "the file appears only when it is whole";
     ::kill(child, SIGINT);
+    ASSERT_TRUE(gate.ChunkByChunkUntil([&] { return Ended(child); }));
     int raw = 0;
     ::waitpid(child, &raw, 0);
     ASSERT_TRUE(WIFEXITED(raw));

@@ -1,3 +1,5 @@
+#include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/latin1_text.h"
 #include "tools/kestrune-rip/rip_options.h"
 
 #include "mp3out/program_tags.h"
@@ -72,7 +74,22 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         {"--vbr", "--bitrate", "192"},
         {"--quality", "2", "--vbr"},
         // An empty name must not turn into the default one.
-        {"-o", ""}};
+        {"-o", ""},
+        // Rates the encoder would change: 144 is no MPEG-1 rate (it became
+        // 128), and up to 56 the Info frame does not fit in a frame.
+        {"--bitrate", "144"},
+        {"--bitrate", "56"},
+        {"--bitrate", "8"},
+        {"--vbr", "--vbr-min", "8"},
+        {"--vbr", "--vbr-max", "16"},
+        {"--vbr", "--vbr-max", "144"},
+        {"--vbr", "--vbr-min", "192", "--vbr-max", "128"},
+        // A year the tag cannot hold (it became 9999) or that is no year.
+        {"--year", "123456"},
+        {"--year", "19x9"},
+        {"--year", "-1"},
+        // An empty image path would quietly read the drive instead.
+        {"--disc", ""}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);
@@ -83,6 +100,42 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
     }
     EXPECT_EQ(ParseOptions({"--help"}).What, Action::Help);
     EXPECT_EQ(ParseOptions({"--version"}).What, Action::Version);
+}
+
+TEST(RipOptions, TheRatesTheEncoderKeepsAreTaken) {
+    for (const int kbps : {64, 80, 96, 112, 128, 160, 192, 224, 256, 320}) {
+        EXPECT_EQ(Kbps(ParseOptions({"--bitrate", std::to_string(kbps)}).BitRate), kbps);
+    }
+    const RipOptions vbr = ParseOptions({"--vbr", "--vbr-min", "32", "--vbr-max", "32"});
+    EXPECT_EQ(vbr.VbrMin, 32);
+    EXPECT_EQ(vbr.VbrMax, 32);
+    EXPECT_EQ(ParseOptions({"--year", "1999"}).Year, "1999");
+    EXPECT_EQ(ParseOptions({"--year", "87"}).Year, "87");
+    EXPECT_EQ(ParseOptions({"--year", ""}).Year, "");
+}
+
+TEST(Latin1Text, CharactersTheTagCannotHoldBecomeQuestionMarks) {
+    EXPECT_EQ(Latin1Text("plain"), "plain");
+    EXPECT_EQ(Latin1Text("Caf\xC3\xA9 \xC3\x9F\xC3\xBF"), "Caf\xE9 \xDF\xFF");
+    // Beyond Latin-1: a euro sign, a CJK character, an emoji, one mark each.
+    EXPECT_EQ(Latin1Text("\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x8E\xB5!"), "? ? ?!");
+    // Broken UTF-8: a lone continuation byte, a cut sequence, an overlong form.
+    EXPECT_EQ(Latin1Text("a\x80" "b"), "a?b");
+    EXPECT_EQ(Latin1Text("a\xC3"), "a?");
+    EXPECT_EQ(Latin1Text("\xC0\xAFx"), "??x");
+}
+
+TEST(DiscTable, TextsFromTheSheetReachTheTerminalWithoutControlCharacters) {
+    // A title that would clear the screen and ring the bell.
+    DiscTrack track;
+    track.Number = 1;
+    track.Sectors = 75;
+    track.Flag = 0x10;
+    track.Title = "Evil\x1B[2J\x07title\x7F\tend";
+    track.Isrc = "US\x1B" "ABC1234567";
+    const std::string table = FormatDiscTable({track});
+    EXPECT_EQ(table.substr(table.find('\n') + 1),
+              "    1  0:00.00   0:01.00   audio  -            USABC1234567  Evil[2Jtitle end\n");
 }
 
 TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {

@@ -1,10 +1,15 @@
 #include "tests/tools/rip_process.h"
 
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kestrune::test {
@@ -96,6 +101,44 @@ std::string RipProcess::Err() const {
     return ReadAll(FErr);
 }
 
+ReadGate::ReadGate(const std::filesystem::path& Fifo) : FFifo(Fifo) {
+    ::mkfifo(FFifo.c_str(), 0600);
+    // Read and write: opening does not wait for a reader, and the readers never
+    // see the end while the gate exists.
+    FHandle = ::open(FFifo.c_str(), O_RDWR | O_CLOEXEC);
+    ::setenv("DISCREAD_TEST_GATE", FFifo.c_str(), 1);
+}
+
+ReadGate::~ReadGate() {
+    ::unsetenv("DISCREAD_TEST_GATE");
+    if (FHandle >= 0) {
+        ::close(FHandle);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(FFifo, ignored);
+}
+
+void ReadGate::Grant(int Chunks) const {
+    const std::string tokens(static_cast<std::size_t>(Chunks), 'g');
+    [[maybe_unused]] const auto written = ::write(FHandle, tokens.data(), tokens.size());
+}
+
+bool ReadGate::Taken() const {
+    int unread = 0;
+    return ::ioctl(FHandle, FIONREAD, &unread) == 0 && unread == 0;
+}
+
+bool ReadGate::WaitUntilTakenOr(const std::function<bool()>& Done) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!Taken() && !Done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 std::vector<int> ChildrenOf(int Parent) {
     std::vector<int> children;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -123,6 +166,18 @@ bool Ended(int Pid) {
     const std::string stat = ReadAll("/proc/" + std::to_string(Pid) + "/stat");
     const auto close = stat.rfind(')');
     return close == std::string::npos || stat.compare(close + 1, 3, " Z ") == 0;
+}
+
+std::size_t PartsWithData(const std::filesystem::path& Folder) {
+    std::size_t parts = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder)) {
+        std::error_code error;
+        if (entry.path().extension() == ".part" &&
+            std::filesystem::file_size(entry.path(), error) > 0 && !error) {
+            ++parts;
+        }
+    }
+    return parts;
 }
 
 std::uintmax_t PartialSize(const std::filesystem::path& Folder) {

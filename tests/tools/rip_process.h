@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,52 @@ private:
     std::filesystem::path FErr;
 };
 
+// The reading library's gate on image reads (DISCREAD_TEST_GATE) for the rips
+// started while it exists: each chunk a rip reads takes one grant, so a test
+// holds the rips at known points instead of racing them. Gone, it lets every
+// reader run free.
+class ReadGate {
+public:
+    explicit ReadGate(const std::filesystem::path& Fifo);
+    ~ReadGate();
+    ReadGate(const ReadGate&) = delete;
+    ReadGate& operator=(const ReadGate&) = delete;
+
+    // Lets Chunks more chunks be read.
+    void Grant(int Chunks) const;
+    // Whether every grant has been taken.
+    bool Taken() const;
+    // Lets the readers on one chunk at a time until Done() holds: a rip that was
+    // told to stop ends after the chunk under way, one that was not reads on.
+    // False when the readers took nothing more for a minute.
+    template <class Condition> bool ChunkByChunkUntil(Condition Done) const;
+
+private:
+    bool WaitUntilTakenOr(const std::function<bool()>& Done) const;
+
+    std::filesystem::path FFifo;
+    int FHandle = -1;
+};
+
+template <class Condition> bool ReadGate::ChunkByChunkUntil(Condition Done) const {
+    while (!Done()) {
+        if (Taken()) {
+            Grant(1);
+        }
+        if (!WaitUntilTakenOr(Done)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The processes whose parent is Parent.
 std::vector<int> ChildrenOf(int Parent);
 // Whether the process has ended (gone, or a zombie nobody reaped yet).
 bool Ended(int Pid);
+
+// How many temporary files of rips in Folder hold data.
+std::size_t PartsWithData(const std::filesystem::path& Folder);
 
 // The size of the temporary file a rip writes to in Folder; 0 when none.
 std::uintmax_t PartialSize(const std::filesystem::path& Folder);

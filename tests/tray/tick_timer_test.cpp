@@ -4,8 +4,10 @@
 #include "tray/tick_timer.h"
 #include "tray/tick_timer_handler.h"
 
+#include <QAbstractEventDispatcher>
 #include <QTest>
 
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -17,6 +19,28 @@ class TickTimerTest : public QObject {
 private:
     // Long enough for several ticks of a 10 ms timer on a busy machine.
     static constexpr int Quiet = 200;
+
+    // What the window system was asked for on behalf of the tick timers.
+    static QList<QAbstractEventDispatcher::TimerInfo> Registered() {
+        return QAbstractEventDispatcher::instance()->registeredTimers(
+            TTickTimerHandler::SharedTimerWindow());
+    }
+
+    // Counts the window-system timer events the shared object gets and notes
+    // the interval of the one timer registered as each arrives.
+    class EventCount : public QObject {
+    public:
+        bool eventFilter(QObject*, QEvent* Event) override {
+            if (Event->type() == QEvent::Timer) {
+                ++Events;
+                const auto timers = Registered();
+                Steps.push_back(timers.size() == 1 ? timers[0].interval : -1);
+            }
+            return false;
+        }
+        int Events = 0;
+        std::vector<int> Steps;
+    };
 
 private slots:
     void aTimerAlwaysStartsInactive() {
@@ -32,6 +56,55 @@ private slots:
         QCOMPARE(plain.IntervalMs(), 1000u);
         QVERIFY(!plain.OnTick());
         QVERIFY(plain.TimerId() != timer.TimerId());
+    }
+
+    void ticksAreAskedForWithMillisecondAccuracy() {
+        // A coarse timer may come 5 % early: a 400 ms double-click time would
+        // end after 380 ms.
+        TTickTimer first(500, [](TTickTimer&) {});
+        TTickTimer second(400, [](TTickTimer&) {});
+        first.SetActive(true);
+        second.SetActive(true);
+        const auto timers = Registered();
+        QCOMPARE(timers.size(), 2);
+        for (const auto& timer : timers) {
+            QCOMPARE(timer.timerType, Qt::PreciseTimer);
+        }
+        QVERIFY(timers[0].interval + timers[1].interval == 900);
+    }
+
+    void intervalsPastTheSignedRangeRun() {
+        int ticks = 0;
+        for (const std::uint32_t interval : {0x80000000u, 0xFFFFFFFFu}) {
+            TTickTimer timer(interval, [&](TTickTimer&) { ++ticks; });
+            timer.SetActive(true);
+            QVERIFY(timer.Active());
+            QCOMPARE(timer.IntervalMs(), interval);
+            const auto timers = Registered();
+            QCOMPARE(timers.size(), 1);
+            QCOMPARE(timers[0].interval, INT_MAX);
+        }
+        QCOMPARE(ticks, 0);
+    }
+
+    void aLongIntervalIsServedInStepsAndTicksOncePerPeriod() {
+        // With steps of 20 ms a 50 ms period is 20 + 20 + 10: one tick on
+        // every third window-system event, counted, not timed.
+        TTickTimerHandler::SetLongestStepMs(20);
+        std::vector<int> eventsAtTick;
+        EventCount count;
+        TTickTimer timer(50, [&](TTickTimer& Self) {
+            eventsAtTick.push_back(count.Events);
+            if (eventsAtTick.size() == 2) {
+                Self.SetActive(false);
+            }
+        });
+        TTickTimerHandler::SharedTimerWindow()->installEventFilter(&count);
+        timer.SetActive(true);
+        QTRY_VERIFY(!timer.Active());
+        TTickTimerHandler::SetLongestStepMs(INT_MAX);
+        QCOMPARE(eventsAtTick, (std::vector<int>{3, 6}));
+        QCOMPARE(count.Steps, (std::vector<int>{20, 20, 10, 20, 20, 10}));
     }
 
     void intervalZeroNeverArms() {

@@ -9,9 +9,13 @@
 #include "tray/tray_icon.h"
 #include "tray/tray_icon_handler.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace kestrune::test {
 
@@ -244,16 +248,102 @@ private slots:
         QVERIFY(!shell->Notify(secondId, platform::TrayCode::LeftButtonDown));
     }
 
-    void aHandlerMayFreeTheLastIconWhileItIsBeingNotified() {
-        TTrayIcon& icon = MakeIcon();
-        icon.SetIconVisible(true);
-        const std::uint32_t id = icon.Id();
-        icon.SetOnMouseDown([&](TComponent& Sender, TMouseButton, TShiftState, int, int) {
-            owner->DestroyComponent(Sender);
+    // Every handler may free the icon it was called for (the last one, too):
+    // nothing of the icon may be touched once a handler has returned.
+    void aHandlerMayFreeTheLastIconOnEveryPath() {
+        namespace code = platform::TrayCode;
+        using Frees = std::function<void(TTrayIcon&, TNotifyEvent)>;
+        const auto onMouseDown = [](TTrayIcon& Icon, TNotifyEvent Free) {
+            Icon.SetOnMouseDown([Free](TComponent& Sender, TMouseButton, TShiftState, int, int) {
+                Free(Sender);
+            });
+        };
+        // A menu item that frees the icon whose menu it is.
+        std::vector<std::string> menuLog;
+        ClosingMenu menu(menuLog);
+        QAction& item = menu.Add("free");
+        menu.Choose(&item);
+        std::function<void()> freeByItem;
+        QObject::connect(&item, &QAction::triggered, [&] {
+            if (freeByItem) {
+                freeByItem();
+            }
         });
-        QVERIFY(shell->Notify(id, platform::TrayCode::MiddleButtonDown));
-        QVERIFY(shell->Icons().empty());
-        QVERIFY(TTrayIconHandler::SharedTrayWindow() == nullptr);
+        struct Path {
+            const char* Name;
+            Frees Attach;
+            std::vector<std::uint32_t> Codes;
+        };
+        const std::vector<Path> paths{
+            {"middle press", onMouseDown, {code::MiddleButtonDown}},
+            {"left press", onMouseDown, {code::LeftButtonDown}},
+            {"right press", onMouseDown, {code::RightButtonDown}},
+            {"click on release",
+             [](TTrayIcon& Icon, TNotifyEvent Free) { Icon.SetOnClick(Free); },
+             {code::LeftButtonDown, code::LeftButtonUp}},
+            {"delayed click",
+             [](TTrayIcon& Icon, TNotifyEvent Free) {
+                 Icon.SetOnClick(Free);
+                 Icon.SetOnDblClick([](TComponent&) {});
+             },
+             {code::LeftButtonDown, code::LeftButtonUp}},
+            {"double click",
+             [](TTrayIcon& Icon, TNotifyEvent Free) { Icon.SetOnDblClick(Free); },
+             {code::LeftButtonDown, code::LeftButtonUp, code::LeftButtonDoubleClick}},
+            {"pointer entering",
+             [](TTrayIcon& Icon, TNotifyEvent Free) {
+                 Icon.SetWantEnterExitEvents(true);
+                 Icon.SetOnMouseEnter(Free);
+             },
+             {code::MouseMove}},
+            {"pointer moving",
+             [](TTrayIcon& Icon, TNotifyEvent Free) {
+                 Icon.SetOnMouseMove([Free](TComponent& Sender, TShiftState, int, int) {
+                     Free(Sender);
+                 });
+             },
+             {code::MouseMove}},
+            {"menu item",
+             [&](TTrayIcon& Icon, TNotifyEvent Free) {
+                 Icon.SetPopupMenu(&menu.Menu);
+                 freeByItem = [&Icon, Free] { Free(Icon); };
+             },
+             {code::RightButtonDown}},
+            {"cycling",
+             [this](TTrayIcon& Icon, TNotifyEvent Free) {
+                 auto& list = TComponent::Create<TImageList>(*owner);
+                 list.Add(SolidIcon(Qt::red));
+                 list.Add(SolidIcon(Qt::blue));
+                 Icon.SetIconList(&list);
+                 Icon.SetOnCycle([Free](TComponent& Sender, int) { Free(Sender); });
+                 Icon.SetCycleInterval(10);
+                 Icon.SetCycleIcons(true);
+             },
+             {}},
+        };
+        QStyleHints* const hints = QGuiApplication::styleHints();
+        const int doubleClickMs = hints->mouseDoubleClickInterval();
+        hints->setMouseDoubleClickInterval(20);
+        for (const Path& path : paths) {
+            TTrayIcon& icon = MakeIcon();
+            icon.SetIconVisible(true);
+            const std::uint32_t id = icon.Id();
+            bool freed = false;
+            path.Attach(icon, [&](TComponent& Sender) {
+                owner->DestroyComponent(Sender);
+                freed = true;
+            });
+            for (const std::uint32_t notification : path.Codes) {
+                QVERIFY2(freed || shell->Notify(id, notification), path.Name);
+            }
+            QTRY_VERIFY2(freed, path.Name);
+            QVERIFY2(shell->Icons().empty(), path.Name);
+            QVERIFY2(TTrayIconHandler::SharedTrayWindow() == nullptr, path.Name);
+            // Whatever the freed icon had running goes with it.
+            QTRY_VERIFY2(TTickTimerHandler::SharedTimerWindow() == nullptr, path.Name);
+        }
+        hints->setMouseDoubleClickInterval(doubleClickMs);
+        QCOMPARE(menuLog, (std::vector<std::string>{"popup", "item:free"}));
         TTrayIcon& next = MakeIcon();
         next.SetIconVisible(true);
         QVERIFY(shell->Icon(next.Id()) != nullptr);

@@ -109,6 +109,20 @@ private slots:
         QVERIFY(!window->isMinimized());
     }
 
+    void restoringAWindowMinimisedFromMaximisedGivesTheNormalWindow() {
+        TTrayIcon& icon = MakeIcon();
+        icon.SetMinimizeToTray(false);
+        ShowWindow();
+        window->setWindowState(Qt::WindowMaximized);
+        QTRY_VERIFY(window->isMaximized());
+        window->setWindowState(window->windowState() | Qt::WindowMinimized);
+        QVERIFY(window->isMinimized());
+        icon.RestoreMainWindow();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+                 Qt::WindowNoState);
+    }
+
     void hidingAndRestoringTheMainWindow() {
         TTrayIcon& icon = MakeIcon();
         ShowWindow();

@@ -26,6 +26,21 @@ std::string Flags(std::uint8_t Flag) {
     return flags.empty() ? "-" : flags;
 }
 
+// A text of the sheet as the terminal may see it: a sheet is anyone's file, and
+// escape sequences in a title would clear the screen or retitle the window.
+// A tab keeps its place as a blank.
+std::string Printable(const std::string& Text) {
+    std::string printable;
+    for (const char c : Text) {
+        if (c == '\t') {
+            printable += ' ';
+        } else if (static_cast<unsigned char>(c) >= 0x20 && c != '\x7F') {
+            printable += c;
+        }
+    }
+    return printable;
+}
+
 } // namespace
 
 std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
@@ -53,12 +68,14 @@ std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
 std::string FormatDiscTable(const std::vector<DiscTrack>& Tracks) {
     std::string table = "Track  Start     Length    Type   Flags        ISRC          Title\n";
     for (const DiscTrack& track : Tracks) {
+        const std::string isrc = Printable(track.Isrc);
+        const std::string title = Printable(track.Title);
         char line[160];
         std::snprintf(line, sizeof line, "%5d  %-8s  %-8s  %-5s  %-11s  %-12s  ",
                       static_cast<int>(track.Number), Time(track.Start).c_str(),
                       Time(track.Sectors).c_str(), IsAudioFlag(track.Flag) ? "audio" : "data",
-                      Flags(track.Flag).c_str(), track.Isrc.empty() ? "-" : track.Isrc.c_str());
-        table += line + (track.Title.empty() ? std::string("-") : track.Title) + "\n";
+                      Flags(track.Flag).c_str(), isrc.empty() ? "-" : isrc.c_str());
+        table += line + (title.empty() ? std::string("-") : title) + "\n";
     }
     return table;
 }

@@ -6,7 +6,9 @@
 #include "platform/environment.h"
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
+#include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_rip.h"
 
@@ -85,7 +87,8 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     }
     std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", static_cast<int>(Track),
                  Result.Error.c_str());
-    return ExitFailed;
+    // A start that Ctrl-C cut short (waiting for a pipe's reader, say) is a stop.
+    return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
 }
 
 // One track after another in this process: what a drive needs, since it must
@@ -181,6 +184,7 @@ int Run(const RipOptions& Options) {
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
+    CheckGenre(Options.Genre);
     if (Options.What == Action::List) {
         std::fputs(FormatDiscTable(ReadDiscTable(ripper.Cd())).c_str(), stdout);
         return 0;
@@ -202,13 +206,17 @@ int Run(const RipOptions& Options) {
             position = track.Position;
             number = track.Number;
         }
-        const std::string output = Options.Output.empty()  ? OutputName({}, number)
-                                   : Options.Output == "-" ? std::string(StandardOutputName)
-                                                           : Options.Output;
+        const bool toStandardOutput = Options.Output == "-";
+        const std::string output = Options.Output.empty() ? OutputName({}, number)
+                                   : toStandardOutput     ? std::string(StandardOutputName)
+                                                          : Options.Output;
         char label[32];
         std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(number));
         ProgressDisplay display(stderr, label, !Options.Quiet);
-        return Report(ripper.Rip(position, output, display), number, output, Options.Quiet);
+        const RipDestination destination =
+            toStandardOutput ? RipDestination::StandardOutput : RipDestination::NamedFile;
+        return Report(ripper.Rip(position, output, display, destination), number, output,
+                      Options.Quiet);
     }
     const auto tracks = AudioTracks(ripper.Cd());
     if (!Options.Disc.empty() && tracks.size() > 1) {
@@ -221,6 +229,7 @@ int Run(const RipOptions& Options) {
 } // namespace kestrune::rip
 
 int main(int argc, char** argv) {
+    kestrune::platform::OpenMissingStandardDescriptors();
     using namespace kestrune::rip;
     RipOptions options;
     try {
@@ -240,6 +249,9 @@ int main(int argc, char** argv) {
     int status = ExitFailed;
     try {
         status = Run(options);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        status = ExitUsage;
     } catch (const std::exception& e) {
         // A stop asked for while the settings were locked or the disc was
         // read ends the wait, and the program ends as the signal asks.

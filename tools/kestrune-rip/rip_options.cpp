@@ -35,14 +35,17 @@ const char* const Usage =
     "                   show a wrong length\n"
     "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
     "                   default they are de-emphasised as a CD player does\n"
-    "  --bitrate K      constant bit rate in kbit/s: 8 16 24 32 40 48 56 64 80 96 112\n"
-    "                   128 144 160 192 224 256 320 (default 128)\n"
+    "  --bitrate K      constant bit rate in kbit/s: 64 80 96 112 128 160 192 224\n"
+    "                   256 320 (default 128)\n"
     "  --quality Q      encoder quality, 0 best to 9 fastest (default 5)\n"
     "  --mode M         stereo, joint, dual or mono (default stereo)\n"
     "  --vbr            variable bit rate; --vbr-quality Q (default 5), --vbr-min K and\n"
-    "                   --vbr-max K in kbit/s (default 128 and 192), --vbr-header\n"
-    "  --title ...      ID3 texts; the comment and album have the program's own\n"
-    "                   defaults\n"
+    "                   --vbr-max K in kbit/s, 32 to 320 (default 128 and 192),\n"
+    "                   --vbr-header\n"
+    "  --title ...      ID3 texts, written in Latin-1 (a character it lacks becomes\n"
+    "                   '?'); the comment and album have the program's own\n"
+    "                   defaults; --year takes up to four digits, --genre a name of\n"
+    "                   the ID3 list or its number\n"
     "  --quiet          no progress and no line per written track; errors are still\n"
     "                   printed\n"
     "  --help, --version\n"
@@ -71,15 +74,41 @@ TMP3Quality QualityOf(std::string_view Option, std::string_view Text) {
     return static_cast<TMP3Quality>(value);
 }
 
-TMP3BitRate BitRateOf(std::string_view Option, std::string_view Text) {
+// The rates the encoder keeps for CD audio (MPEG-1): 144 is an MPEG-2 rate it
+// turned into 128. A constant rate below 64 leaves no room for the Info frame,
+// so the decoded file would be longer than the track.
+constexpr int LowestConstantKbps = 64;
+constexpr int LowestVariableKbps = 32;
+
+TMP3BitRate BitRateOf(std::string_view Option, std::string_view Text, int LowestKbps) {
     const std::int32_t kbps = Number(Option, Text);
+    std::string kept;
+    bool listed = false;
     for (int i = 0; i <= static_cast<int>(TMP3BitRate::br320); ++i) {
-        if (Kbps(static_cast<TMP3BitRate>(i)) == kbps) {
-            return static_cast<TMP3BitRate>(i);
+        const auto rate = static_cast<TMP3BitRate>(i);
+        listed = listed || Kbps(rate) == kbps;
+        if (rate == TMP3BitRate::br144 || Kbps(rate) < LowestKbps) {
+            continue;
         }
+        if (Kbps(rate) == kbps) {
+            return rate;
+        }
+        kept += (kept.empty() ? "" : " ") + std::to_string(Kbps(rate));
+    }
+    if (!listed) {
+        throw std::invalid_argument(std::string(Option) + " " + std::string(Text) +
+                                    " is not an MP3 bit rate");
     }
     throw std::invalid_argument(std::string(Option) + " " + std::string(Text) +
-                                " is not an MP3 bit rate");
+                                " would not be kept by the encoder for CD audio; it takes " + kept);
+}
+
+// ID3 version 1 holds four digits; the encoder made 9999 of anything larger.
+std::string YearOf(const std::string& Text) {
+    if (Text.size() > 4 || Text.find_first_not_of("0123456789") != std::string::npos) {
+        throw std::invalid_argument("--year takes up to four digits, not '" + Text + "'");
+    }
+    return Text;
 }
 
 std::int32_t TrackOf(std::string_view Text) {
@@ -124,6 +153,9 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.Drive = Number(option, value());
         } else if (option == "--disc") {
             options.Disc = value();
+            if (options.Disc.empty()) {
+                throw std::invalid_argument("--disc needs the path of a disc image");
+            }
         } else if (option == "--track") {
             options.Track = TrackOf(value());
         } else if (option == "--all") {
@@ -138,7 +170,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
                 throw std::invalid_argument("-o needs a file name (- for standard output)");
             }
         } else if (option == "--bitrate") {
-            options.BitRate = BitRateOf(option, value());
+            options.BitRate = BitRateOf(option, value(), LowestConstantKbps);
             sawConstantSetting = true;
         } else if (option == "--quality") {
             options.Quality = QualityOf(option, value());
@@ -151,10 +183,10 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
             options.VbrQuality = QualityOf(option, value());
             sawVbrSetting = true;
         } else if (option == "--vbr-min") {
-            options.VbrMin = Kbps(BitRateOf(option, value()));
+            options.VbrMin = Kbps(BitRateOf(option, value(), LowestVariableKbps));
             sawVbrSetting = true;
         } else if (option == "--vbr-max") {
-            options.VbrMax = Kbps(BitRateOf(option, value()));
+            options.VbrMax = Kbps(BitRateOf(option, value(), LowestVariableKbps));
             sawVbrSetting = true;
         } else if (option == "--vbr-header") {
             options.VbrHeader = true;
@@ -166,7 +198,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
         } else if (option == "--album") {
             options.Album = value();
         } else if (option == "--year") {
-            options.Year = value();
+            options.Year = YearOf(value());
         } else if (option == "--comment") {
             options.Comment = value();
         } else if (option == "--genre") {
@@ -193,6 +225,10 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     if (sawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");
     }
+    if (options.VbrMin > options.VbrMax) {
+        throw std::invalid_argument("--vbr-min " + std::to_string(options.VbrMin) +
+                                    " lies above --vbr-max " + std::to_string(options.VbrMax));
+    }
     if (sawConstantSetting && options.Vbr) {
         throw std::invalid_argument(
             "--bitrate and --quality set a constant rate; with --vbr use the --vbr-... settings");
@@ -204,7 +240,7 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     return options;
 }
 
-const char* const StandardOutputName = "/dev/stdout";
+const char* const StandardOutputName = "standard output";
 
 std::string OutputName(const std::string& Pattern, std::int32_t Track) {
     char number[16];

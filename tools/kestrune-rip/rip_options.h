@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ struct RipOptions {
     bool Quiet = false;
 };
 
+// A mistake in the command line that shows only once the encoder is there to
+// ask (an unknown genre): refused with the same status as any other.
+class UsageError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
 // Parses the command line (without the program name). Raises
 // std::invalid_argument with a one-line message on a mistake.
 RipOptions ParseOptions(const std::vector<std::string>& Arguments);
@@ -45,7 +53,7 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
 std::string OutputName(const std::string& Pattern, std::int32_t Track);
 
 extern const char* const Usage;
-// What -o - writes to.
+// What messages call the output of -o -.
 extern const char* const StandardOutputName;
 
 } // namespace kestrune::rip

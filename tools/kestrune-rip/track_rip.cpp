@@ -1,6 +1,7 @@
 #include "tools/kestrune-rip/track_rip.h"
 
 #include "platform/interrupt.h"
+#include "tools/kestrune-rip/latin1_text.h"
 #include "platform/main_thread.h"
 
 #include <stdexcept>
@@ -16,11 +17,12 @@ void ConfigureSink(TMP3Out& Sink, const RipOptions& Options) {
     Sink.SetVBRMinBitrate(Options.VbrMin);
     Sink.SetVBRMaxBitrate(Options.VbrMax);
     Sink.SetWriteVBRHeader(Options.VbrHeader);
-    Sink.SetId3TagTitle(Options.Title);
-    Sink.SetId3TagArtist(Options.Artist);
-    Sink.SetId3TagAlbum(Options.Album);
+    // The command line is UTF-8; ID3 version 1 holds Latin-1.
+    Sink.SetId3TagTitle(Latin1Text(Options.Title));
+    Sink.SetId3TagArtist(Latin1Text(Options.Artist));
+    Sink.SetId3TagAlbum(Latin1Text(Options.Album));
     Sink.SetId3TagYear(Options.Year);
-    Sink.SetId3TagComment(Options.Comment);
+    Sink.SetId3TagComment(Latin1Text(Options.Comment));
     Sink.SetId3TagGenre(Options.Genre);
 }
 
@@ -61,11 +63,12 @@ double TrackRipper::AudioSeconds() const {
     return FCd->Position() / static_cast<double>(TCDIn::ChunkBytes);
 }
 
-RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output,
-                           ProgressDisplay& Display) {
+RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display,
+                           RipDestination Destination) {
     FCd->SetStartTrack(Track);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
+    FSink->SetToStandardOutput(Destination == RipDestination::StandardOutput);
     FDone = false;
     {
         const std::lock_guard lock(FErrorMutex);

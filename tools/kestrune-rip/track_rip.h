@@ -15,6 +15,9 @@ namespace kestrune::rip {
 // NotStarted: the user asked to stop before the rip began; no file was touched.
 enum class RipOutcome { Written, Stopped, Failed, NotStarted };
 
+// Where a rip writes: the file it names, or standard output with the name as its label.
+enum class RipDestination { NamedFile, StandardOutput };
+
 struct RipResult {
     RipOutcome Outcome = RipOutcome::Failed;
     std::string Error; // the component's message when Failed
@@ -35,7 +38,8 @@ public:
     // Ctrl-C stops the run; the file is then finished as far as it got (and
     // reported written when the stop came after the whole track was read).
     [[nodiscard]] RipResult Rip(std::int32_t Track, const std::string& Output,
-                                ProgressDisplay& Display);
+                                ProgressDisplay& Display,
+                                RipDestination Destination = RipDestination::NamedFile);
 
 private:
     bool Failed();
