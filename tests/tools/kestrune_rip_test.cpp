@@ -93,7 +93,9 @@ TEST_F(KestruneRip, InterruptStopsTheRunAndFinishesTheFile) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        std::freopen("/dev/null", "w", stdout);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+            _exit(126);
+        }
         ::execl(KESTRUNE_RIP, KESTRUNE_RIP, "--disc", cue.c_str(), "-o", output.c_str(),
                 static_cast<char*>(nullptr));
         ::_exit(127);
