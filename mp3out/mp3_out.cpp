@@ -42,10 +42,9 @@ void TMP3Out::OpenOutput() {
                               "\". It is a file of the disc being read.");
     }
     try {
-        Stream = ToStandardOutput()
-                     ? std::make_unique<platform::FileStream>(platform::FileStream::ToStandardOutput,
-                                                              FileName())
-                     : std::make_unique<platform::FileStream>(FileName());
+        Stream = ToStandardOutput() ? std::make_unique<platform::FileStream>(
+                                          platform::FileStream::ToStandardOutput, FileName())
+                                    : std::make_unique<platform::FileStream>(FileName());
     } catch (const std::system_error& e) {
         throw EAudioException("Cannot create file \"" + FileName() + "\". " + e.code().message());
     }

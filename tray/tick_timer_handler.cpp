@@ -39,8 +39,7 @@ bool TTickTimerHandler::SetTimer(TTickTimer& Timer, std::uint32_t IntervalMs) {
     return StartStep(Timer, IntervalMs, IntervalMs);
 }
 
-bool TTickTimerHandler::StartStep(TTickTimer& Timer, std::uint32_t PeriodMs,
-                                  std::uint32_t LeftMs) {
+bool TTickTimerHandler::StartStep(TTickTimer& Timer, std::uint32_t PeriodMs, std::uint32_t LeftMs) {
     const int step = static_cast<int>(std::min<std::int64_t>(LeftMs, LongestStep()));
     // A coarse timer may fire 5 % early, which turns a late second click into
     // a double click and a 500 ms tick into 475 ms.

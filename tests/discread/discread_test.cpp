@@ -5,10 +5,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <fstream>
 #include <vector>
 
 namespace kestrune::test {
@@ -184,7 +184,7 @@ TEST_F(DiscReadTest, AHugeSheetIsNotReadToTellWhetherAFileIsTheDiscs) {
         std::int32_t data = 0;
         const bool answered =
             DR_ReadsFile(cue.c_str(), &sheet) == DR_OK && DR_ReadsFile(bin.c_str(), &data) == DR_OK;
-        rusage usage {};
+        rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         // The peak in KiB: far below the sheet's size.
         ::_exit(answered && sheet == 1 && data == 1 ? (usage.ru_maxrss < (100 << 10) ? 0 : 2) : 1);
@@ -211,7 +211,8 @@ TEST_F(DiscReadTest, ADataFileCutDuringTheRipFailsAtTheSectorItNowEndsAt) {
     EXPECT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_ERR_READ);
     std::vector<char> text(512);
     DR_GetLastErrorText(text.data(), static_cast<std::int32_t>(text.size()));
-    EXPECT_EQ(std::string(text.data()), "sector 100 is not in \"" + bin + "\", which ends before it");
+    EXPECT_EQ(std::string(text.data()),
+              "sector 100 is not in \"" + bin + "\", which ends before it");
 }
 
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {

@@ -15,11 +15,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -68,8 +68,7 @@ protected:
     // files hold encoded audio: each rip has started and waits at the gate,
     // far from the end of its track however fast or slow the machine is.
     void LetStart(const ReadGate& Gate, std::size_t Parts) const {
-        ASSERT_TRUE(
-            Gate.ChunkByChunkUntil([&] { return PartsWithData(images.Folder()) >= Parts; }))
+        ASSERT_TRUE(Gate.ChunkByChunkUntil([&] { return PartsWithData(images.Folder()) >= Parts; }))
             << "the rip never got going";
     }
 
@@ -179,9 +178,9 @@ TEST_F(RipSafety, WorkersDieWithAKilledParent) {
     ASSERT_FALSE(workers.empty());
     rip.Signal(SIGKILL);
     EXPECT_EQ(rip.Wait(), 128 + SIGKILL);
-    ASSERT_TRUE(gate.ChunkByChunkUntil(
-        [&] { return std::all_of(workers.begin(), workers.end(), Ended); }))
-        << "a worker outlived its parent";
+    ASSERT_TRUE(gate.ChunkByChunkUntil([&] {
+        return std::all_of(workers.begin(), workers.end(), Ended);
+    })) << "a worker outlived its parent";
     // They stopped as told, with shorter files; an orphan would have ripped on
     // to the end of its track.
     for (const auto* name : {"k-01.mp3", "k-02.mp3"}) {
@@ -257,8 +256,8 @@ TEST_F(RipSafety, StandardOutputIsWrittenWhereItStands) {
                                " || exit 1; { printf HEADER; " + rip + "; } > " + grouped;
     RipProcess shell({}, Logs(), {"sh", "-c", script});
     ASSERT_EQ(shell.Wait(), 0) << shell.Err();
-    for (const auto& [file, before] : {std::pair{log, std::string("first line\n")},
-                                       std::pair{grouped, std::string("HEADER")}}) {
+    for (const auto& [file, before] :
+         {std::pair{log, std::string("first line\n")}, std::pair{grouped, std::string("HEADER")}}) {
         const std::string written = ReadAll(file);
         ASSERT_TRUE(written.starts_with(before)) << file << " lost what was there";
         ASSERT_GT(written.size(), before.size() + 1);
@@ -321,9 +320,9 @@ TEST_F(RipSafety, CtrlCWhileWaitingForAPipesReaderIsAStop) {
     RipProcess rip({"--disc", cue, "-o", fifo}, Logs());
     // Held in opening the pipe for writing, as long as nobody reads it.
     const auto syscall = "/proc/" + std::to_string(rip.Pid()) + "/syscall";
-    ASSERT_TRUE(WaitFor([&] { return ReadAll(syscall).starts_with(std::to_string(SYS_openat) +
-                                                                 " "); }))
-        << "the rip never opened the pipe";
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadAll(syscall).starts_with(std::to_string(SYS_openat) + " ");
+    })) << "the rip never opened the pipe";
     rip.Signal(SIGINT);
     EXPECT_EQ(rip.Wait(), 128 + SIGINT) << rip.Err();
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));

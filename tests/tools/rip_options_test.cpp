@@ -120,7 +120,9 @@ TEST(Latin1Text, CharactersTheTagCannotHoldBecomeQuestionMarks) {
     // Beyond Latin-1: a euro sign, a CJK character, an emoji, one mark each.
     EXPECT_EQ(Latin1Text("\xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x8E\xB5!"), "? ? ?!");
     // Broken UTF-8: a lone continuation byte, a cut sequence, an overlong form.
-    EXPECT_EQ(Latin1Text("a\x80" "b"), "a?b");
+    EXPECT_EQ(Latin1Text("a\x80"
+                         "b"),
+              "a?b");
     EXPECT_EQ(Latin1Text("a\xC3"), "a?");
     EXPECT_EQ(Latin1Text("\xC0\xAFx"), "??x");
 }
@@ -132,7 +134,8 @@ TEST(DiscTable, TextsFromTheSheetReachTheTerminalWithoutControlCharacters) {
     track.Sectors = 75;
     track.Flag = 0x10;
     track.Title = "Evil\x1B[2J\x07title\x7F\tend";
-    track.Isrc = "US\x1B" "ABC1234567";
+    track.Isrc = "US\x1B"
+                 "ABC1234567";
     const std::string table = FormatDiscTable({track});
     EXPECT_EQ(table.substr(table.find('\n') + 1),
               "    1  0:00.00   0:01.00   audio  -            USABC1234567  Evil[2Jtitle end\n");

@@ -254,9 +254,8 @@ private slots:
         namespace code = platform::TrayCode;
         using Frees = std::function<void(TTrayIcon&, TNotifyEvent)>;
         const auto onMouseDown = [](TTrayIcon& Icon, TNotifyEvent Free) {
-            Icon.SetOnMouseDown([Free](TComponent& Sender, TMouseButton, TShiftState, int, int) {
-                Free(Sender);
-            });
+            Icon.SetOnMouseDown(
+                [Free](TComponent& Sender, TMouseButton, TShiftState, int, int) { Free(Sender); });
         };
         // A menu item that frees the icon whose menu it is.
         std::vector<std::string> menuLog;
@@ -298,9 +297,8 @@ private slots:
              {code::MouseMove}},
             {"pointer moving",
              [](TTrayIcon& Icon, TNotifyEvent Free) {
-                 Icon.SetOnMouseMove([Free](TComponent& Sender, TShiftState, int, int) {
-                     Free(Sender);
-                 });
+                 Icon.SetOnMouseMove(
+                     [Free](TComponent& Sender, TShiftState, int, int) { Free(Sender); });
              },
              {code::MouseMove}},
             {"menu item",

@@ -43,8 +43,8 @@ void CheckGenre(const std::string& Genre) {
     lame.id3tag_init(handle.get());
     const bool refused = lame.id3tag_set_genre(handle.get(), Genre.c_str()) != 0;
     std::vector<unsigned char> written(TMP3Out::OutputBufferBytes);
-    const int bytes = lame.lame_encode_flush(handle.get(), written.data(),
-                                             static_cast<int>(written.size()));
+    const int bytes =
+        lame.lame_encode_flush(handle.get(), written.data(), static_cast<int>(written.size()));
     if (bytes < static_cast<int>(Id3v1Bytes)) {
         throw std::runtime_error("The MP3 encoder failed to finish the file (error " +
                                  std::to_string(bytes) + ").");

@@ -1,8 +1,8 @@
 #include "tools/kestrune-rip/track_rip.h"
 
 #include "platform/interrupt.h"
-#include "tools/kestrune-rip/latin1_text.h"
 #include "platform/main_thread.h"
+#include "tools/kestrune-rip/latin1_text.h"
 
 #include <stdexcept>
 
