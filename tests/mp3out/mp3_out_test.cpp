@@ -135,7 +135,7 @@ TEST_F(Mp3Test, OneChannelInputIsEncodedAsTwoEqualChannels) {
     for (std::size_t i = 0; i + 1 < decoded.Samples.size(); i += 2) {
         difference += std::abs(decoded.Samples[i] - decoded.Samples[i + 1]);
     }
-    EXPECT_LT(difference / decoded.Frames(), 2.0);
+    EXPECT_LT(difference / static_cast<double>(decoded.Frames()), 2.0);
 }
 
 TEST_F(Mp3Test, VariableRateSwapsAnInvertedRangeAndWritesAFrameCountHeader) {

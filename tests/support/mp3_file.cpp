@@ -238,7 +238,9 @@ double ToneFrequency(const std::vector<std::int16_t>& Samples, int Channels, int
             last = frame;
         }
     }
-    return crossings == 0 ? 0 : crossings * static_cast<double>(Rate) / (last - first);
+    return crossings == 0 ? 0
+                          : static_cast<double>(crossings) * static_cast<double>(Rate) /
+                                static_cast<double>(last - first);
 }
 
 double LevelDb(const std::vector<std::int16_t>& Samples, int Channels, int Channel) {
@@ -249,7 +251,8 @@ double LevelDb(const std::vector<std::int16_t>& Samples, int Channels, int Chann
         sum += static_cast<double>(Samples[i]) * Samples[i];
         ++count;
     }
-    return count == 0 ? -200 : 10 * std::log10(sum / count / (32768.0 * 32768.0));
+    return count == 0 ? -200
+                      : 10 * std::log10(sum / static_cast<double>(count) / (32768.0 * 32768.0));
 }
 
 } // namespace kestrune::test

@@ -41,7 +41,8 @@ void RenderMelody(const TrackSpec& Track, double Amplitude, std::vector<std::int
     constexpr double noteSeconds = 0.4;
     const std::size_t frames = Pcm.size() / 2;
     Noise picker(Track.Seed);
-    std::vector<double> notes(static_cast<std::size_t>(frames / (noteSeconds * SampleRate)) + 1);
+    std::vector<double> notes(
+        static_cast<std::size_t>(static_cast<double>(frames) / (noteSeconds * SampleRate)) + 1);
     for (auto& note : notes) {
         note = scale[static_cast<std::size_t>((picker.Next() + 1.0) * 2.999)];
     }
