@@ -1,9 +1,11 @@
 #include "platform/file_stream.h"
 
+#include "platform/interrupt.h"
 #include "platform/path_name.h"
 #include "platform/stale_parts.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace kestrune::platform {
@@ -63,7 +66,8 @@ FileStream::FileStream(const std::string& Path) : FPath(Path) {
     // What the name is decides, never where it lives: /dev/shm holds plain files
     // and a link anywhere may lead to the user's own.
     struct stat info {};
-    if (::stat(Path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && OpenDirect(Path)) {
+    if (::stat(Path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+        OpenDirect(Path, S_ISFIFO(info.st_mode))) {
         return;
     }
     OpenTemporary(ResolveLink(Path));
@@ -72,10 +76,36 @@ FileStream::FileStream(const std::string& Path) : FPath(Path) {
 FileStream::FileStream(StandardOutputTag, const std::string& Name)
     : FDescriptor(STDOUT_FILENO), FOwned(false), FPath(Name) {}
 
-bool FileStream::OpenDirect(const std::string& Path) {
+namespace {
+
+// Opens a FIFO for writing once it has a reader. A blocking open would wait
+// for the reader with no way out but a signal that happens to arrive during
+// the call; tries without blocking let a stop asked for at any time end it.
+int OpenFifo(const std::string& Path) {
+    while (true) {
+        const int descriptor = ::open(Path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor >= 0) {
+            const int flags = ::fcntl(descriptor, F_GETFL);
+            ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
+            return descriptor;
+        }
+        if (errno != ENXIO && errno != EINTR) {
+            return -1;
+        }
+        if (InterruptRequested()) {
+            errno = EINTR;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace
+
+bool FileStream::OpenDirect(const std::string& Path, bool Fifo) {
     // Neither created nor truncated: only something that is there and is no
     // plain file is written in place.
-    FDescriptor = ::open(Path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    FDescriptor = Fifo ? OpenFifo(Path) : ::open(Path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (FDescriptor < 0) {
         ThrowFileError(errno, "cannot create", Path);
     }

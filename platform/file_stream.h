@@ -51,7 +51,7 @@ public:
 
 private:
     // False when Path turned out to be a plain file after all.
-    bool OpenDirect(const std::string& Path);
+    bool OpenDirect(const std::string& Path, bool Fifo);
     void OpenTemporary(const std::string& Target);
 
     int FDescriptor = -1;
