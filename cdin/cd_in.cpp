@@ -189,7 +189,7 @@ std::int32_t TCDIn::ComputeRangeSize() {
 
 bool TCDIn::ReadsFile(const std::string& Path) {
     const TRipEntryPoints& library = RipLibrary();
-    if (library.DR_ReadsFile == nullptr) {
+    if (!library.DR_ReadsFile) {
         return false;
     }
     const DriveUse use(*this);

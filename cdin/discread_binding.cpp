@@ -23,30 +23,6 @@ RipBinding& Binding() {
     return binding;
 }
 
-consteval std::size_t IndexOf(std::string_view Name) {
-    return platform::IndexOfName(RipLibraryNames, Name);
-}
-
-// Fills the typed calls; the name of the first one missing, or empty.
-std::string_view TakeCalls(RipBinding& B) {
-    const platform::RunTimeLibrary& l = B.Library;
-    TRipEntryPoints& c = B.Calls;
-    std::string_view missing;
-    l.Take(IndexOf("DR_Init"), c.DR_Init, missing);
-    l.Take(IndexOf("DR_DeInit"), c.DR_DeInit, missing);
-    l.Take(IndexOf("DR_GetNumCDROM"), c.DR_GetNumCDROM, missing);
-    l.Take(IndexOf("DR_SetActiveCDROM"), c.DR_SetActiveCDROM, missing);
-    l.Take(IndexOf("DR_IsMediaLoaded"), c.DR_IsMediaLoaded, missing);
-    l.Take(IndexOf("DR_IsAudioPlaying"), c.DR_IsAudioPlaying, missing);
-    l.Take(IndexOf("DR_ReadToc"), c.DR_ReadToc, missing);
-    l.Take(IndexOf("DR_GetNumTocEntries"), c.DR_GetNumTocEntries, missing);
-    l.Take(IndexOf("DR_GetTocEntry"), c.DR_GetTocEntry, missing);
-    l.Take(IndexOf("DR_OpenRipper"), c.DR_OpenRipper, missing);
-    l.Take(IndexOf("DR_RipChunk"), c.DR_RipChunk, missing);
-    l.Take(IndexOf("DR_CloseRipper"), c.DR_CloseRipper, missing);
-    return missing;
-}
-
 // Writes the library's settings file in Directory; returns its full path, or
 // an empty one when there is no folder for it.
 std::string WriteRipSettings(RipBinding& B, const std::string& Directory) {
@@ -92,10 +68,10 @@ void LoadRipLibrary(const std::string& Directory) {
     RipBinding& b = Binding();
     try {
         b.Library.Acquire();
-        if (const std::string_view missing = TakeCalls(b); !missing.empty()) {
+        if (const std::string_view missing = b.Calls.TakeFrom(b.Library); !missing.empty()) {
             // A library without every call we make is no use; never call a null entry.
             b.Library.Release();
-            b.Calls = {};
+            b.Calls.Clear();
             throw platform::LibraryLoadError(b.Library.FileName() + ": no entry point " +
                                              std::string(missing));
         }
@@ -103,16 +79,6 @@ void LoadRipLibrary(const std::string& Directory) {
         std::cerr << "kestrune: " << e.what() << '\n';
         return;
     }
-    // Beyond the names every library of this kind has: a library without it
-    // simply cannot tell which files it reads.
-    b.Calls.DR_ReadsFile =
-        reinterpret_cast<decltype(b.Calls.DR_ReadsFile)>(b.Library.Symbol("DR_ReadsFile"));
-    b.Calls.DR_GetLastErrorText = reinterpret_cast<decltype(b.Calls.DR_GetLastErrorText)>(
-        b.Library.Symbol("DR_GetLastErrorText"));
-    b.Calls.DR_GetTrackText =
-        reinterpret_cast<decltype(b.Calls.DR_GetTrackText)>(b.Library.Symbol("DR_GetTrackText"));
-    b.Calls.DR_GetDriveName =
-        reinterpret_cast<decltype(b.Calls.DR_GetDriveName)>(b.Library.Symbol("DR_GetDriveName"));
     const std::string settings = WriteRipSettings(b, Directory);
     b.Calls.DR_Init(settings.c_str());
 }
@@ -124,7 +90,7 @@ void UnloadRipLibrary() {
     }
     b.Calls.DR_DeInit();
     b.Library.ReleaseAll();
-    b.Calls = {};
+    b.Calls.Clear();
 }
 
 bool RipLibraryLoaded() {
@@ -148,16 +114,16 @@ TTocEntry ReadTocEntry(std::int32_t Index) {
 }
 
 std::string RipLibraryErrorText() {
-    const auto text = Binding().Calls.DR_GetLastErrorText;
-    if (text == nullptr) {
+    const auto& text = Binding().Calls.DR_GetLastErrorText;
+    if (!text) {
         return {};
     }
-    return TakeText(text);
+    return TakeText([&](char* Text, std::int32_t Bytes) { return text(Text, Bytes); });
 }
 
 std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
-    const auto text = Binding().Calls.DR_GetTrackText;
-    if (text == nullptr) {
+    const auto& text = Binding().Calls.DR_GetTrackText;
+    if (!text) {
         return {};
     }
     return TakeText(
@@ -165,8 +131,8 @@ std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
 }
 
 std::string RipLibraryDriveName(std::int32_t Index) {
-    const auto name = Binding().Calls.DR_GetDriveName;
-    if (name == nullptr) {
+    const auto& name = Binding().Calls.DR_GetDriveName;
+    if (!name) {
         return {};
     }
     return TakeText([&](char* Text, std::int32_t Bytes) { return name(Index, Text, Bytes); });

@@ -5,6 +5,7 @@
 // loaded, and its table of entry points.
 
 #include "cdin/discread_names.h"
+#include "platform/entry_points.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,29 +22,36 @@ struct TTocEntry {
 };
 static_assert(sizeof(TTocEntry) == 8, "the library hands the entry over in 8 bytes");
 
-// The entry points the system calls. Each is present whenever RipLibraryLoaded()
-// is true: a library that lacks one of them does not count as loaded.
-struct TRipEntryPoints {
-    std::int32_t (*DR_Init)(const char* SettingsPath) = nullptr;
-    std::int32_t (*DR_DeInit)() = nullptr;
-    std::int32_t (*DR_GetNumCDROM)() = nullptr;
-    std::int32_t (*DR_SetActiveCDROM)(std::int32_t Index) = nullptr;
-    std::int32_t (*DR_IsMediaLoaded)(std::int32_t* Status) = nullptr;
-    std::int32_t (*DR_IsAudioPlaying)() = nullptr;
-    std::int32_t (*DR_ReadToc)() = nullptr;
-    std::int32_t (*DR_GetNumTocEntries)() = nullptr;
-    TTocEntry (*DR_GetTocEntry)(std::int32_t Index) = nullptr;
-    std::int32_t (*DR_OpenRipper)(std::int32_t* ChunkBytes, std::int32_t First,
-                                  std::int32_t End) = nullptr;
-    std::int32_t (*DR_RipChunk)(std::uint8_t* Buffer, std::int32_t* Bytes,
-                                std::int32_t* Abort) = nullptr;
-    std::int32_t (*DR_CloseRipper)() = nullptr;
-    // Optional, beyond the 42 names: nullptr when the library does not offer it.
-    std::int32_t (*DR_ReadsFile)(const char* Path, std::int32_t* Reads) = nullptr;
-    std::int32_t (*DR_GetLastErrorText)(char* Text, std::int32_t Bytes) = nullptr;
-    std::int32_t (*DR_GetTrackText)(std::int32_t Index, std::int32_t Field, char* Text,
-                                    std::int32_t Bytes) = nullptr;
-    std::int32_t (*DR_GetDriveName)(std::int32_t Index, char* Text, std::int32_t Bytes) = nullptr;
+// The entry points the system calls. Each required one is present whenever
+// RipLibraryLoaded() is true: a library that lacks one of them does not count as
+// loaded. The optional ones, beyond the 42 names, are empty when the library
+// does not offer them.
+struct TRipEntryPoints : platform::EntryPointTable {
+    using Need = platform::EntryNeed;
+    template <class Fn> using Entry = platform::EntryPoint<Fn>;
+
+    Entry<std::int32_t(const char* SettingsPath)> DR_Init{*this, "DR_Init"};
+    Entry<std::int32_t()> DR_DeInit{*this, "DR_DeInit"};
+    Entry<std::int32_t()> DR_GetNumCDROM{*this, "DR_GetNumCDROM"};
+    Entry<std::int32_t(std::int32_t Index)> DR_SetActiveCDROM{*this, "DR_SetActiveCDROM"};
+    Entry<std::int32_t(std::int32_t* Status)> DR_IsMediaLoaded{*this, "DR_IsMediaLoaded"};
+    Entry<std::int32_t()> DR_IsAudioPlaying{*this, "DR_IsAudioPlaying"};
+    Entry<std::int32_t()> DR_ReadToc{*this, "DR_ReadToc"};
+    Entry<std::int32_t()> DR_GetNumTocEntries{*this, "DR_GetNumTocEntries"};
+    Entry<TTocEntry(std::int32_t Index)> DR_GetTocEntry{*this, "DR_GetTocEntry"};
+    Entry<std::int32_t(std::int32_t* ChunkBytes, std::int32_t First, std::int32_t End)>
+        DR_OpenRipper{*this, "DR_OpenRipper"};
+    Entry<std::int32_t(std::uint8_t* Buffer, std::int32_t* Bytes, std::int32_t* Abort)> DR_RipChunk{
+        *this, "DR_RipChunk"};
+    Entry<std::int32_t()> DR_CloseRipper{*this, "DR_CloseRipper"};
+    Entry<std::int32_t(const char* Path, std::int32_t* Reads)> DR_ReadsFile{*this, "DR_ReadsFile",
+                                                                            Need::Optional};
+    Entry<std::int32_t(char* Text, std::int32_t Bytes)> DR_GetLastErrorText{
+        *this, "DR_GetLastErrorText", Need::Optional};
+    Entry<std::int32_t(std::int32_t Index, std::int32_t Field, char* Text, std::int32_t Bytes)>
+        DR_GetTrackText{*this, "DR_GetTrackText", Need::Optional};
+    Entry<std::int32_t(std::int32_t Index, char* Text, std::int32_t Bytes)> DR_GetDriveName{
+        *this, "DR_GetDriveName", Need::Optional};
 };
 
 // Loads the library (each call counts one load), resolves its entry points,

@@ -19,6 +19,14 @@ void RunTimeLibrary::Acquire() {
     FUsers = 1;
 }
 
+void* RunTimeLibrary::Address(std::string_view Name) const {
+    const auto found = std::find(FNames.begin(), FNames.end(), Name);
+    if (found != FNames.end()) {
+        return Entry(static_cast<std::size_t>(found - FNames.begin()));
+    }
+    return Symbol(std::string(Name).c_str());
+}
+
 void RunTimeLibrary::Release() noexcept {
     if (FUsers == 0) {
         return;

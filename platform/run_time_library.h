@@ -52,16 +52,11 @@ public:
     template <class Fn> Fn* EntryAs(std::size_t Index) const {
         return reinterpret_cast<Fn*>(Entry(Index));
     }
-    // Fills Slot with the entry point of table position Index; when it is
-    // missing, Missing names it, unless an earlier one is named there already.
-    template <class Fn> void Take(std::size_t Index, Fn*& Slot, std::string_view& Missing) const {
-        Slot = EntryAs<Fn>(Index);
-        if (Slot == nullptr && Missing.empty()) {
-            Missing = FNames[Index];
-        }
-    }
     // An entry point outside the table; nullptr as above.
     void* Symbol(const char* Name) const;
+    // The entry point of that name: from the table where the name is in it,
+    // by symbol otherwise; nullptr as above.
+    void* Address(std::string_view Name) const;
 
     const std::string& FileName() const { return FFileName; }
     // Takes effect at the next load.

@@ -1,3 +1,4 @@
+#include "platform/entry_points.h"
 #include "platform/run_time_library.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,39 @@ TEST(RunTimeLibrary, ResolvesTheTableInOrderAndIsHeldUntilTheLastUserGoes) {
     EXPECT_EQ(library.Entry(0), nullptr);
     library.Release();
     EXPECT_EQ(library.Users(), 0) << "giving back more than was taken changes nothing";
+}
+
+// A binding's calls, each named once where it is declared.
+struct MathCalls : EntryPointTable {
+    EntryPoint<double(double)> cos{*this, "cos"};
+    EntryPoint<double(double)> tan{*this, "tan", EntryNeed::Optional};
+    EntryPoint<double(double)> missing{*this, "no_such_function", EntryNeed::Optional};
+};
+struct NeedyCalls : EntryPointTable {
+    EntryPoint<double(double)> sin{*this, "sin"};
+    EntryPoint<double(double)> missing{*this, "no_such_function"};
+    EntryPoint<double(double)> alsoMissing{*this, "nor_this_one"};
+};
+
+TEST(RunTimeLibrary, ATableOfCallsIsFilledByNameInTheTableAndBeyondIt) {
+    RunTimeLibrary library("libm.so.6", MathNames);
+    MathCalls calls;
+    EXPECT_FALSE(calls.cos) << "empty before the library is loaded";
+    library.Acquire();
+    EXPECT_EQ(calls.TakeFrom(library), "") << "only optional calls are missing";
+    ASSERT_TRUE(calls.cos);
+    EXPECT_EQ(calls.cos(0.0), 1.0);
+    ASSERT_TRUE(calls.tan) << "beyond the name table, found by symbol";
+    EXPECT_EQ(calls.tan(0.0), 0.0);
+    EXPECT_FALSE(calls.missing);
+    calls.Clear();
+    EXPECT_FALSE(calls.cos);
+    EXPECT_FALSE(calls.tan);
+
+    NeedyCalls needy;
+    EXPECT_EQ(needy.TakeFrom(library), "no_such_function") << "the first required one missing";
+    EXPECT_TRUE(needy.sin);
+    library.Release();
 }
 
 TEST(RunTimeLibrary, ALibraryThatCannotBeLoadedRaisesTheLoadersOwnAccount) {
