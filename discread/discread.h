@@ -11,7 +11,27 @@
  * separated by ':'), otherwise the CD drives the system has. An image that
  * does not exist is a drive without a disc. Images (.cue, .toc, .nrg, .iso) are
  * read by the library itself; their sheets and data files must be regular
- * files, and no image may hold more than 99 minutes.
+ * files, and no image may hold more than 99 minutes. DISCREAD_PARANOIA=1 reads
+ * images through libcdio-paranoia, as drives are read.
+ *
+ * DISCREAD_SIMULATE, for tests and benchmarks, reads images as a drive that
+ * behaves as it says (physical drives are left as they are): settings
+ * separated by ',' or ';', blanks around them ignored,
+ *   speed=N[x]    N times real time (1 = 75 sectors a second), N a decimal
+ *                 number above 0: reads are held back until a drive of that
+ *                 speed would have delivered them, counted from the first read
+ *                 (a drive left idle for over a second starts counting again)
+ *   seek=Dms|Ds   D (decimal, at most an hour) added to every read that does
+ *                 not start where the one before ended
+ *   bad=R         every read that touches R fails
+ *   flaky=R       the first read that touches R fails, later ones succeed
+ *   R             one more range of the bad= or flaky= before it
+ * where R is a sector or FIRST-LAST (both read, FIRST at most LAST); speed
+ * and seek are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
+ * The images are then read as drives are (through libcdio-paranoia, unless
+ * nParanoiaMode=0), so paranoia reads a flaky sector again; a read that
+ * fails names the sector. A value that is not right makes DR_OpenRipper
+ * return DR_ERR_NO_DRIVE with a text that names the variable and the part.
  *
  * Every failing call leaves a text for the user that says what went wrong;
  * DR_GetLastErrorText gives it. TrackNumber in the table is the disc's own

@@ -13,28 +13,11 @@ namespace discread {
 
 namespace {
 
-thread_local const ImageReader* CurrentImage = nullptr;
+thread_local ImageDrive* CurrentDrive = nullptr;
+thread_local std::stop_token CurrentStop;
 
 long ReadFromImage(cdrom_drive_t*, void* Buffer, lsn_t Begin, long Sectors) {
-    if (CurrentImage == nullptr) {
-        return -1;
-    }
-    // Paranoia seeks by reading into no buffer: there is no head to move, only
-    // the range to check.
-    if (Buffer == nullptr) {
-        if (Begin < 0 || Sectors < 0 || Begin + Sectors > CurrentImage->End()) {
-            SetLastError("sector " + std::to_string(Begin) + " lies past the end of the disc");
-            return -1;
-        }
-        return Sectors;
-    }
-    try {
-        CurrentImage->Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
-    } catch (const ImageError& e) {
-        SetLastError(e.what());
-        return -1;
-    }
-    return Sectors;
+    return CurrentDrive != nullptr ? CurrentDrive->Read(Buffer, Begin, Sectors, CurrentStop) : -1;
 }
 
 std::string CueTime(std::int64_t Sectors) {
@@ -47,35 +30,77 @@ std::string CueTime(std::int64_t Sectors) {
 
 } // namespace
 
-ImageDrive::Reading::Reading(const ImageReader* Image) : FPrevious(CurrentImage) {
-    CurrentImage = Image;
+ImageDrive::Reading::Reading(ImageDrive& Drive, std::stop_token Stop)
+    : FPreviousDrive(CurrentDrive), FPreviousStop(std::move(CurrentStop)) {
+    CurrentDrive = &Drive;
+    CurrentStop = std::move(Stop);
 }
 
 ImageDrive::Reading::~Reading() {
-    CurrentImage = FPrevious;
+    CurrentDrive = FPreviousDrive;
+    CurrentStop = std::move(FPreviousStop);
 }
 
-ImageDrive::ImageDrive(const ImageReader& AImage) {
+ImageDrive::ImageDrive(const ImageReader& AImage, std::unique_ptr<SimulatedDrive> ASimulated)
+    : FImage(AImage), FSimulated(std::move(ASimulated)) {
     char folder[] = "/tmp/discread-paranoia-XXXXXX";
     if (::mkdtemp(folder) == nullptr) {
         throw ImageError("no folder for the verified reading can be made");
     }
     FFolder = folder;
     try {
-        Build(AImage);
+        Build();
     } catch (...) {
         Release();
         throw;
     }
 }
 
-void ImageDrive::Build(const ImageReader& AImage) {
-    const ImageLayout& layout = AImage.Layout();
+long ImageDrive::Read(void* Buffer, std::int64_t Begin, long Sectors, const std::stop_token& Stop) {
+    // Paranoia seeks by reading into no buffer: there is no head to move, only
+    // the range to check.
+    if (Buffer == nullptr) {
+        if (Begin < 0 || Sectors < 0 || Begin + Sectors > FImage.End()) {
+            Failed(Begin, "sector " + std::to_string(Begin) + " lies past the end of the disc");
+            return -1;
+        }
+        return Sectors;
+    }
+    try {
+        if (FSimulated && !FSimulated->Read(Begin, Sectors, Stop)) {
+            return -1;
+        }
+        FImage.Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
+    } catch (const UnreadableSector& e) {
+        Failed(e.Sector(), e.what());
+        return -1;
+    } catch (const ImageError& e) {
+        Failed(Begin, e.what());
+        return -1;
+    }
+    FFailures.erase(FFailures.lower_bound(Begin), FFailures.lower_bound(Begin + Sectors));
+    return Sectors;
+}
+
+void ImageDrive::Failed(std::int64_t Sector, std::string Why) {
+    FFailures.insert_or_assign(Sector, std::move(Why));
+}
+
+std::string ImageDrive::WhyLost(std::int64_t Sector) const {
+    if (FFailures.empty()) {
+        return {};
+    }
+    const auto after = FFailures.lower_bound(Sector);
+    return after != FFailures.end() ? after->second : FFailures.rbegin()->second;
+}
+
+void ImageDrive::Build() {
+    const ImageLayout& layout = FImage.Layout();
     // The sheet libcdio navigates by: the image's track starts over a sparse
     // file of its length, which libcdio never reads.
     const std::string bin = FFolder + "/disc.bin";
     const int handle = ::open(bin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    const bool sized = handle >= 0 && ::ftruncate(handle, AImage.End() * RawSectorBytes) == 0;
+    const bool sized = handle >= 0 && ::ftruncate(handle, FImage.End() * RawSectorBytes) == 0;
     if (handle >= 0) {
         ::close(handle);
     }

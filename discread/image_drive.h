@@ -1,10 +1,15 @@
 #pragma once
 
 #include "image_reader.h"
+#include "simulated_drive.h"
 
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <stop_token>
 #include <string>
 
 namespace discread {
@@ -16,8 +21,10 @@ namespace discread {
 // of audio comes from the ImageReader through the drive's read_audio hook.
 class ImageDrive {
 public:
-    // Raises ImageError when libcdio cannot be set up over the image.
-    explicit ImageDrive(const ImageReader& AImage);
+    // Simulated, when there is one, stands in front of every read of the
+    // image. Raises ImageError when libcdio cannot be set up over the image.
+    explicit ImageDrive(const ImageReader& AImage,
+                        std::unique_ptr<SimulatedDrive> ASimulated = nullptr);
     ~ImageDrive();
     ImageDrive(const ImageDrive&) = delete;
     ImageDrive& operator=(const ImageDrive&) = delete;
@@ -26,11 +33,12 @@ public:
 
     cdrom_drive_t* Drive() const { return FDrive; }
 
-    // Makes Image the one the hook reads, on this thread, while it lives:
-    // libcdio's hook has no argument of its own.
+    // Makes Drive the one the hook reads, on this thread, while it lives, and
+    // Stop what cuts its simulated waits short: libcdio's hook has no argument
+    // of its own.
     class Reading {
     public:
-        explicit Reading(const ImageReader* Image);
+        Reading(ImageDrive& Drive, std::stop_token Stop);
         ~Reading();
         Reading(const Reading&) = delete;
         Reading& operator=(const Reading&) = delete;
@@ -38,13 +46,30 @@ public:
         Reading& operator=(Reading&&) = delete;
 
     private:
-        const ImageReader* FPrevious;
+        ImageDrive* FPreviousDrive;
+        std::stop_token FPreviousStop;
     };
 
-private:
-    void Build(const ImageReader& AImage);
-    void Release();
+    // What the user hears when paranoia gives Sector up: the failed read
+    // nearest at or after it (paranoia gives up sectors some way before a bad
+    // one), else the last one; empty when no read is failing.
+    std::string WhyLost(std::int64_t Sector) const;
 
+    // The read_audio hook's work: Sectors sectors from Begin into Buffer (none
+    // into no buffer, a seek), through the simulated drive; -1 when they
+    // cannot be read.
+    long Read(void* Buffer, std::int64_t Begin, long Sectors, const std::stop_token& Stop);
+
+private:
+    void Build();
+    void Release();
+    void Failed(std::int64_t Sector, std::string Why);
+
+    const ImageReader& FImage;
+    std::unique_ptr<SimulatedDrive> FSimulated;
+    // The reads that failed, by the sector they failed at, with what was
+    // wrong; a read that succeeds later takes its sectors off.
+    std::map<std::int64_t, std::string> FFailures;
     std::string FFolder;
     CdIo_t* FHandle = nullptr;
     cdrom_drive_t* FDrive = nullptr;

@@ -3,12 +3,14 @@
 #include "image_drive.h"
 #include "last_error.h"
 #include "read_gate.h"
+#include "simulated_drive.h"
 
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace discread {
 
@@ -19,22 +21,30 @@ constexpr std::int32_t SectorBytes = CDIO_CD_FRAMESIZE_RAW;
 class ImageRipper final : public Ripper {
 public:
     ImageRipper(std::unique_ptr<Disc> ADisc, std::int32_t First, std::int32_t End,
-                std::int32_t ChunkSectors)
-        : Ripper(std::move(ADisc), First, End, ChunkSectors) {}
+                std::int32_t ChunkSectors, std::unique_ptr<SimulatedDrive> ASimulated)
+        : Ripper(std::move(ADisc), First, End, ChunkSectors), FSimulated(std::move(ASimulated)) {}
 
 private:
     bool ReadSectors(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) override {
         PassImageReadGate();
+        if (FSimulated && !FSimulated->Read(Lsn, Count, {})) {
+            return false;
+        }
         return Source().ReadAudio(Buffer, Lsn, Count);
     }
+
+    std::unique_ptr<SimulatedDrive> FSimulated;
 };
 
 // The paranoia callback has no user argument; reads of one ripper run on one
-// thread at a time, so a thread-local flag carries the verdict back.
+// thread at a time, so a thread-local flag carries the verdict back. A hard
+// read error is what paranoia reads again; only a sector it gave up on after
+// its retries is lost (counting the errors too failed sectors that a second
+// read had recovered).
 thread_local bool SectorLost = false;
 
 void NoteParanoiaEvent(long, paranoia_cb_mode_t Event) {
-    if (Event == PARANOIA_CB_READERR || Event == PARANOIA_CB_SKIP) {
+    if (Event == PARANOIA_CB_SKIP) {
         SectorLost = true;
     }
 }
@@ -76,12 +86,18 @@ private:
                          " lies past the end of the disc's data");
             return false;
         }
-        const ImageDrive::Reading reading(Source().Image());
+        std::optional<ImageDrive::Reading> reading;
+        if (FImageDrive) {
+            reading.emplace(*FImageDrive, std::stop_token{});
+        }
         for (std::int32_t i = 0; i < Count; ++i) {
             SectorLost = false;
             const std::int16_t* const samples =
                 cdio_paranoia_read_limited(FParanoia.get(), NoteParanoiaEvent, MaxRetries);
             if (samples == nullptr || SectorLost) {
+                const std::string why = FImageDrive ? FImageDrive->WhyLost(Lsn + i) : "";
+                SetLastError(why.empty() ? "sector " + std::to_string(Lsn + i) + " cannot be read"
+                                         : why);
                 // Paranoia has moved on; the next attempt seeks back.
                 FExpected = -1;
                 return false;
@@ -106,6 +122,18 @@ private:
 std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, const Settings& Options,
                                      std::int32_t First, std::int32_t End,
                                      std::int32_t ChunkSectors, std::int32_t& Error) {
+    // Refused whatever the drive: a value that is not right is a mistake
+    // whoever set it should hear of, not a simulation quietly left out.
+    std::optional<DriveSimulation> simulation;
+    if (Options.Simulation) {
+        try {
+            simulation = ParseDriveSimulation(*Options.Simulation);
+        } catch (const ImageError& e) {
+            SetLastError(e.what());
+            Error = DR_ERR_NO_DRIVE;
+            return nullptr;
+        }
+    }
     std::unique_ptr<Disc> disc = Disc::Open(ADrive);
     if (!disc) {
         Error = ADrive.Image ? DR_ERR_NO_DISC : DR_ERR_NO_DRIVE;
@@ -120,14 +148,21 @@ std::unique_ptr<Ripper> Ripper::Open(const Drive& ADrive, const Settings& Option
         Error = DR_ERR_READ;
         return nullptr;
     }
+    // A simulated drive stands in front of the image's reads whichever way a
+    // drive would be read: plainly or through paranoia.
+    std::unique_ptr<SimulatedDrive> simulated;
+    if (simulation && ADrive.Image) {
+        simulated = std::make_unique<SimulatedDrive>(std::move(*simulation), DriveClock::Steady());
+    }
     const ParanoiaMode mode = Options.Paranoia;
-    if (mode == ParanoiaMode::Plain || (ADrive.Image && !Options.ParanoiaImages)) {
-        return std::make_unique<ImageRipper>(std::move(disc), First, End, ChunkSectors);
+    if (mode == ParanoiaMode::Plain || (ADrive.Image && !Options.ParanoiaImages && !simulated)) {
+        return std::make_unique<ImageRipper>(std::move(disc), First, End, ChunkSectors,
+                                             std::move(simulated));
     }
     std::unique_ptr<ImageDrive> imageDrive;
     cdrom_drive_t* drive = nullptr;
     if (disc->Image() != nullptr) {
-        imageDrive = std::make_unique<ImageDrive>(*disc->Image());
+        imageDrive = std::make_unique<ImageDrive>(*disc->Image(), std::move(simulated));
         drive = imageDrive->Drive();
     } else {
         drive = cdio_cddap_identify_cdio(disc->Handle(), CDDA_MESSAGE_FORGETIT, nullptr);

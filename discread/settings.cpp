@@ -84,6 +84,10 @@ Settings ReadSettings(const std::string& Path) {
     if (const char* paranoia = std::getenv("DISCREAD_PARANOIA"); paranoia != nullptr) {
         settings.ParanoiaImages = std::string_view(paranoia) == "1";
     }
+    if (const char* simulation = std::getenv("DISCREAD_SIMULATE");
+        simulation != nullptr && *simulation != '\0') {
+        settings.Simulation = simulation;
+    }
     return settings;
 }
 

@@ -24,7 +24,7 @@ extra=$(comm -13 <(echo "$help") <(echo "$manual"))
 for section in OPTIONS 'EXIT STATUS' ENVIRONMENT FILES EXAMPLES; do
     grep -q "^\.SH $section\$" "$page" || fail "the manual page has no $section section"
 done
-for variable in DISCREAD_DISC DISCREAD_DRIVES DISCREAD_PARANOIA XDG_CONFIG_HOME; do
+for variable in DISCREAD_DISC DISCREAD_DRIVES DISCREAD_PARANOIA DISCREAD_SIMULATE XDG_CONFIG_HOME; do
     sed -n '/^\.SH ENVIRONMENT/,/^\.SH /p' "$page" | grep -q "$variable" ||
         fail "ENVIRONMENT does not explain $variable"
 done

@@ -1,0 +1,101 @@
+#include "simulated_drive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+namespace discread {
+
+namespace {
+
+constexpr double SectorsPerSecond = 75;
+
+class SteadyClock final : public DriveClock {
+public:
+    TimePoint Now() override { return std::chrono::steady_clock::now(); }
+
+    bool SleepUntil(TimePoint At, std::stop_token Stop) override {
+        // Nothing ever notifies: the wait ends at At or when Stop is asked for.
+        std::mutex lock;
+        std::condition_variable_any wake;
+        std::unique_lock held(lock);
+        static_cast<void>(wake.wait_until(held, Stop, At, [] { return false; }));
+        return !Stop.stop_requested();
+    }
+};
+
+} // namespace
+
+UnreadableSector::UnreadableSector(std::int64_t ASector)
+    : ImageError("sector " + std::to_string(ASector) + " cannot be read"), FSector(ASector) {}
+
+DriveClock& DriveClock::Steady() {
+    static SteadyClock clock;
+    return clock;
+}
+
+SimulatedDrive::SimulatedDrive(DriveSimulation ASimulation, DriveClock& AClock)
+    : FSimulation(std::move(ASimulation)), FClock(AClock),
+      FFlakySpent(FSimulation.Flaky.size(), false) {}
+
+std::chrono::nanoseconds SimulatedDrive::TransferTime(std::int64_t Sectors) const {
+    if (!FSimulation.Speed) {
+        return std::chrono::nanoseconds(0);
+    }
+    const double seconds = static_cast<double>(Sectors) / (SectorsPerSecond * *FSimulation.Speed);
+    return std::chrono::nanoseconds(std::llround(seconds * 1e9));
+}
+
+bool SimulatedDrive::Read(std::int64_t First, std::int64_t Count, std::stop_token Stop) {
+    if (Count <= 0) {
+        return true;
+    }
+    const DriveClock::TimePoint now = FClock.Now();
+    // Paced from one origin, not read by read: the time a wake-up comes late or
+    // the caller spends between reads is made up, so the rate is exact on
+    // average. Only a drive that stood idle starts a new schedule.
+    if (!FStarted || now - FDue > IdleAfter) {
+        FOrigin = now;
+        FSectors = 0;
+        FSeeks = 0;
+    }
+    if (FStarted && First != FHead) {
+        ++FSeeks;
+    }
+    FStarted = true;
+    FSectors += Count;
+    FHead = First + Count;
+    FDue = FOrigin + TransferTime(FSectors) + FSeeks * FSimulation.Seek;
+    if (!FClock.SleepUntil(FDue, Stop)) {
+        return false;
+    }
+    if (const auto failing = FirstFailing(First, Count)) {
+        throw UnreadableSector(*failing);
+    }
+    return true;
+}
+
+std::optional<std::int64_t> SimulatedDrive::FirstFailing(std::int64_t First, std::int64_t Count) {
+    std::optional<std::int64_t> failing;
+    const auto touches = [&](const SectorRange& Range) {
+        if (Range.First >= First + Count || Range.Last < First) {
+            return false;
+        }
+        const std::int64_t sector = std::max<std::int64_t>(First, Range.First);
+        failing = std::min(failing.value_or(sector), sector);
+        return true;
+    };
+    for (const SectorRange& range : FSimulation.Bad) {
+        touches(range);
+    }
+    for (std::size_t i = 0; i < FSimulation.Flaky.size(); ++i) {
+        if (!FFlakySpent[i] && touches(FSimulation.Flaky[i])) {
+            FFlakySpent[i] = true;
+        }
+    }
+    return failing;
+}
+
+} // namespace discread

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "drive_simulation.h"
+#include "last_error.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+namespace discread {
+
+// A read of a simulated drive that reached a sector the drive cannot read.
+class UnreadableSector : public ImageError {
+public:
+    explicit UnreadableSector(std::int64_t ASector);
+    // The first sector of the read that could not be read.
+    std::int64_t Sector() const { return FSector; }
+
+private:
+    std::int64_t FSector;
+};
+
+// The time a simulated drive keeps: the steady clock, or a test's own.
+class DriveClock {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    virtual ~DriveClock() = default;
+    virtual TimePoint Now() = 0;
+    // Waits until At; false, at once, when Stop is asked for first.
+    virtual bool SleepUntil(TimePoint At, std::stop_token Stop) = 0;
+
+    // The steady clock, whose sleeps a stop cuts short.
+    static DriveClock& Steady();
+};
+
+// A drive as DriveSimulation describes it, in front of the reads of a disc
+// image: each read is held back until the drive would have delivered it and
+// fails where the drive cannot read. Used by one reading thread at a time.
+class SimulatedDrive {
+public:
+    SimulatedDrive(DriveSimulation ASimulation, DriveClock& AClock);
+
+    // Holds the read of Count sectors from First back until it is due, then
+    // raises UnreadableSector for the first sector it cannot read, if any. False
+    // when Stop was asked for meanwhile: the read then has no verdict.
+    bool Read(std::int64_t First, std::int64_t Count, std::stop_token Stop);
+
+    // A drive left without a read for longer than this has stopped streaming:
+    // the time it stood idle is not made up by reading faster afterwards.
+    static constexpr std::chrono::seconds IdleAfter{1};
+
+private:
+    std::chrono::nanoseconds TransferTime(std::int64_t Sectors) const;
+    // The first sector of [First, First + Count) that fails this time; spends
+    // the flaky ranges the read touches.
+    std::optional<std::int64_t> FirstFailing(std::int64_t First, std::int64_t Count);
+
+    DriveSimulation FSimulation;
+    DriveClock& FClock;
+    // The schedule: since Origin the drive has been asked for Sectors sectors
+    // and Seeks moves of its head, and is done with them at Due.
+    bool FStarted = false;
+    DriveClock::TimePoint FOrigin{};
+    DriveClock::TimePoint FDue{};
+    std::int64_t FSectors = 0;
+    std::int64_t FSeeks = 0;
+    std::int64_t FHead = 0;
+    std::vector<bool> FFlakySpent;
+};
+
+} // namespace discread

@@ -1,0 +1,179 @@
+// Disc images read as a simulated drive (DISCREAD_SIMULATE) through the entry
+// points, as the programs read them: sectors the drive cannot read fail the
+// reading where a real drive's would, and a sector that fails once is read
+// again by the verified reading, to the image's exact audio.
+
+#include "tests/discread/image_fixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace kestrune::test {
+namespace {
+
+constexpr std::int32_t ChunkSectors = 75;
+constexpr std::int32_t TrackSectors = 400;
+constexpr std::size_t SectorBytes = 2352;
+const std::vector<std::string> Track = {"audio:400f:noise=7"};
+
+// What one DR_RipChunk call gave.
+struct Chunk {
+    std::int32_t Code = DR_OK;
+    std::vector<std::uint8_t> Bytes;
+    std::string Why;
+};
+
+class SimulatedDriveRead : public ImageTest {
+protected:
+    void TearDown() override {
+        ::unsetenv("DISCREAD_SIMULATE");
+        ImageTest::TearDown();
+    }
+
+    // Makes the noise track's image the drive, as a drive that behaves as
+    // Simulation says, read in paranoia mode Mode (0 plain, 1 overlap, 2 full)
+    // and never told to read images through paranoia: the simulation is.
+    void Load(const char* Simulation, int Mode) {
+        const auto sheet = images.Make("disc", Track);
+        const auto settings = (images.Folder() / "discread.ini").string();
+        std::ofstream(settings) << "[CD-ROM]\nnParanoiaMode=" << Mode << "\n";
+        ::setenv("DISCREAD_SIMULATE", Simulation, 1);
+        UseDrives({sheet});
+        ASSERT_EQ(DR_Init(settings.c_str()), DR_OK);
+        ASSERT_EQ(DR_ReadToc(), DR_OK) << LastError();
+    }
+
+    // Opens the whole track in chunks of a second.
+    static std::int32_t OpenTrack() {
+        std::int32_t chunk = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
+        return DR_OpenRipper(&chunk, 0, TrackSectors);
+    }
+
+    static Chunk Next() {
+        Chunk chunk;
+        chunk.Bytes.resize(ChunkSectors * SectorBytes);
+        std::int32_t bytes = -1;
+        std::int32_t abort = 0;
+        chunk.Code = DR_RipChunk(chunk.Bytes.data(), &bytes, &abort);
+        chunk.Bytes.resize(static_cast<std::size_t>(std::max(bytes, 0)));
+        chunk.Why = LastError();
+        return chunk;
+    }
+
+    // The image's own audio of sectors [First, End).
+    static std::vector<std::uint8_t> Audio(std::int32_t First, std::int32_t End) {
+        const auto track = mkdisc::TrackBytes(DiscImages::Spec(Track), 0);
+        return {track.begin() + First * static_cast<std::ptrdiff_t>(SectorBytes),
+                track.begin() + End * static_cast<std::ptrdiff_t>(SectorBytes)};
+    }
+};
+
+TEST_F(SimulatedDriveRead, ABadSectorFailsItsChunkAfterTheGoodOnesNamingItEveryTime) {
+    // In every mode the chunks before the bad sector's come whole and exact, the
+    // failure comes at the bad sector's chunk and names the sector, and asking
+    // again fails again: a bad sector stays bad, and the reading stays there.
+    // (Verified reading gives up some sectors before the bad one: the bad
+    // sectors lie well inside their chunks.)
+    struct Case {
+        const char* Simulation;
+        int GoodChunks;
+        const char* Why;
+    };
+    for (const Case& bad : {Case{"bad=140", 1, "sector 140 cannot be read"},
+                            Case{"bad=190-195;330", 2, "sector 190 cannot be read"},
+                            Case{"bad=330-399,190", 2, "sector 190 cannot be read"}}) {
+        for (const int mode : {0, 1, 2}) {
+            SCOPED_TRACE(std::string(bad.Simulation) + ", paranoia mode " + std::to_string(mode));
+            Load(bad.Simulation, mode);
+            ASSERT_EQ(OpenTrack(), DR_OK) << LastError();
+            for (std::int32_t i = 0; i < bad.GoodChunks; ++i) {
+                const Chunk good = Next();
+                ASSERT_EQ(good.Code, DR_OK) << good.Why;
+                EXPECT_TRUE(good.Bytes == Audio(i * ChunkSectors, (i + 1) * ChunkSectors)) << i;
+            }
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                const Chunk failed = Next();
+                EXPECT_EQ(failed.Code, DR_ERR_READ);
+                EXPECT_TRUE(failed.Bytes.empty());
+                EXPECT_EQ(failed.Why, bad.Why);
+            }
+            DR_CloseRipper();
+            DR_DeInit();
+        }
+    }
+}
+
+TEST_F(SimulatedDriveRead, AFlakySectorIsReadAgainToTheImagesExactAudio) {
+    // Verified reading, in either mode, reads each flaky sector again and hands
+    // out the image's own bytes with no error; this also shows that the
+    // simulation alone takes the image through paranoia, as direct reads would
+    // have failed. (In overlap mode paranoia skips a failing very first read, as
+    // it would on a drive: the flaky sectors are past it.)
+    for (const int mode : {1, 2}) {
+        SCOPED_TRACE("paranoia mode " + std::to_string(mode));
+        Load("flaky=140,200-260;399", mode);
+        ASSERT_EQ(OpenTrack(), DR_OK) << LastError();
+        std::vector<std::uint8_t> all;
+        for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK; chunk = Next()) {
+            ASSERT_EQ(chunk.Code, DR_OK) << chunk.Why;
+            all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+        }
+        EXPECT_TRUE(all == Audio(0, TrackSectors));
+        DR_CloseRipper();
+        DR_DeInit();
+    }
+}
+
+TEST_F(SimulatedDriveRead, PlainReadsFailAtAFlakySectorOnceAndAskedAgainGoOnExactly) {
+    // Plain reads do not retry: the caller hears of the failure at the chunk of
+    // the flaky sector, and the reading stays there, so asking again reads that
+    // chunk, now good, and the rest of the track follows exactly.
+    Load("flaky=140", 0);
+    ASSERT_EQ(OpenTrack(), DR_OK) << LastError();
+    std::vector<std::uint8_t> all;
+    std::vector<std::string> failures;
+    for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK; chunk = Next()) {
+        if (chunk.Code != DR_OK) {
+            failures.push_back(std::to_string(all.size() / SectorBytes) + ": " + chunk.Why);
+            ASSERT_LT(failures.size(), 2u);
+        }
+        all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+    }
+    EXPECT_EQ(failures, std::vector<std::string>{"75: sector 140 cannot be read"});
+    EXPECT_TRUE(all == Audio(0, TrackSectors));
+}
+
+TEST_F(SimulatedDriveRead, AValueThatIsNotRightIsRefusedWhenTheReadingOpens) {
+    // The table and the drive stay usable; only the reading is refused, with
+    // the variable and the part that is wrong named.
+    struct Case {
+        const char* Simulation;
+        const char* Why;
+    };
+    for (const Case& wrong : {
+             Case{"speed=fast", "DISCREAD_SIMULATE: speed \"fast\" is not a positive number of "
+                                "times real time, such as 24 or 1.5"},
+             Case{"speed=24,seek=80", "DISCREAD_SIMULATE: seek \"80\" is not a duration of at "
+                                      "most an hour in ms or s, such as 80ms or 0.08s"},
+             Case{"bad=21010-21000", "DISCREAD_SIMULATE: bad \"21010-21000\" is not a sector or "
+                                     "a range FIRST-LAST of sectors with FIRST at most LAST"},
+             Case{"speed=24,sped=4",
+                  "DISCREAD_SIMULATE: unknown setting \"sped=4\" (the settings are speed, seek, "
+                  "bad, flaky)"},
+         }) {
+        SCOPED_TRACE(wrong.Simulation);
+        Load(wrong.Simulation, 2);
+        EXPECT_EQ(OpenTrack(), DR_ERR_NO_DRIVE);
+        EXPECT_EQ(LastError(), wrong.Why);
+        std::int32_t bytes = -1;
+        std::int32_t abort = 0;
+        std::vector<std::uint8_t> buffer(SectorBytes);
+        EXPECT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_ERR_NOT_OPEN);
+        EXPECT_EQ(DR_GetNumTocEntries(), 1);
+        DR_DeInit();
+    }
+}
+
+} // namespace
+} // namespace kestrune::test
