@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -59,6 +60,7 @@ private slots:
     void cleanup() {
         driver.reset();
         images.reset();
+        ::unsetenv("DISCREAD_SIMULATE");
     }
 
     void ripsTheTrackOfTheArgumentAndEnds() {
@@ -138,6 +140,9 @@ private slots:
     }
 
     void pauseHoldsTheRipAndResumeFinishesIt() {
+        // A drive of 30 times real time takes three seconds for the track: the
+        // pause comes mid-rip however fast the machine encodes.
+        ::setenv("DISCREAD_SIMULATE", "speed=30", 1);
         const auto cue = images->Make("long", {"audio:90:noise=3@-20"});
         driver->Then(ModalDriver::ChooseFile(Output("paused.mp3")));
         const auto form = Open({cue}, {"D:\\Track01.cda"});
@@ -161,6 +166,8 @@ private slots:
     }
 
     void closeWhilePausedFinishesThePartialFile() {
+        // As above: the rip is paused and closed well before the drive is done.
+        ::setenv("DISCREAD_SIMULATE", "speed=30", 1);
         const auto cue = images->Make("long", {"audio:120:noise=5@-20"});
         driver->Then(ModalDriver::ChooseFile(Output("partial.mp3")));
         const auto form = Open({cue}, {"D:\\Track01.cda"});

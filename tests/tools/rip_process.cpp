@@ -111,11 +111,13 @@ ReadGate::ReadGate(const std::filesystem::path& Fifo) : FFifo(Fifo) {
 
 ReadGate::~ReadGate() {
     ::unsetenv("DISCREAD_TEST_GATE");
+    // Gone before its writer closes: a reader that opens it later finds no
+    // gate and runs free, where it would wait for a writer that never comes.
+    std::error_code ignored;
+    std::filesystem::remove(FFifo, ignored);
     if (FHandle >= 0) {
         ::close(FHandle);
     }
-    std::error_code ignored;
-    std::filesystem::remove(FFifo, ignored);
 }
 
 void ReadGate::Grant(int Chunks) const {
