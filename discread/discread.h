@@ -19,8 +19,9 @@
  * separated by ',' or ';', blanks around them ignored,
  *   speed=N[x]    N times real time (1 = 75 sectors a second), N a decimal
  *                 number above 0: reads are held back until a drive of that
- *                 speed would have delivered them, counted from the first read
- *                 (a drive left idle for over a second starts counting again)
+ *                 speed, reading while it is asked to, would have delivered
+ *                 them, on one schedule from the first read (a late wake-up
+ *                 is made up; time the caller keeps the drive waiting is not)
  *   seek=Dms|Ds   D (decimal, at most an hour) added to every read that does
  *                 not start where the one before ended
  *   bad=R         every read that touches R fails

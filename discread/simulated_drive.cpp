@@ -53,24 +53,25 @@ bool SimulatedDrive::Read(std::int64_t First, std::int64_t Count, std::stop_toke
         return true;
     }
     const DriveClock::TimePoint now = FClock.Now();
-    // Paced from one origin, not read by read: the time a wake-up comes late or
-    // the caller spends between reads is made up, so the rate is exact on
-    // average. Only a drive that stood idle starts a new schedule.
-    if (!FStarted || now - FDue > IdleAfter) {
+    // Paced on one schedule from the first read, not read by read: a wake-up
+    // that comes late does not push the later reads back, so a drive kept busy
+    // reads at exactly its speed. The time the caller kept it waiting between
+    // reads is not made up: the drive does not read what it is not asked for.
+    if (!FStarted) {
+        FStarted = true;
         FOrigin = now;
-        FSectors = 0;
-        FSeeks = 0;
+    } else {
+        FOrigin += now - FReturned;
+        if (First != FHead) {
+            ++FSeeks;
+        }
     }
-    if (FStarted && First != FHead) {
-        ++FSeeks;
-    }
-    FStarted = true;
     FSectors += Count;
     FHead = First + Count;
-    FDue = FOrigin + TransferTime(FSectors) + FSeeks * FSimulation.Seek;
-    if (!FClock.SleepUntil(FDue, Stop)) {
+    if (!FClock.SleepUntil(FOrigin + TransferTime(FSectors) + FSeeks * FSimulation.Seek, Stop)) {
         return false;
     }
+    FReturned = FClock.Now();
     if (const auto failing = FirstFailing(First, Count)) {
         throw UnreadableSector(*failing);
     }

@@ -48,10 +48,6 @@ public:
     // when Stop was asked for meanwhile: the read then has no verdict.
     bool Read(std::int64_t First, std::int64_t Count, std::stop_token Stop);
 
-    // A drive left without a read for longer than this has stopped streaming:
-    // the time it stood idle is not made up by reading faster afterwards.
-    static constexpr std::chrono::seconds IdleAfter{1};
-
 private:
     std::chrono::nanoseconds TransferTime(std::int64_t Sectors) const;
     // The first sector of [First, First + Count) that fails this time; spends
@@ -60,11 +56,12 @@ private:
 
     DriveSimulation FSimulation;
     DriveClock& FClock;
-    // The schedule: since Origin the drive has been asked for Sectors sectors
-    // and Seeks moves of its head, and is done with them at Due.
+    // The schedule: the drive has read Sectors sectors and moved its head Seeks
+    // times, working since Origin but for the time the caller kept it waiting
+    // (Origin moves on by that much); the last read returned at Returned.
     bool FStarted = false;
     DriveClock::TimePoint FOrigin{};
-    DriveClock::TimePoint FDue{};
+    DriveClock::TimePoint FReturned{};
     std::int64_t FSectors = 0;
     std::int64_t FSeeks = 0;
     std::int64_t FHead = 0;
