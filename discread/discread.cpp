@@ -1,5 +1,7 @@
 // The C entry points. One state for the process, every call under one lock:
-// a chunk read on the worker thread and a query on the main thread take turns.
+// a chunk taken on the worker thread and a query on the main thread take turns.
+// An open ripper's reading ahead runs beside them on a thread of its own, on
+// objects of its own; ending the ripper under the lock joins it.
 
 #include "discread.h"
 
@@ -8,7 +10,7 @@
 #include "drives.h"
 #include "image_files.h"
 #include "last_error.h"
-#include "ripper.h"
+#include "open_ripper.h"
 #include "settings.h"
 
 #include <cdio/cdio.h>
@@ -264,7 +266,7 @@ int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
         const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
         *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
         int32_t error = DR_OK;
-        s.Reading = discread::Ripper::Open(*drive, s.Options, first, end, chunkSectors, error);
+        s.Reading = discread::OpenRipper(*drive, s.Options, first, end, chunkSectors, error);
         return s.Reading ? DR_OK : error;
     });
 }

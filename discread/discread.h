@@ -39,7 +39,13 @@
  * number, which need not start at 1.
  *
  * Threads: DR_RipChunk may run on another thread than the other calls; the
- * library serialises all calls. */
+ * library serialises all calls. An open reading reads ahead of DR_RipChunk on
+ * a thread of the library's own, four seconds of audio at most, and waits
+ * while they are not taken (a paused rip); what DR_RipChunk hands out, and
+ * where a failed read is reported, are as if each chunk were read when asked
+ * for. DR_CloseRipper, an abort, DR_OpenRipper, DR_SetActiveCDROM of another
+ * drive, DR_Init and DR_DeInit end that thread before they return, at once
+ * also while a read waits (a slow simulated drive, the test gate). */
 #ifndef DISCREAD_H
 #define DISCREAD_H
 
@@ -106,7 +112,9 @@ DISCREAD_API TTocEntry DR_GetTocEntry(int32_t index);
  * caller's buffer; it is lowered to whole sectors, never raised. */
 DISCREAD_API int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end);
 /* Delivers the next chunk; *bytes is 0 at the end of the range. A failed read
- * returns an error code with *bytes 0. A non-zero *abort ends the reading. */
+ * returns an error code with *bytes 0, after every chunk before it; the
+ * reading stays there, so the next call reads that chunk again. A non-zero
+ * *abort ends the reading. */
 DISCREAD_API int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort);
 /* Ends the reading; harmless when none is open. */
 DISCREAD_API int32_t DR_CloseRipper(void);

@@ -1,48 +1,56 @@
 #pragma once
 
-#include "disc.h"
-#include "settings.h"
+#include "chunk_reader.h"
+#include "chunk_ring.h"
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
+#include <thread>
 
 namespace discread {
 
-// Sequential reading of the sectors [first, end) of one drive, a chunk at a time.
-// Images are read directly (or, when the settings ask, through libcdio-paranoia
-// as drives are); drives through libcdio-paranoia unless the settings ask for
-// plain reads.
+// Sequential reading of the sectors [first, end) of one drive, a chunk at a
+// time. The reading runs ahead of the caller on a thread of its own, into a
+// ring of a few seconds of chunks, so that the drive reads while the caller
+// works on what it was given; a caller that does not ask leaves it waiting
+// once the ring is full. The chunks come out as they would have been read
+// when asked for: a failed read at its chunk, after every good chunk before
+// it, and the reading stays there. Destroying the ripper stops the reading
+// and joins its thread, at once also while a read waits (a simulated drive's
+// pace, the test gate).
 class Ripper {
 public:
-    virtual ~Ripper() = default;
+    // How much the ring holds, at least a chunk: 4 s of audio.
+    static constexpr std::int32_t AheadSectors = 4 * 75;
+
+    Ripper(std::unique_ptr<ChunkReader> AReader, std::int32_t First, std::int32_t End,
+           std::int32_t ChunkSectors);
+    ~Ripper() = default;
     Ripper(const Ripper&) = delete;
     Ripper& operator=(const Ripper&) = delete;
     Ripper(Ripper&&) = delete;
     Ripper& operator=(Ripper&&) = delete;
 
-    // nullptr with Error set when the drive cannot be opened for reading.
-    static std::unique_ptr<Ripper> Open(const Drive& ADrive, const Settings& Options,
-                                        std::int32_t First, std::int32_t End,
-                                        std::int32_t ChunkSectors, std::int32_t& Error);
-
-    // Fills Buffer with the next chunk and sets Bytes (0 at the end of the
-    // range). On a failed read returns DR_ERR_READ with Bytes 0; the reading
-    // stays where it was.
+    // Fills Buffer (a chunk's bytes) with the next chunk and sets Bytes (0 at
+    // the end of the range). On a failed read returns DR_ERR_READ with Bytes 0
+    // and the read's text as the calling thread's last error; asking again
+    // reads that chunk again.
     std::int32_t Next(std::uint8_t* Buffer, std::int32_t& Bytes);
 
-protected:
-    Ripper(std::unique_ptr<Disc> ADisc, std::int32_t First, std::int32_t End,
-           std::int32_t ChunkSectors)
-        : FDisc(std::move(ADisc)), FNext(First), FEnd(End), FChunkSectors(ChunkSectors) {}
-
-    virtual bool ReadSectors(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) = 0;
-    const Disc& Source() const { return *FDisc; }
-
 private:
-    std::unique_ptr<Disc> FDisc;
+    void ReadAhead(const std::stop_token& Stop);
+
+    std::unique_ptr<ChunkReader> FReader;
+    ChunkRing FRing;
+    const std::int32_t FEnd;
+    const std::int32_t FChunkSectors;
+    // The next sector to read, the reading thread's alone.
     std::int32_t FNext;
-    std::int32_t FEnd;
-    std::int32_t FChunkSectors;
+    // The next sector to hand out, the caller's alone.
+    std::int32_t FHanded;
+    // Last, so that it is stopped and joined before anything it reads goes.
+    std::jthread FReading;
 };
 
 } // namespace discread

@@ -1,0 +1,22 @@
+#include "direct_chunk_reader.h"
+
+#include "read_gate.h"
+
+namespace discread {
+
+DirectChunkReader::DirectChunkReader(std::unique_ptr<Disc> ADisc,
+                                     std::unique_ptr<SimulatedDrive> ASimulated)
+    : FDisc(std::move(ADisc)), FSimulated(std::move(ASimulated)) {}
+
+bool DirectChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+                             std::stop_token Stop) {
+    if (!PassImageReadGate(Stop)) {
+        return false;
+    }
+    if (FSimulated && !FSimulated->Read(Lsn, Count, Stop)) {
+        return false;
+    }
+    return FDisc->ReadAudio(Buffer, Lsn, Count);
+}
+
+} // namespace discread

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "chunk_reader.h"
+#include "disc.h"
+#include "image_drive.h"
+
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <memory>
+
+namespace discread {
+
+// Reads a disc through libcdio-paranoia, with verification and retries: a
+// drive, or an image dressed as one (ImageDrive).
+class ParanoiaChunkReader final : public ChunkReader {
+public:
+    // Takes Drive (closed here unless the image's drive owns it) and Paranoia;
+    // reading starts at First.
+    ParanoiaChunkReader(std::unique_ptr<Disc> ADisc, std::unique_ptr<ImageDrive> AImageDrive,
+                        cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia, std::int32_t First);
+
+    bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+              std::stop_token Stop) override;
+
+private:
+    struct FreeDrive {
+        bool Owned;
+        void operator()(cdrom_drive_t* Drive) const;
+    };
+    struct FreeParanoia {
+        void operator()(cdrom_paranoia_t* Paranoia) const { cdio_paranoia_free(Paranoia); }
+    };
+
+    static constexpr int MaxRetries = 20;
+    // In the order they are made, so that each goes before what it uses.
+    std::unique_ptr<Disc> FDisc;
+    std::unique_ptr<ImageDrive> FImageDrive;
+    std::unique_ptr<cdrom_drive_t, FreeDrive> FDrive;
+    std::unique_ptr<cdrom_paranoia_t, FreeParanoia> FParanoia;
+    std::int32_t FExpected = -1;
+};
+
+} // namespace discread
