@@ -61,7 +61,7 @@ long ImageDrive::Read(void* Buffer, std::int64_t Begin, long Sectors, const std:
     // the range to check.
     if (Buffer == nullptr) {
         if (Begin < 0 || Sectors < 0 || Begin + Sectors > FImage.End()) {
-            Failed(Begin, "sector " + std::to_string(Begin) + " lies past the end of the disc");
+            SetLastError("sector " + std::to_string(Begin) + " lies past the end of the disc");
             return -1;
         }
         return Sectors;
@@ -71,27 +71,11 @@ long ImageDrive::Read(void* Buffer, std::int64_t Begin, long Sectors, const std:
             return -1;
         }
         FImage.Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
-    } catch (const UnreadableSector& e) {
-        Failed(e.Sector(), e.what());
-        return -1;
     } catch (const ImageError& e) {
-        Failed(Begin, e.what());
+        SetLastError(e.what());
         return -1;
     }
-    FFailures.erase(FFailures.lower_bound(Begin), FFailures.lower_bound(Begin + Sectors));
     return Sectors;
-}
-
-void ImageDrive::Failed(std::int64_t Sector, std::string Why) {
-    FFailures.insert_or_assign(Sector, std::move(Why));
-}
-
-std::string ImageDrive::WhyLost(std::int64_t Sector) const {
-    if (FFailures.empty()) {
-        return {};
-    }
-    const auto after = FFailures.lower_bound(Sector);
-    return after != FFailures.end() ? after->second : FFailures.rbegin()->second;
 }
 
 void ImageDrive::Build() {

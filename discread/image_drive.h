@@ -7,7 +7,6 @@
 #include <cdio/paranoia/cdda.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -50,26 +49,17 @@ public:
         std::stop_token FPreviousStop;
     };
 
-    // What the user hears when paranoia gives Sector up: the failed read
-    // nearest at or after it (paranoia gives up sectors some way before a bad
-    // one), else the last one; empty when no read is failing.
-    std::string WhyLost(std::int64_t Sector) const;
-
     // The read_audio hook's work: Sectors sectors from Begin into Buffer (none
-    // into no buffer, a seek), through the simulated drive; -1 when they
-    // cannot be read.
+    // into no buffer, a seek), through the simulated drive; -1, with the
+    // thread's last error saying why, when they cannot be read.
     long Read(void* Buffer, std::int64_t Begin, long Sectors, const std::stop_token& Stop);
 
 private:
     void Build();
     void Release();
-    void Failed(std::int64_t Sector, std::string Why);
 
     const ImageReader& FImage;
     std::unique_ptr<SimulatedDrive> FSimulated;
-    // The reads that failed, by the sector they failed at, with what was
-    // wrong; a read that succeeds later takes its sectors off.
-    std::map<std::int64_t, std::string> FFailures;
     std::string FFolder;
     CdIo_t* FHandle = nullptr;
     cdrom_drive_t* FDrive = nullptr;

@@ -20,6 +20,10 @@ constexpr std::int32_t SectorBytes = CDIO_CD_FRAMESIZE_RAW;
 // read had recovered).
 thread_local bool SectorLost = false;
 
+// The reader whose reads the drive's read_audio notes, on this thread: the
+// hook has no argument of its own either.
+thread_local ParanoiaChunkReader* Recording = nullptr;
+
 void NoteParanoiaEvent(long, paranoia_cb_mode_t Event) {
     if (Event == PARANOIA_CB_SKIP) {
         SectorLost = true;
@@ -40,9 +44,32 @@ ParanoiaChunkReader::ParanoiaChunkReader(std::unique_ptr<Disc> ADisc,
                                          cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia,
                                          std::int32_t First)
     : FDisc(std::move(ADisc)), FImageDrive(std::move(AImageDrive)),
-      FDrive(ADrive, FreeDrive{!FImageDrive}), FParanoia(AParanoia) {
+      FDrive(ADrive, FreeDrive{!FImageDrive}), FParanoia(AParanoia),
+      FDriveRead(FDrive->read_audio) {
+    FDrive->read_audio = RecordedRead;
     cdio_paranoia_seek(FParanoia.get(), First, SEEK_SET);
     FExpected = First;
+}
+
+long ParanoiaChunkReader::RecordedRead(cdrom_drive_t* Drive, void* Buffer, lsn_t Begin,
+                                       long Sectors) {
+    ParanoiaChunkReader* const reader = Recording;
+    if (reader == nullptr) {
+        return -1;
+    }
+    ClearLastError();
+    const long got = reader->FDriveRead(Drive, Buffer, Begin, Sectors);
+    // A read into no buffer is a seek, which gives nothing.
+    if (Buffer != nullptr && got < Sectors) {
+        reader->FRecord.Note(Begin, Sectors, std::max(got, 0L),
+                             LastError().empty()
+                                 ? "sector " + std::to_string(Begin + std::max(got, 0L)) +
+                                       " cannot be read"
+                                 : LastError());
+    } else if (Buffer != nullptr) {
+        reader->FRecord.Note(Begin, Sectors, got, {});
+    }
+    return got;
 }
 
 bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
@@ -62,6 +89,49 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
     if (FImageDrive) {
         reading.emplace(*FImageDrive, Stop);
     }
+    struct Scope {
+        explicit Scope(ParanoiaChunkReader* Reader) : FPrevious(Recording) { Recording = Reader; }
+        ~Scope() { Recording = FPrevious; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        ParanoiaChunkReader* FPrevious;
+    };
+    const Scope recording(this);
+    // A read that failed where the chunk lies leaves paranoia a hole, which it
+    // reads again; but what its matching makes of a hole can be wrong (a pure
+    // tone fits anywhere), so such a chunk is read once more from a fresh
+    // start, where a failure that has passed leaves no hole. It is handed out
+    // only from a pass that no failure touched.
+    for (int attempt = 1;; ++attempt) {
+        if (attempt > 1) {
+            FRecord.Forget(Lsn, std::int64_t{Lsn} + Count);
+        }
+        if (attempt > 1 || Lsn != FExpected) {
+            cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
+        }
+        FExpected = -1;
+        const Attempt result = ReadOnce(Buffer, Lsn, Count, Stop);
+        if (result == Attempt::Stopped) {
+            return false;
+        }
+        const auto failed = FRecord.FirstFailed(Lsn, std::int64_t{Lsn} + Count);
+        if (result == Attempt::Read && !failed) {
+            FExpected = Lsn + Count;
+            return true;
+        }
+        if (!failed || attempt == MaxAttempts) {
+            const std::int64_t sector = failed.value_or(Lsn);
+            const std::string why = FRecord.WhyLost(sector);
+            SetLastError(why.empty() ? "sector " + std::to_string(sector) + " cannot be read"
+                                     : why);
+            return false;
+        }
+    }
+}
+
+ParanoiaChunkReader::Attempt ParanoiaChunkReader::ReadOnce(std::uint8_t* Buffer, std::int32_t Lsn,
+                                                           std::int32_t Count,
+                                                           const std::stop_token& Stop) {
     for (std::int32_t i = 0; i < Count; ++i) {
         SectorLost = false;
         const std::int16_t* const samples =
@@ -69,21 +139,16 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
         // Stopped, the image's reads failed at once: whatever paranoia made of
         // that is no verdict on the disc.
         if (Stop.stop_requested()) {
-            FExpected = -1;
-            return false;
+            return Attempt::Stopped;
         }
-        if (samples == nullptr || SectorLost) {
-            const std::string why = FImageDrive ? FImageDrive->WhyLost(Lsn + i) : "";
-            SetLastError(why.empty() ? "sector " + std::to_string(Lsn + i) + " cannot be read"
-                                     : why);
-            // Paranoia has moved on; the next attempt seeks back.
-            FExpected = -1;
-            return false;
+        // Paranoia's matching can also fill a sector no read gave from the
+        // data around it: that is no reading of it.
+        if (samples == nullptr || SectorLost || !FRecord.Delivered(Lsn + i)) {
+            return Attempt::Lost;
         }
         std::memcpy(Buffer + static_cast<std::ptrdiff_t>(i) * SectorBytes, samples, SectorBytes);
     }
-    FExpected = Lsn + Count;
-    return true;
+    return Attempt::Read;
 }
 
 } // namespace discread

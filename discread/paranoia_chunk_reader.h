@@ -3,6 +3,7 @@
 #include "chunk_reader.h"
 #include "disc.h"
 #include "image_drive.h"
+#include "read_record.h"
 
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
@@ -24,6 +25,16 @@ public:
               std::stop_token Stop) override;
 
 private:
+    using DriveRead = long (*)(cdrom_drive_t*, void*, lsn_t, long);
+    // The drive's read_audio while this reader reads: the drive's own read,
+    // with what it gave noted in the record.
+    static long RecordedRead(cdrom_drive_t* Drive, void* Buffer, lsn_t Begin, long Sectors);
+
+    enum class Attempt { Read, Lost, Stopped };
+    // One pass of paranoia over the chunk from where it stands.
+    Attempt ReadOnce(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+                     const std::stop_token& Stop);
+
     struct FreeDrive {
         bool Owned;
         void operator()(cdrom_drive_t* Drive) const;
@@ -33,11 +44,14 @@ private:
     };
 
     static constexpr int MaxRetries = 20;
+    static constexpr int MaxAttempts = 2;
     // In the order they are made, so that each goes before what it uses.
     std::unique_ptr<Disc> FDisc;
     std::unique_ptr<ImageDrive> FImageDrive;
     std::unique_ptr<cdrom_drive_t, FreeDrive> FDrive;
     std::unique_ptr<cdrom_paranoia_t, FreeParanoia> FParanoia;
+    DriveRead FDriveRead = nullptr;
+    ReadRecord FRecord;
     std::int32_t FExpected = -1;
 };
 
