@@ -9,6 +9,7 @@
 
 #include "last_error.h"
 #include "sheet_files.h"
+#include "sheet_syntax.h"
 #include "wave_file.h"
 
 #include <libcue.h>
@@ -58,23 +59,8 @@ std::string Upper(std::string_view Word) {
 // The words of a line; a quoted name is one word, without its quotes.
 std::vector<std::string> Words(std::string_view Line) {
     std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < Line.size()) {
-        if (std::isspace(static_cast<unsigned char>(Line[i]))) {
-            ++i;
-        } else if (Line[i] == '"') {
-            const auto close = Line.find('"', i + 1);
-            const auto end = close == std::string_view::npos ? Line.size() : close;
-            words.emplace_back(Line.substr(i + 1, end - i - 1));
-            i = end + 1;
-        } else {
-            std::size_t end = i;
-            while (end < Line.size() && !std::isspace(static_cast<unsigned char>(Line[end]))) {
-                ++end;
-            }
-            words.emplace_back(Line.substr(i, end - i));
-            i = end;
-        }
+    for (SheetToken& token : TokenizeSheet(Line, CueSyntax)) {
+        words.push_back(std::move(token.Text));
     }
     return words;
 }
@@ -101,8 +87,8 @@ SectorFormat FormatOf(const std::string& Mode, const std::string& Image, int Num
             return format;
         }
     }
-    throw ImageError("Cannot open disc image \"" + Image + "\": track " + std::to_string(Number) +
-                     " has the mode " + Mode + ", which cannot be read");
+    throw CannotOpen(Image, "track " + std::to_string(Number) + " has the mode " + Mode +
+                                ", which cannot be read");
 }
 
 class Scanner {
@@ -110,26 +96,15 @@ public:
     explicit Scanner(std::string AImage) : FImage(std::move(AImage)) {}
 
     [[noreturn]] void Fail(const std::string& Why) const {
-        throw ImageError("Cannot open disc image \"" + FImage + "\": line " +
-                         std::to_string(FLine) + " " + Why);
+        throw CannotOpen(FImage, "line " + std::to_string(FLine) + " " + Why);
     }
 
     std::int64_t Time(const std::string& Text) const {
-        int parts[3] = {0, 0, 0};
-        const char* at = Text.data();
-        const char* const end = Text.data() + Text.size();
-        for (int i = 0; i < 3; ++i) {
-            const auto [next, error] = std::from_chars(at, end, parts[i]);
-            if (error != std::errc() || next - at > 3 || parts[i] < 0 ||
-                (i < 2 ? next == end || *next != ':' : next != end)) {
-                Fail("has \"" + Text + "\" where a time mm:ss:ff belongs");
-            }
-            at = next + 1;
+        const CdTime time = ParseCdTime(Text);
+        if (time.Fault != CdTimeFault::None) {
+            Fail(CdTimeRefusal(Text, time.Fault));
         }
-        if (parts[1] > 59 || parts[2] > 74) {
-            Fail("has the time \"" + Text + "\", which does not exist");
-        }
-        return (std::int64_t{parts[0]} * 60 + parts[1]) * 75 + parts[2];
+        return time.Sectors;
     }
 
     CueScan Scan(const std::string& Sheet) {
@@ -143,12 +118,12 @@ public:
             Line(line, scan);
         }
         if (scan.Tracks.empty()) {
-            throw ImageError("Cannot open disc image \"" + FImage + "\": it lists no tracks");
+            throw CannotOpen(FImage, "it lists no tracks");
         }
         for (const CueTrack& track : scan.Tracks) {
             if (track.Index1 < 0) {
-                throw ImageError("Cannot open disc image \"" + FImage + "\": track " +
-                                 std::to_string(track.Number) + " has no INDEX 01");
+                throw CannotOpen(FImage,
+                                 "track " + std::to_string(track.Number) + " has no INDEX 01");
             }
         }
         return scan;
@@ -255,7 +230,6 @@ struct OpenedFile {
 };
 
 OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool OnlyFile) {
-    const std::string prefix = "Cannot open disc image \"" + Sheet + "\": ";
     std::string path = FindNamedFile(Sheet, Named.Name);
     if (path.empty() && OnlyFile) {
         // The usual pair: NAME.cue beside NAME.bin, whatever the sheet says.
@@ -265,7 +239,7 @@ OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool On
         }
     }
     if (path.empty()) {
-        throw ImageError(prefix + "the file \"" + Named.Name + "\" it names does not exist");
+        throw CannotOpen(Sheet, "the file \"" + Named.Name + "\" it names does not exist");
     }
     try {
         RegularFile file(path);
@@ -277,27 +251,26 @@ OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool On
             const WaveData data = FindWaveData(file);
             return {std::move(file), data.Offset, data.Bytes, false};
         }
-    } catch (const ImageError& e) {
-        throw ImageError(prefix + "the file " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Sheet, "the file " + std::string(e.what()));
     }
-    throw ImageError(prefix + "the file \"" + Named.Name + "\" is of type " + Named.Type +
-                     "; only BINARY, MOTOROLA and WAVE files can be read");
+    throw CannotOpen(Sheet, "the file \"" + Named.Name + "\" is of type " + Named.Type +
+                                "; only BINARY, MOTOROLA and WAVE files can be read");
 }
 
 } // namespace
 
 std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
-    const std::string prefix = "Cannot open disc image \"" + Path + "\": ";
     std::string sheet;
     try {
         sheet = ReadSheet(Path);
-    } catch (const ImageError& e) {
-        throw ImageError(prefix + "the sheet " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Path, "the sheet " + std::string(e.what()));
     }
     const CueScan scan = Scanner(Path).Scan(sheet);
     const std::unique_ptr<Cd, FreeCd> parsed(cue_parse_string(scan.Text.c_str()));
     if (!parsed || cd_get_ntrack(parsed.get()) != static_cast<int>(scan.Tracks.size())) {
-        throw ImageError(prefix + "it is not a cue sheet that can be read");
+        throw CannotOpen(Path, "it is not a cue sheet that can be read");
     }
 
     ImageLayout layout;
@@ -309,8 +282,8 @@ std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
     for (std::size_t f = 0; f < scan.Files.size(); ++f) {
         OpenedFile opened = OpenNamedFile(Path, scan.Files[f], scan.Files.size() == 1);
         if (opened.Bytes / RawSectorBytes > MaxDiscSectors) {
-            throw ImageError(prefix + "the file \"" + opened.File.Path() +
-                             "\" is larger than the longest CD");
+            throw CannotOpen(Path, "the file \"" + opened.File.Path() +
+                                       "\" is larger than the longest CD");
         }
         layout.SheetFiles.push_back(opened.File.Path());
         layout.Files.push_back({opened.File.Path(), opened.Offset + opened.Bytes});
@@ -334,12 +307,12 @@ std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
             const CueTrack& cue = scan.Tracks[inFile[k]];
             const SectorFormat format = FormatOf(cue.Mode, Path, cue.Number);
             if (cue.Index1 < position) {
-                throw ImageError(prefix + "track " + std::to_string(cue.Number) +
-                                 " starts before the track in front of it ends");
+                throw CannotOpen(Path, "track " + std::to_string(cue.Number) +
+                                           " starts before the track in front of it ends");
             }
             if (cue.Index0File == cue.Index1File && cue.Index0 > cue.Index1) {
-                throw ImageError(prefix + "track " + std::to_string(cue.Number) +
-                                 " has its INDEX 00 after its INDEX 01");
+                throw CannotOpen(Path, "track " + std::to_string(cue.Number) +
+                                           " has its INDEX 00 after its INDEX 01");
             }
             // What lies before this INDEX 01 belongs to the track in front (or,
             // at the file's start, to this track's pregap).
@@ -354,10 +327,11 @@ std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
             track.Number = cue.Number;
             track.Start = layout.End();
             track.Control = static_cast<std::uint8_t>(
-                (format.Audio ? 0 : 0x04) |
-                (track_is_set_flag(info, FLAG_PRE_EMPHASIS) != 0 ? 0x01 : 0) |
-                (track_is_set_flag(info, FLAG_COPY_PERMITTED) != 0 ? 0x02 : 0) |
-                (track_is_set_flag(info, FLAG_FOUR_CHANNEL) != 0 ? 0x08 : 0));
+                (format.Audio ? 0 : DR_CONTROL_DATA) |
+                (track_is_set_flag(info, FLAG_PRE_EMPHASIS) != 0 ? DR_CONTROL_PRE_EMPHASIS : 0) |
+                (track_is_set_flag(info, FLAG_COPY_PERMITTED) != 0 ? DR_CONTROL_COPY_PERMITTED
+                                                                   : 0) |
+                (track_is_set_flag(info, FLAG_FOUR_CHANNEL) != 0 ? DR_CONTROL_FOUR_CHANNELS : 0));
             const char* isrc = track_get_isrc(info);
             track.Isrc = isrc == nullptr ? std::string() : isrc;
             track.Title = cue.Title;
@@ -394,7 +368,7 @@ std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
     }
     for (const CueTrack& cue : scan.Tracks) {
         if (cue.Index1File < 0) {
-            throw ImageError(prefix + "track " + std::to_string(cue.Number) + " has no INDEX 01");
+            throw CannotOpen(Path, "track " + std::to_string(cue.Number) + " has no INDEX 01");
         }
     }
     layout.Check(Path);

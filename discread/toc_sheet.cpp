@@ -7,6 +7,7 @@
 
 #include "last_error.h"
 #include "sheet_files.h"
+#include "sheet_syntax.h"
 #include "wave_file.h"
 
 #include <array>
@@ -56,76 +57,46 @@ private:
     };
 
     [[noreturn]] void Fail(const std::string& Why, int Line = 0) const {
-        throw ImageError("Cannot open disc image \"" + FPath + "\": " +
+        throw CannotOpen(FPath,
                          (Line > 0 ? "line " + std::to_string(Line) + " " : std::string()) + Why);
     }
 
     void Tokenize(const std::string& Text) {
-        int line = 1;
-        std::size_t i = 0;
-        while (i < Text.size()) {
-            const char c = Text[i];
-            if (c == '\n') {
-                ++line;
-                ++i;
-            } else if (std::isspace(static_cast<unsigned char>(c))) {
-                ++i;
-            } else if (c == '/' && i + 1 < Text.size() && Text[i + 1] == '/') {
-                i = Text.find('\n', i);
-            } else if (c == '"') {
-                std::string value;
-                ++i;
-                while (i < Text.size() && Text[i] != '"') {
-                    if (Text[i] == '\n') {
-                        Fail("has a name whose closing quote is missing", line);
-                    }
-                    if (Text[i] == '\\' && i + 1 < Text.size()) {
-                        ++i;
-                        if (Text[i] >= '0' && Text[i] <= '7') {
-                            int code = 0;
-                            for (int d = 0;
-                                 d < 3 && i < Text.size() && Text[i] >= '0' && Text[i] <= '7';
-                                 ++d, ++i) {
-                                code = code * 8 + (Text[i] - '0');
-                            }
-                            value += static_cast<char>(code & 0xFF);
-                            continue;
-                        }
-                    }
-                    value += Text[i++];
-                }
-                if (i >= Text.size()) {
-                    Fail("has a name whose closing quote is missing", line);
-                }
-                ++i;
-                FTokens.push_back({TokenKind::String, value, line});
-            } else if (c == '{' || c == '}' || c == ':' || c == ',') {
-                FTokens.push_back({c == '{'   ? TokenKind::Open
-                                   : c == '}' ? TokenKind::Close
-                                   : c == ':' ? TokenKind::Colon
-                                              : TokenKind::Comma,
-                                   std::string(1, c), line});
-                ++i;
-            } else {
-                std::size_t end = i;
-                while (end < Text.size() && !std::isspace(static_cast<unsigned char>(Text[end])) &&
-                       std::string_view("{}\",").find(Text[end]) == std::string_view::npos &&
-                       !(Text[end] == ':' && !std::isdigit(static_cast<unsigned char>(Text[i])))) {
-                    ++end;
-                }
-                std::string word = Text.substr(i, end - i);
-                i = end;
-                TokenKind kind = TokenKind::Word;
-                if (word.starts_with('#')) {
-                    kind = TokenKind::Offset;
-                    word.erase(0, 1);
-                } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
-                    kind =
-                        word.find(':') != std::string::npos ? TokenKind::Time : TokenKind::Number;
-                }
-                FTokens.push_back({kind, word, line});
+        static constexpr SheetSyntax toc{.LineComments = true,
+                                         .QuoteEscapes = true,
+                                         .QuotesEndWords = true,
+                                         .Marks = "{}:,",
+                                         .TimesHoldColons = true};
+        for (SheetToken& token : TokenizeSheet(Text, toc)) {
+            if (token.Unclosed) {
+                Fail("has a name whose closing quote is missing", token.Line);
+            }
+            FTokens.push_back({KindOf(token), std::move(token.Text), token.Line});
+            if (FTokens.back().Kind == TokenKind::Offset) {
+                FTokens.back().Text.erase(0, 1);
             }
         }
+    }
+
+    static TokenKind KindOf(const SheetToken& Token) {
+        switch (Token.Kind) {
+        case SheetTokenKind::Quoted:
+            return TokenKind::String;
+        case SheetTokenKind::Mark:
+            return Token.Text == "{"   ? TokenKind::Open
+                   : Token.Text == "}" ? TokenKind::Close
+                   : Token.Text == ":" ? TokenKind::Colon
+                                       : TokenKind::Comma;
+        case SheetTokenKind::Word:
+            break;
+        }
+        if (Token.Text.starts_with('#')) {
+            return TokenKind::Offset;
+        }
+        if (std::isdigit(static_cast<unsigned char>(Token.Text[0])) != 0) {
+            return Token.Text.find(':') != std::string::npos ? TokenKind::Time : TokenKind::Number;
+        }
+        return TokenKind::Word;
     }
 
     bool AtEnd() const { return FNext >= FTokens.size(); }
@@ -164,20 +135,11 @@ private:
             return frames / FramesPerSector;
         }
         const Token& token = Take(TokenKind::Time, "a time mm:ss:ff");
-        std::array<std::int64_t, 3> parts{};
-        std::size_t from = 0;
-        for (std::size_t p = 0; p < 3; ++p) {
-            const auto colon = token.Text.find(':', from);
-            if ((p < 2) == (colon == std::string::npos)) {
-                Fail("has \"" + token.Text + "\" where a time mm:ss:ff belongs", token.Line);
-            }
-            parts[p] = Whole(token.Text.substr(from, colon - from), token.Line);
-            from = colon + 1;
+        const CdTime time = ParseCdTime(token.Text);
+        if (time.Fault != CdTimeFault::None) {
+            Fail(CdTimeRefusal(token.Text, time.Fault), token.Line);
         }
-        if (parts[1] > 59 || parts[2] > 74 || parts[0] > 999) {
-            Fail("has the time \"" + token.Text + "\", which does not exist", token.Line);
-        }
-        return (parts[0] * 60 + parts[1]) * 75 + parts[2];
+        return time.Sectors;
     }
     bool AtLength() const {
         return !AtEnd() && (Peek().Kind == TokenKind::Time || Peek().Kind == TokenKind::Number);
@@ -258,10 +220,7 @@ private:
             FLayout.SheetFiles.push_back(path);
             FLayout.Files.push_back({path, DataOffset + DataBytes});
             FOpened.push_back(std::move(file));
-        } catch (const ImageError& e) {
-            if (std::string_view(e.what()).starts_with("Cannot open")) {
-                throw;
-            }
+        } catch (const FileError& e) {
             Fail("the file " + std::string(e.what()), Line);
         }
         return static_cast<int>(FLayout.Files.size()) - 1;
@@ -421,13 +380,13 @@ private:
                 }
             } else if (word == "COPY") {
                 ++FNext;
-                FCurrent->Info.Control |= 0x02;
+                FCurrent->Info.Control |= DR_CONTROL_COPY_PERMITTED;
             } else if (word == "PRE_EMPHASIS") {
                 ++FNext;
-                FCurrent->Info.Control |= 0x01;
+                FCurrent->Info.Control |= DR_CONTROL_PRE_EMPHASIS;
             } else if (word == "FOUR_CHANNEL_AUDIO") {
                 ++FNext;
-                FCurrent->Info.Control |= 0x08;
+                FCurrent->Info.Control |= DR_CONTROL_FOUR_CHANNELS;
             } else if (word == "TWO_CHANNEL_AUDIO") {
                 ++FNext;
             } else if (word == "ISRC") {
@@ -467,7 +426,7 @@ private:
             if (mode.Text == name) {
                 Track.SectorBytes = bytes;
                 Track.Audio = name == "AUDIO";
-                Track.Info.Control = Track.Audio ? 0 : 0x04;
+                Track.Info.Control = Track.Audio ? 0 : DR_CONTROL_DATA;
                 if (PeekWord("RW") || PeekWord("RW_RAW")) {
                     Fail("stores sub-channel data, which cannot be read", mode.Line);
                 }
@@ -492,8 +451,8 @@ std::unique_ptr<ImageReader> OpenTocSheet(const std::string& Path) {
     std::string sheet;
     try {
         sheet = ReadSheet(Path);
-    } catch (const ImageError& e) {
-        throw ImageError("Cannot open disc image \"" + Path + "\": the sheet " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Path, "the sheet " + std::string(e.what()));
     }
     return TocParser(Path, sheet).Parse();
 }

@@ -2,6 +2,8 @@
 
 #include "tools/mkdisc/audio_synthesis.h"
 
+#include "discread/cd_time.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -22,14 +24,6 @@ std::array<std::uint8_t, 3> BcdAddress(std::int64_t Lsn) {
     const std::int64_t lba = Lsn + 150;
     const auto bcd = [](std::int64_t v) { return static_cast<std::uint8_t>(v / 10 * 16 + v % 10); };
     return {bcd(lba / 75 / 60), bcd(lba / 75 % 60), bcd(lba % 75)};
-}
-
-std::string CueTime(std::int64_t Sectors) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
-                  static_cast<long long>(Sectors / 75 / 60),
-                  static_cast<long long>(Sectors / 75 % 60), static_cast<long long>(Sectors % 75));
-    return text;
 }
 
 std::vector<std::uint8_t> DataSectors(std::int64_t FirstLsn, std::int32_t Count) {
@@ -174,18 +168,21 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         }
         if (i > 0) {
             if (track.GapSectors > 0) {
-                cue << "    PREGAP " << CueTime(track.GapSectors) << "\n";
+                cue << "    PREGAP " << discread::FormatCdTime(track.GapSectors) << "\n";
                 lsn += track.GapSectors;
             }
             if (track.PregapSectors > 0) {
                 cue << "    INDEX 00 "
-                    << CueTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes) << "\n";
+                    << discread::FormatCdTime(static_cast<std::int64_t>(file.Bytes.size()) /
+                                              SectorBytes)
+                    << "\n";
                 AppendZeros(file.Bytes, track.PregapSectors);
                 lsn += track.PregapSectors;
             }
         }
         cue << "    INDEX 01 "
-            << CueTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes) << "\n";
+            << discread::FormatCdTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes)
+            << "\n";
         const std::size_t from = file.Bytes.size();
         const auto sectors = TrackSectors(track, lsn);
         file.Bytes.insert(file.Bytes.end(), sectors.begin(), sectors.end());
@@ -198,10 +195,6 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
     if (!cue) {
         throw std::runtime_error("cannot write " + Base + ".cue");
     }
-}
-
-std::string TocTime(std::int64_t Sectors) {
-    return CueTime(Sectors);
 }
 
 void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
@@ -243,7 +236,7 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         // START comes after both.
         const std::int32_t gap = i > 0 ? track.GapSectors : 0;
         if (gap > 0) {
-            toc << (pregap > 0 ? "SILENCE " : "PREGAP ") << TocTime(gap) << "\n";
+            toc << (pregap > 0 ? "SILENCE " : "PREGAP ") << discread::FormatCdTime(gap) << "\n";
             lsn += gap;
         }
         const std::size_t from = file.Bytes.size();
@@ -252,8 +245,8 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         const auto sectors = TrackSectors(track, lsn + pregap);
         file.Bytes.insert(file.Bytes.end(), sectors.begin(), sectors.end());
         if (track.Data) {
-            toc << "DATAFILE \"" << name << "\" #" << from << " " << TocTime(pregap + track.Sectors)
-                << "\n";
+            toc << "DATAFILE \"" << name << "\" #" << from << " "
+                << discread::FormatCdTime(pregap + track.Sectors) << "\n";
         } else {
             toc << "AUDIOFILE \"" << name << "\" ";
             if (Disc.TocSwap) {
@@ -262,14 +255,14 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
             if (Disc.TocOffsetBytes > 0) {
                 toc << "#" << Disc.TocOffsetBytes << " ";
             }
-            toc << TocTime(position / SectorBytes) << " " << TocTime(pregap + track.Sectors)
-                << "\n";
+            toc << discread::FormatCdTime(position / SectorBytes) << " "
+                << discread::FormatCdTime(pregap + track.Sectors) << "\n";
             if (!Disc.TocSwap) {
                 file.Audio.emplace_back(from, file.Bytes.size());
             }
         }
         if (pregap > 0) {
-            toc << "START " << TocTime(gap + pregap) << "\n";
+            toc << "START " << discread::FormatCdTime(gap + pregap) << "\n";
         }
         lsn += pregap + track.Sectors;
     }
