@@ -111,16 +111,36 @@ int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
     return status;
 }
 
+struct Running {
+    std::int32_t Track;
+    std::string Output;
+    std::unique_ptr<platform::ChildProcess> Process;
+};
+
+// Says how a worker ended; Written counts the tracks written whole.
+void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t Total) {
+    const int result = Worker.Process->Status();
+    if (result == 0) {
+        ++Written;
+        std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
+                     static_cast<int>(Worker.Track), Worker.Output.c_str(), Written, Total);
+    } else if (result > 128 && platform::InterruptRequested()) {
+        SayStopped(Worker.Track, Worker.Output);
+    } else if (result > 128) {
+        // Killed from outside (the out-of-memory killer, kill -9): it could
+        // say nothing itself.
+        std::fprintf(stderr,
+                     "kestrune-rip: track %02d: its worker was ended by signal %d; the "
+                     "track was not ripped whole\n",
+                     static_cast<int>(Worker.Track), result - 128);
+    }
+}
+
 // Several tracks at once, one process each: the reading library reads one range
 // at a time per process, and an image has no head to move.
 int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     const std::string self = platform::ExecutablePath();
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
-    struct Running {
-        std::int32_t Track;
-        std::string Output;
-        std::unique_ptr<platform::ChildProcess> Process;
-    };
     std::deque<std::int32_t> waiting;
     for (const DiscTrack& track : Tracks) {
         waiting.push_back(track.Number);
@@ -152,23 +172,8 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
                 ++it;
                 continue;
             }
-            const int result = it->Process->Status();
-            if (result == 0) {
-                ++written;
-                std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
-                             static_cast<int>(it->Track), it->Output.c_str(), written,
-                             Tracks.size());
-            } else if (result > 128 && platform::InterruptRequested()) {
-                SayStopped(it->Track, it->Output);
-            } else if (result > 128) {
-                // Killed from outside (the out-of-memory killer, kill -9): it
-                // could say nothing itself.
-                std::fprintf(stderr,
-                             "kestrune-rip: track %02d: its worker was ended by signal %d; the "
-                             "track was not ripped whole\n",
-                             static_cast<int>(it->Track), result - 128);
-            }
-            status = std::max(status, result == 0 ? 0 : ExitFailed);
+            ReportWorkerEnd(*it, written, Tracks.size());
+            status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -130,21 +130,40 @@ struct ImageFile {
     std::vector<std::pair<std::size_t, std::size_t>> Audio;
 };
 
+// The disc's lines before its first FILE.
+void WriteCueDiscTexts(std::ostream& Cue, const DiscSpec& Disc) {
+    if (!Disc.Catalog.empty()) {
+        Cue << "CATALOG " << Disc.Catalog << "\n";
+    }
+    if (!Disc.Performer.empty()) {
+        Cue << "PERFORMER \"" << Disc.Performer << "\"\n";
+    }
+    if (!Disc.Title.empty()) {
+        Cue << "TITLE \"" << Disc.Title << "\"\n";
+    }
+}
+
+// A track's lines before its indexes.
+void WriteCueTrackTexts(std::ostream& Cue, const TrackSpec& Track) {
+    if (!Track.Title.empty()) {
+        Cue << "    TITLE \"" << Track.Title << "\"\n";
+    }
+    if (Track.CopyPermitted || Track.PreEmphasis) {
+        Cue << "    FLAGS" << (Track.CopyPermitted ? " DCP" : "")
+            << (Track.PreEmphasis ? " PRE" : "") << "\n";
+    }
+    if (!Track.Isrc.empty()) {
+        Cue << "    ISRC " << Track.Isrc << "\n";
+    }
+}
+
 void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
     const char* const type = Disc.Type == FileType::Wave       ? "WAVE"
                              : Disc.Type == FileType::Motorola ? "MOTOROLA"
                                                                : "BINARY";
     const char* const ending = Disc.Type == FileType::Wave ? ".wav" : ".bin";
     std::ofstream cue(Base + ".cue", std::ios::trunc);
-    if (!Disc.Catalog.empty()) {
-        cue << "CATALOG " << Disc.Catalog << "\n";
-    }
-    if (!Disc.Performer.empty()) {
-        cue << "PERFORMER \"" << Disc.Performer << "\"\n";
-    }
-    if (!Disc.Title.empty()) {
-        cue << "TITLE \"" << Disc.Title << "\"\n";
-    }
+    WriteCueDiscTexts(cue, Disc);
     std::int64_t lsn = 0;
     for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
         const TrackSpec& track = Disc.Tracks[i];
@@ -156,16 +175,7 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         }
         ImageFile& file = Files.back();
         cue << "  TRACK " << TrackNumber(Disc, i) << (track.Data ? " MODE1/2352\n" : " AUDIO\n");
-        if (!track.Title.empty()) {
-            cue << "    TITLE \"" << track.Title << "\"\n";
-        }
-        if (track.CopyPermitted || track.PreEmphasis) {
-            cue << "    FLAGS" << (track.CopyPermitted ? " DCP" : "")
-                << (track.PreEmphasis ? " PRE" : "") << "\n";
-        }
-        if (!track.Isrc.empty()) {
-            cue << "    ISRC " << track.Isrc << "\n";
-        }
+        WriteCueTrackTexts(cue, track);
         if (i > 0) {
             if (track.GapSectors > 0) {
                 cue << "    PREGAP " << discread::FormatCdTime(track.GapSectors) << "\n";
@@ -197,6 +207,32 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
     }
 }
 
+// The disc's statements before its first track.
+void WriteTocDiscTexts(std::ostream& Toc, const DiscSpec& Disc, bool Data) {
+    Toc << (Data ? "CD_ROM\n" : "CD_DA\n");
+    if (!Disc.Catalog.empty()) {
+        Toc << "CATALOG \"" << Disc.Catalog << "\"\n";
+    }
+    if (!Disc.Title.empty() || !Disc.Performer.empty()) {
+        Toc << "CD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \""
+            << Disc.Title << "\"\n    PERFORMER \"" << Disc.Performer << "\"\n  }\n}\n";
+    }
+}
+
+// A track's statements before its items.
+void WriteTocTrackTexts(std::ostream& Toc, const TrackSpec& Track) {
+    Toc << (Track.CopyPermitted ? "COPY\n" : "NO COPY\n");
+    if (Track.PreEmphasis) {
+        Toc << "PRE_EMPHASIS\n";
+    }
+    if (!Track.Isrc.empty()) {
+        Toc << "ISRC \"" << Track.Isrc << "\"\n";
+    }
+    if (!Track.Title.empty()) {
+        Toc << "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" << Track.Title << "\"\n  }\n}\n";
+    }
+}
+
 void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
     bool data = false;
     for (const TrackSpec& track : Disc.Tracks) {
@@ -207,30 +243,14 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
                      {}});
     ImageFile& file = Files.back();
     std::ofstream toc(Base + ".toc", std::ios::trunc);
-    toc << (data ? "CD_ROM\n" : "CD_DA\n");
-    if (!Disc.Catalog.empty()) {
-        toc << "CATALOG \"" << Disc.Catalog << "\"\n";
-    }
-    if (!Disc.Title.empty() || !Disc.Performer.empty()) {
-        toc << "CD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \""
-            << Disc.Title << "\"\n    PERFORMER \"" << Disc.Performer << "\"\n  }\n}\n";
-    }
+    WriteTocDiscTexts(toc, Disc, data);
     const std::string name = FileName(file.Path);
     std::int64_t lsn = 0;
     for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
         const TrackSpec& track = Disc.Tracks[i];
         toc << "\n// Track " << TrackNumber(Disc, i) << "\nTRACK "
             << (track.Data ? "MODE1_RAW" : "AUDIO") << "\n";
-        toc << (track.CopyPermitted ? "COPY\n" : "NO COPY\n");
-        if (track.PreEmphasis) {
-            toc << "PRE_EMPHASIS\n";
-        }
-        if (!track.Isrc.empty()) {
-            toc << "ISRC \"" << track.Isrc << "\"\n";
-        }
-        if (!track.Title.empty()) {
-            toc << "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" << track.Title << "\"\n  }\n}\n";
-        }
+        WriteTocTrackTexts(toc, track);
         const std::int32_t pregap = i > 0 ? track.PregapSectors : 0;
         // PREGAP is SILENCE with START after it; with a stored pregap too,
         // START comes after both.
