@@ -7,6 +7,7 @@
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
+#include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/rip_options.h"
@@ -91,24 +92,16 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
 }
 
-// One track after another in this process: what a drive needs, since it must
-// not seek back and forth between tracks.
-int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
-              const std::vector<DiscTrack>& Tracks) {
+// Every track of a drive in one continuous read, in this process: a drive
+// must not seek back and forth between tracks.
+int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     int status = 0;
-    for (const DiscTrack& track : Tracks) {
-        if (platform::InterruptRequested()) {
-            return ExitInterrupted();
-        }
-        const std::string output = OutputName(Options.Output, track.Number);
-        char label[32];
-        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
-        ProgressDisplay display(stderr, label, !Options.Quiet);
-        const int result = Report(Ripper.Rip(track.Position, output, display), track.Number, output,
-                                  Options.Quiet);
-        status = std::max(status, result);
-    }
-    return status;
+    DiscRip rip(Cd, Options, Tracks);
+    rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
+        status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
+    });
+    // Tracks left out or cut short are never a success.
+    return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
 struct Running {
@@ -227,7 +220,7 @@ int Run(const RipOptions& Options) {
     if (!Options.Disc.empty() && tracks.size() > 1) {
         return RipInParallel(Options, tracks);
     }
-    return RipInTurn(ripper, Options, tracks);
+    return RipFromDrive(ripper.Cd(), Options, tracks);
 }
 
 } // namespace
