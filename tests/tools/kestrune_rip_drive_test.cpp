@@ -57,6 +57,22 @@ TEST_F(RipFromDrive, EachFileIsTheOneItsOwnRipWouldWrite) {
     EXPECT_EQ(PartialSize(images.Folder()), 0u);
 }
 
+TEST_F(RipFromDrive, QuietRunsOfEveryTrackSayNothingOnADriveOrAnImage) {
+    // --quiet leaves out progress and the written tracks, whichever way the
+    // tracks are ripped (the workers of an image once still said each one).
+    const auto cue = images.Make("q", {"audio:1", "audio:1", "audio:1"});
+    UseDrives({cue});
+    RipProcess drive({"--all", "--quiet", "-o", Path("d%n.mp3")}, Logs());
+    EXPECT_EQ(drive.Wait(), 0);
+    EXPECT_EQ(drive.Err(), "");
+    RipProcess image({"--disc", cue, "--all", "--quiet", "-o", Path("i%n.mp3")}, Logs());
+    EXPECT_EQ(image.Wait(), 0);
+    EXPECT_EQ(image.Err(), "");
+    for (const char* name : {"d01.mp3", "d03.mp3", "i01.mp3", "i03.mp3"}) {
+        EXPECT_EQ(DecodeMp3(Path(name)).Frames(), 44100u) << name;
+    }
+}
+
 TEST_F(RipFromDrive, ATrackThatCannotBeReadFailsAloneAndTheReadingGoesOn) {
     // A file per track; the second one loses its end while the first track is
     // read, as a disc with a scratch loses sectors: the table promised more.

@@ -110,15 +110,21 @@ struct Running {
     std::unique_ptr<platform::ChildProcess> Process;
 };
 
-// Says how a worker ended; Written counts the tracks written whole.
-void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t Total) {
+// Says how a worker ended; Written counts the tracks written whole. Quiet
+// leaves out what --quiet leaves out of a single rip: written and stopped tracks.
+void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t Total, bool Quiet) {
     const int result = Worker.Process->Status();
     if (result == 0) {
         ++Written;
+        if (Quiet) {
+            return;
+        }
         std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
                      static_cast<int>(Worker.Track), Worker.Output.c_str(), Written, Total);
     } else if (result > 128 && platform::InterruptRequested()) {
-        SayStopped(Worker.Track, Worker.Output);
+        if (!Quiet) {
+            SayStopped(Worker.Track, Worker.Output);
+        }
     } else if (result > 128) {
         // Killed from outside (the out-of-memory killer, kill -9): it could
         // say nothing itself.
@@ -165,7 +171,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
                 ++it;
                 continue;
             }
-            ReportWorkerEnd(*it, written, Tracks.size());
+            ReportWorkerEnd(*it, written, Tracks.size(), Options.Quiet);
             status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
