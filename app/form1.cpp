@@ -44,6 +44,19 @@ constexpr const char* StopCaption = "WAIT. CD STOP";
 // components belong to FComponents and go in reverse order of creation.
 TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     : QWidget(AParent), FArguments(std::move(Arguments)) {
+    SetUpWindow();
+    CreateFace();
+    // The rip's components are created first, then given their stored values
+    // while they know they are loading, then told that loading is over.
+    CreateRipComponents();
+    FComponents.BeginLoading();
+    LoadRipComponents();
+    CreateTray();
+    FComponents.LoadedComponents();
+    CreateSaveDialog();
+}
+
+void TForm1::SetUpWindow() {
     setWindowTitle("Kestrune v 1.0");
     setWindowIcon(ProgramIcon());
     // No frame and no move or resize handling of its own; placed before it is
@@ -54,16 +67,16 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     QFont font("MS Sans Serif");
     font.setPixelSize(11);
     setFont(font);
+}
 
-    CreateFace();
-
-    // The rip's components, with the values the window stores for them.
-    // Created first, then given their stored values while they know they are
-    // loading, then told that loading is over.
+void TForm1::CreateRipComponents() {
     FCDIn1 = &TComponent::Create<TCDIn>(FComponents);
     FDeemphasis1 = &TComponent::Create<TCDDeemphasis>(FComponents);
     FMP3Out1 = &TComponent::Create<TMP3Out>(FComponents);
-    FComponents.BeginLoading();
+}
+
+// The values the window stores for the rip's components.
+void TForm1::LoadRipComponents() {
     FCDIn1->SetName("CDIn1");
     FCDIn1->SetCurrentDrive(0);
     FCDIn1->SetStartTrack(1);
@@ -87,6 +100,9 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FMP3Out1->SetBitRate(TMP3BitRate::br128);
     FMP3Out1->SetId3TagAlbum(MakerWebAddress);
     FMP3Out1->SetId3TagComment(ProgramTagComment);
+}
+
+void TForm1::CreateTray() {
     FPopupMenu1 = new TPopupMenu(this);
     FPopupMenu1->setObjectName("PopupMenu1");
     QAction* const about1 = FPopupMenu1->addAction("About");
@@ -101,8 +117,9 @@ TForm1::TForm1(std::vector<std::string> Arguments, QWidget* AParent)
     FTrayIcon1->SetMinimizeToTray(true);
     FTrayIcon1->SetPopupMenu(FPopupMenu1);
     FTrayIcon1->SetOnClick([this](TComponent&) { TrayIcon1Click(); });
-    FComponents.LoadedComponents();
+}
 
+void TForm1::CreateSaveDialog() {
     FSaveDialog1 = new QFileDialog(this);
     FSaveDialog1->setObjectName("SaveDialog1");
     FSaveDialog1->setAcceptMode(QFileDialog::AcceptSave);

@@ -78,7 +78,12 @@ private:
     void ShowStatus(const QString& Caption);
     void HideStatus();
     void ShowMessage(const QString& Text);
+    void SetUpWindow();
     void CreateFace();
+    void CreateRipComponents();
+    void LoadRipComponents();
+    void CreateTray();
+    void CreateSaveDialog();
     // The track a Linux desktop's request names, on the drive it names (chosen
     // by the user when the request is the whole disc); 0 when there is none:
     // the drive or the disc was refused, or the user cancelled.

@@ -2,6 +2,7 @@
 
 #include "cdin/cd_in.h"
 #include "cdin/discread_binding.h"
+#include "cdin/track_feed.h"
 #include "pipeline/audio_exception.h"
 
 #include <algorithm>
@@ -24,9 +25,13 @@ void TCDDeemphasis::OpenSource() {
     }
     input->OpenSource();
     // The CD source has just read the table; its start track's entry tells.
+    // A track handed over by a continuous read carries its entry's flag.
     const auto* const cd = dynamic_cast<TCDIn*>(input);
-    FFiltering = !FKeepEmphasis && cd != nullptr && RipLibraryLoaded() &&
-                 (ReadTocEntry(cd->StartTrack() - 1).Flag & PreEmphasisBit) != 0;
+    const auto* const feed = dynamic_cast<TTrackFeed*>(input);
+    const bool emphasised = (cd != nullptr && RipLibraryLoaded() &&
+                             (ReadTocEntry(cd->StartTrack() - 1).Flag & PreEmphasisBit) != 0) ||
+                            (feed != nullptr && (feed->Flag() & PreEmphasisBit) != 0);
+    FFiltering = !FKeepEmphasis && emphasised;
     FFilter.Reset();
     FCarry.clear();
     FSize = input->Size();

@@ -9,6 +9,7 @@
 
 #include "last_error.h"
 #include "sheet_files.h"
+#include "sheet_syntax.h"
 #include "wave_file.h"
 
 #include <libcue.h>
@@ -56,25 +57,10 @@ std::string Upper(std::string_view Word) {
 }
 
 // The words of a line; a quoted name is one word, without its quotes.
-std::vector<std::string> Words(std::string_view Line) {
+std::vector<std::string> WordsOf(std::string_view Line) {
     std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < Line.size()) {
-        if (std::isspace(static_cast<unsigned char>(Line[i]))) {
-            ++i;
-        } else if (Line[i] == '"') {
-            const auto close = Line.find('"', i + 1);
-            const auto end = close == std::string_view::npos ? Line.size() : close;
-            words.emplace_back(Line.substr(i + 1, end - i - 1));
-            i = end + 1;
-        } else {
-            std::size_t end = i;
-            while (end < Line.size() && !std::isspace(static_cast<unsigned char>(Line[end]))) {
-                ++end;
-            }
-            words.emplace_back(Line.substr(i, end - i));
-            i = end;
-        }
+    for (SheetToken& token : TokenizeSheet(Line, CueSyntax)) {
+        words.push_back(std::move(token.Text));
     }
     return words;
 }
@@ -101,8 +87,8 @@ SectorFormat FormatOf(const std::string& Mode, const std::string& Image, int Num
             return format;
         }
     }
-    throw ImageError("Cannot open disc image \"" + Image + "\": track " + std::to_string(Number) +
-                     " has the mode " + Mode + ", which cannot be read");
+    throw CannotOpen(Image, "track " + std::to_string(Number) + " has the mode " + Mode +
+                                ", which cannot be read");
 }
 
 class Scanner {
@@ -110,124 +96,66 @@ public:
     explicit Scanner(std::string AImage) : FImage(std::move(AImage)) {}
 
     [[noreturn]] void Fail(const std::string& Why) const {
-        throw ImageError("Cannot open disc image \"" + FImage + "\": line " +
-                         std::to_string(FLine) + " " + Why);
+        throw CannotOpen(FImage, "line " + std::to_string(FLine) + " " + Why);
     }
 
     std::int64_t Time(const std::string& Text) const {
-        int parts[3] = {0, 0, 0};
-        const char* at = Text.data();
-        const char* const end = Text.data() + Text.size();
-        for (int i = 0; i < 3; ++i) {
-            const auto [next, error] = std::from_chars(at, end, parts[i]);
-            if (error != std::errc() || next - at > 3 || parts[i] < 0 ||
-                (i < 2 ? next == end || *next != ':' : next != end)) {
-                Fail("has \"" + Text + "\" where a time mm:ss:ff belongs");
-            }
-            at = next + 1;
+        const CdTime time = ParseCdTime(Text);
+        if (time.Fault != CdTimeFault::None) {
+            Fail(CdTimeRefusal(Text, time.Fault));
         }
-        if (parts[1] > 59 || parts[2] > 74) {
-            Fail("has the time \"" + Text + "\", which does not exist");
-        }
-        return (std::int64_t{parts[0]} * 60 + parts[1]) * 75 + parts[2];
+        return time.Sectors;
     }
 
     CueScan Scan(const std::string& Sheet) {
-        CueScan scan;
         std::size_t from = 0;
         while (from < Sheet.size()) {
             const auto newline = Sheet.find('\n', from);
             const std::string_view line(Sheet.data() + from, newline - from);
             from = newline + 1;
             ++FLine;
-            Line(line, scan);
+            FScan.Text += Line(line) + '\n';
         }
-        if (scan.Tracks.empty()) {
-            throw ImageError("Cannot open disc image \"" + FImage + "\": it lists no tracks");
+        if (FScan.Tracks.empty()) {
+            throw CannotOpen(FImage, "it lists no tracks");
         }
-        for (const CueTrack& track : scan.Tracks) {
+        for (const CueTrack& track : FScan.Tracks) {
             if (track.Index1 < 0) {
-                throw ImageError("Cannot open disc image \"" + FImage + "\": track " +
-                                 std::to_string(track.Number) + " has no INDEX 01");
+                throw CannotOpen(FImage,
+                                 "track " + std::to_string(track.Number) + " has no INDEX 01");
             }
         }
-        return scan;
+        return std::move(FScan);
     }
 
 private:
-    void Line(std::string_view Text, CueScan& Scan) {
-        auto words = Words(Text);
+    using Words = std::vector<std::string>;
+
+    // Reads one line; returns it as libcue is given it.
+    std::string Line(std::string_view Text) {
+        const Words words = WordsOf(Text);
         if (words.empty()) {
-            Scan.Text += '\n';
-            return;
+            return {};
         }
         const std::string keyword = Upper(words[0]);
         // libcue knows its keywords in capitals only.
         const auto first = Text.find_first_not_of(" \t");
         std::string line(Text);
         line.replace(first, keyword.size(), keyword);
-        CueTrack* const track = Scan.Tracks.empty() ? nullptr : &Scan.Tracks.back();
-        if (keyword == "REM" || keyword == "TITLE" || keyword == "PERFORMER" ||
-            keyword == "SONGWRITER" || keyword == "CDTEXTFILE" || keyword == "ISRC" ||
-            keyword == "FLAGS" || keyword == "COMPOSER" || keyword == "ARRANGER" ||
-            keyword == "MESSAGE" || keyword == "DISC_ID" || keyword == "GENRE" ||
-            keyword == "UPC_EAN" || keyword == "SIZE_INFO" || keyword == "TOC_INFO1" ||
-            keyword == "TOC_INFO2") {
-            if (keyword == "FLAGS") {
-                line = Upper(line);
-            }
-            const std::string value = words.size() > 1 ? words[1] : std::string();
-            if (keyword == "TITLE") {
-                (track != nullptr ? track->Title : Scan.Title) = value;
-            } else if (keyword == "PERFORMER") {
-                (track != nullptr ? track->Performer : Scan.Performer) = value;
-            } else if (keyword == "SONGWRITER" && track != nullptr) {
-                track->Songwriter = value;
-            }
-        } else if (keyword == "CATALOG") {
-            Scan.Catalog = words.size() > 1 ? words[1] : std::string();
+        if (IsTextKeyword(keyword)) {
+            TextLine(keyword, words);
+            return keyword == "FLAGS" ? Upper(line) : line;
+        }
+        if (keyword == "CATALOG") {
+            FScan.Catalog = words.size() > 1 ? words[1] : std::string();
         } else if (keyword == "FILE") {
-            if (words.size() < 3) {
-                Fail("names no file or no file type");
-            }
-            std::string name = words[1];
-            for (std::size_t i = 2; i + 1 < words.size(); ++i) {
-                name += " " + words[i];
-            }
-            const std::string type = Upper(words.back());
-            Scan.Files.push_back({name, type});
-            // libcue wants the type in capitals and a quoted name.
-            line = "FILE \"" + name + "\" " + type;
+            return FileLine(words);
         } else if (keyword == "TRACK") {
-            if (Scan.Files.empty()) {
-                Fail("lists a track before any FILE");
-            }
-            int number = 0;
-            if (words.size() != 3 ||
-                std::from_chars(words[1].data(), words[1].data() + words[1].size(), number).ptr !=
-                    words[1].data() + words[1].size()) {
-                Fail("is not \"TRACK number mode\"");
-            }
-            CueTrack added;
-            added.Number = number;
-            added.Mode = Upper(words[2]);
-            FormatOf(added.Mode, FImage, number);
-            Scan.Tracks.push_back(added);
-            line = "  TRACK " + words[1] + " " + added.Mode;
+            return TrackLine(words);
         } else if (keyword == "INDEX") {
-            if (track == nullptr || words.size() != 3) {
-                Fail("is not \"INDEX number mm:ss:ff\" inside a track");
-            }
-            const std::int64_t at = Time(words[2]);
-            const auto file = static_cast<int>(Scan.Files.size()) - 1;
-            if (words[1] == "01" || words[1] == "1") {
-                track->Index1 = at;
-                track->Index1File = file;
-            } else if (words[1] == "00" || words[1] == "0") {
-                track->Index0 = at;
-                track->Index0File = file;
-            }
+            IndexLine(words);
         } else if (keyword == "PREGAP" || keyword == "POSTGAP") {
+            CueTrack* const track = Current();
             if (track == nullptr || words.size() != 2) {
                 Fail("is not \"" + keyword + " mm:ss:ff\" inside a track");
             }
@@ -235,11 +163,83 @@ private:
         } else {
             Fail("has the unknown keyword \"" + words[0] + "\"");
         }
-        Scan.Text += line + '\n';
+        return line;
+    }
+
+    static bool IsTextKeyword(const std::string& Keyword) {
+        static constexpr std::array<std::string_view, 16> keywords{
+            "REM",     "TITLE",     "PERFORMER", "SONGWRITER", "CDTEXTFILE", "ISRC",
+            "FLAGS",   "COMPOSER",  "ARRANGER",  "MESSAGE",    "DISC_ID",    "GENRE",
+            "UPC_EAN", "SIZE_INFO", "TOC_INFO1", "TOC_INFO2"};
+        return std::find(keywords.begin(), keywords.end(), Keyword) != keywords.end();
+    }
+
+    CueTrack* Current() { return FScan.Tracks.empty() ? nullptr : &FScan.Tracks.back(); }
+
+    // The texts we keep ourselves; libcue reads the flags and the ISRC.
+    void TextLine(const std::string& Keyword, const Words& AWords) {
+        const std::string value = AWords.size() > 1 ? AWords[1] : std::string();
+        CueTrack* const track = Current();
+        if (Keyword == "TITLE") {
+            (track != nullptr ? track->Title : FScan.Title) = value;
+        } else if (Keyword == "PERFORMER") {
+            (track != nullptr ? track->Performer : FScan.Performer) = value;
+        } else if (Keyword == "SONGWRITER" && track != nullptr) {
+            track->Songwriter = value;
+        }
+    }
+
+    std::string FileLine(const Words& AWords) {
+        if (AWords.size() < 3) {
+            Fail("names no file or no file type");
+        }
+        std::string name = AWords[1];
+        for (std::size_t i = 2; i + 1 < AWords.size(); ++i) {
+            name += " " + AWords[i];
+        }
+        const std::string type = Upper(AWords.back());
+        FScan.Files.push_back({name, type});
+        // libcue wants the type in capitals and a quoted name.
+        return "FILE \"" + name + "\" " + type;
+    }
+
+    std::string TrackLine(const Words& AWords) {
+        if (FScan.Files.empty()) {
+            Fail("lists a track before any FILE");
+        }
+        int number = 0;
+        if (AWords.size() != 3 ||
+            std::from_chars(AWords[1].data(), AWords[1].data() + AWords[1].size(), number).ptr !=
+                AWords[1].data() + AWords[1].size()) {
+            Fail("is not \"TRACK number mode\"");
+        }
+        CueTrack added;
+        added.Number = number;
+        added.Mode = Upper(AWords[2]);
+        FormatOf(added.Mode, FImage, number);
+        FScan.Tracks.push_back(added);
+        return "  TRACK " + AWords[1] + " " + added.Mode;
+    }
+
+    void IndexLine(const Words& AWords) {
+        CueTrack* const track = Current();
+        if (track == nullptr || AWords.size() != 3) {
+            Fail("is not \"INDEX number mm:ss:ff\" inside a track");
+        }
+        const std::int64_t at = Time(AWords[2]);
+        const auto file = static_cast<int>(FScan.Files.size()) - 1;
+        if (AWords[1] == "01" || AWords[1] == "1") {
+            track->Index1 = at;
+            track->Index1File = file;
+        } else if (AWords[1] == "00" || AWords[1] == "0") {
+            track->Index0 = at;
+            track->Index0File = file;
+        }
     }
 
     std::string FImage;
     int FLine = 0;
+    CueScan FScan;
 };
 
 struct FreeCd {
@@ -255,7 +255,6 @@ struct OpenedFile {
 };
 
 OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool OnlyFile) {
-    const std::string prefix = "Cannot open disc image \"" + Sheet + "\": ";
     std::string path = FindNamedFile(Sheet, Named.Name);
     if (path.empty() && OnlyFile) {
         // The usual pair: NAME.cue beside NAME.bin, whatever the sheet says.
@@ -265,7 +264,7 @@ OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool On
         }
     }
     if (path.empty()) {
-        throw ImageError(prefix + "the file \"" + Named.Name + "\" it names does not exist");
+        throw CannotOpen(Sheet, "the file \"" + Named.Name + "\" it names does not exist");
     }
     try {
         RegularFile file(path);
@@ -277,128 +276,163 @@ OpenedFile OpenNamedFile(const std::string& Sheet, const CueFile& Named, bool On
             const WaveData data = FindWaveData(file);
             return {std::move(file), data.Offset, data.Bytes, false};
         }
-    } catch (const ImageError& e) {
-        throw ImageError(prefix + "the file " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Sheet, "the file " + std::string(e.what()));
     }
-    throw ImageError(prefix + "the file \"" + Named.Name + "\" is of type " + Named.Type +
-                     "; only BINARY, MOTOROLA and WAVE files can be read");
+    throw CannotOpen(Sheet, "the file \"" + Named.Name + "\" is of type " + Named.Type +
+                                "; only BINARY, MOTOROLA and WAVE files can be read");
 }
+
+// The disc a scanned sheet describes, built file by file: each file's
+// sectors go to the tracks whose INDEX 01 lies in it, in order.
+class CueLayout {
+public:
+    // libcue's calls take no const disc, though they only read it.
+    CueLayout(const std::string& APath, const CueScan& AScan, Cd& AParsed)
+        : FPath(APath), FScan(AScan), FParsed(AParsed) {
+        FLayout.SheetFiles.push_back(FPath);
+        FLayout.Catalog = FScan.Catalog;
+        FLayout.Title = FScan.Title;
+        FLayout.Performer = FScan.Performer;
+    }
+
+    std::unique_ptr<ImageReader> Build() {
+        for (std::size_t f = 0; f < FScan.Files.size(); ++f) {
+            AddFile(static_cast<int>(f));
+        }
+        for (const CueTrack& cue : FScan.Tracks) {
+            if (cue.Index1File < 0) {
+                throw CannotOpen(FPath, "track " + std::to_string(cue.Number) + " has no INDEX 01");
+            }
+        }
+        FLayout.Check(FPath);
+        return std::make_unique<ImageReader>(std::move(FLayout), std::move(FFiles));
+    }
+
+private:
+    // Where the reading of the current file stands.
+    struct FileCursor {
+        int File = 0;
+        std::int64_t Byte = 0;
+        std::int64_t End = 0;
+        std::int64_t Position = 0; // in the file's sectors
+        std::int64_t SectorBytes = RawSectorBytes;
+        bool Swap = false;
+    };
+
+    void AddFile(int File) {
+        OpenedFile opened = OpenNamedFile(FPath, FScan.Files[static_cast<std::size_t>(File)],
+                                          FScan.Files.size() == 1);
+        if (opened.Bytes / RawSectorBytes > MaxDiscSectors) {
+            throw CannotOpen(FPath, "the file \"" + opened.File.Path() +
+                                        "\" is larger than the longest CD");
+        }
+        FLayout.SheetFiles.push_back(opened.File.Path());
+        FLayout.Files.push_back({opened.File.Path(), opened.Offset + opened.Bytes});
+
+        std::vector<std::size_t> inFile;
+        for (std::size_t t = 0; t < FScan.Tracks.size(); ++t) {
+            if (FScan.Tracks[t].Index1File == File) {
+                inFile.push_back(t);
+            }
+        }
+        FileCursor at{File, opened.Offset,  opened.Offset + opened.Bytes,
+                      0,    RawSectorBytes, opened.Swap};
+        if (!inFile.empty()) {
+            const CueTrack& first = FScan.Tracks[inFile[0]];
+            at.SectorBytes = FormatOf(first.Mode, FPath, first.Number).Bytes;
+        }
+        for (std::size_t k = 0; k < inFile.size(); ++k) {
+            const CueTrack* const next =
+                k + 1 < inFile.size() ? &FScan.Tracks[inFile[k + 1]] : nullptr;
+            AddTrack(inFile[k], next, at);
+        }
+        if (inFile.empty()) {
+            // A file with no track starting in it (the tail of the track in front).
+            Append(at, (at.End - at.Byte + at.SectorBytes - 1) / at.SectorBytes);
+        }
+        FFiles.push_back(std::move(opened.File));
+    }
+
+    void AddTrack(std::size_t Index, const CueTrack* Next, FileCursor& At) {
+        const CueTrack& cue = FScan.Tracks[Index];
+        const SectorFormat format = FormatOf(cue.Mode, FPath, cue.Number);
+        if (cue.Index1 < At.Position) {
+            throw CannotOpen(FPath, "track " + std::to_string(cue.Number) +
+                                        " starts before the track in front of it ends");
+        }
+        if (cue.Index0File == cue.Index1File && cue.Index0 > cue.Index1) {
+            throw CannotOpen(FPath, "track " + std::to_string(cue.Number) +
+                                        " has its INDEX 00 after its INDEX 01");
+        }
+        // What lies before this INDEX 01 belongs to the track in front (or,
+        // at the file's start, to this track's pregap).
+        Append(At, cue.Index1 - At.Position);
+        At.SectorBytes = format.Bytes;
+        FLayout.AppendSilence(cue.Pregap);
+        FLayout.Tracks.push_back(TrackInfo(Index, format));
+
+        // The track runs to the next one's INDEX 01 in this file (or its
+        // INDEX 00 there: a POSTGAP comes before the next track's pregap), or
+        // to the file's end, where a last sector held in part counts as whole.
+        std::int64_t end = 0;
+        if (Next != nullptr) {
+            end = Next->Index0 >= 0 && Next->Index0File == At.File ? Next->Index0 : Next->Index1;
+        } else {
+            end = At.Position + std::max<std::int64_t>(0, (At.End - At.Byte + At.SectorBytes - 1) /
+                                                              At.SectorBytes);
+        }
+        Append(At, std::max(end, At.Position) - At.Position);
+        FLayout.AppendSilence(cue.Postgap);
+    }
+
+    void Append(FileCursor& At, std::int64_t Sectors) {
+        FLayout.AppendFile(At.File, At.Byte, Sectors, At.SectorBytes, At.Swap);
+        At.Byte += Sectors * At.SectorBytes;
+        At.Position += Sectors;
+    }
+
+    ImageTrack TrackInfo(std::size_t Index, const SectorFormat& Format) const {
+        const CueTrack& cue = FScan.Tracks[Index];
+        Track* const info = cd_get_track(&FParsed, static_cast<int>(Index) + 1);
+        ImageTrack track;
+        track.Number = cue.Number;
+        track.Start = FLayout.End();
+        track.Control = static_cast<std::uint8_t>(
+            (Format.Audio ? 0 : DR_CONTROL_DATA) |
+            (track_is_set_flag(info, FLAG_PRE_EMPHASIS) != 0 ? DR_CONTROL_PRE_EMPHASIS : 0) |
+            (track_is_set_flag(info, FLAG_COPY_PERMITTED) != 0 ? DR_CONTROL_COPY_PERMITTED : 0) |
+            (track_is_set_flag(info, FLAG_FOUR_CHANNEL) != 0 ? DR_CONTROL_FOUR_CHANNELS : 0));
+        const char* isrc = track_get_isrc(info);
+        track.Isrc = isrc == nullptr ? std::string() : isrc;
+        track.Title = cue.Title;
+        track.Performer = cue.Performer;
+        track.Songwriter = cue.Songwriter;
+        return track;
+    }
+
+    const std::string& FPath;
+    const CueScan& FScan;
+    Cd& FParsed;
+    ImageLayout FLayout;
+    std::vector<RegularFile> FFiles;
+};
 
 } // namespace
 
 std::unique_ptr<ImageReader> OpenCueSheet(const std::string& Path) {
-    const std::string prefix = "Cannot open disc image \"" + Path + "\": ";
     std::string sheet;
     try {
         sheet = ReadSheet(Path);
-    } catch (const ImageError& e) {
-        throw ImageError(prefix + "the sheet " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Path, "the sheet " + std::string(e.what()));
     }
     const CueScan scan = Scanner(Path).Scan(sheet);
     const std::unique_ptr<Cd, FreeCd> parsed(cue_parse_string(scan.Text.c_str()));
     if (!parsed || cd_get_ntrack(parsed.get()) != static_cast<int>(scan.Tracks.size())) {
-        throw ImageError(prefix + "it is not a cue sheet that can be read");
+        throw CannotOpen(Path, "it is not a cue sheet that can be read");
     }
-
-    ImageLayout layout;
-    layout.SheetFiles.push_back(Path);
-    layout.Catalog = scan.Catalog;
-    layout.Title = scan.Title;
-    layout.Performer = scan.Performer;
-    std::vector<RegularFile> files;
-    for (std::size_t f = 0; f < scan.Files.size(); ++f) {
-        OpenedFile opened = OpenNamedFile(Path, scan.Files[f], scan.Files.size() == 1);
-        if (opened.Bytes / RawSectorBytes > MaxDiscSectors) {
-            throw ImageError(prefix + "the file \"" + opened.File.Path() +
-                             "\" is larger than the longest CD");
-        }
-        layout.SheetFiles.push_back(opened.File.Path());
-        layout.Files.push_back({opened.File.Path(), opened.Offset + opened.Bytes});
-
-        // The file's tracks (those whose INDEX 01 lies in it), in order.
-        std::vector<std::size_t> inFile;
-        for (std::size_t t = 0; t < scan.Tracks.size(); ++t) {
-            if (scan.Tracks[t].Index1File == static_cast<int>(f)) {
-                inFile.push_back(t);
-            }
-        }
-        const auto fileIndex = static_cast<int>(f);
-        std::int64_t byte = opened.Offset;
-        const std::int64_t end = opened.Offset + opened.Bytes;
-        std::int64_t position = 0; // in the file's sectors
-        std::int64_t sectorBytes =
-            inFile.empty()
-                ? RawSectorBytes
-                : FormatOf(scan.Tracks[inFile[0]].Mode, Path, scan.Tracks[inFile[0]].Number).Bytes;
-        for (std::size_t k = 0; k < inFile.size(); ++k) {
-            const CueTrack& cue = scan.Tracks[inFile[k]];
-            const SectorFormat format = FormatOf(cue.Mode, Path, cue.Number);
-            if (cue.Index1 < position) {
-                throw ImageError(prefix + "track " + std::to_string(cue.Number) +
-                                 " starts before the track in front of it ends");
-            }
-            if (cue.Index0File == cue.Index1File && cue.Index0 > cue.Index1) {
-                throw ImageError(prefix + "track " + std::to_string(cue.Number) +
-                                 " has its INDEX 00 after its INDEX 01");
-            }
-            // What lies before this INDEX 01 belongs to the track in front (or,
-            // at the file's start, to this track's pregap).
-            layout.AppendFile(fileIndex, byte, cue.Index1 - position, sectorBytes, opened.Swap);
-            byte += (cue.Index1 - position) * sectorBytes;
-            position = cue.Index1;
-            sectorBytes = format.Bytes;
-            layout.AppendSilence(cue.Pregap);
-
-            Track* const info = cd_get_track(parsed.get(), static_cast<int>(inFile[k]) + 1);
-            ImageTrack track;
-            track.Number = cue.Number;
-            track.Start = layout.End();
-            track.Control = static_cast<std::uint8_t>(
-                (format.Audio ? 0 : 0x04) |
-                (track_is_set_flag(info, FLAG_PRE_EMPHASIS) != 0 ? 0x01 : 0) |
-                (track_is_set_flag(info, FLAG_COPY_PERMITTED) != 0 ? 0x02 : 0) |
-                (track_is_set_flag(info, FLAG_FOUR_CHANNEL) != 0 ? 0x08 : 0));
-            const char* isrc = track_get_isrc(info);
-            track.Isrc = isrc == nullptr ? std::string() : isrc;
-            track.Title = cue.Title;
-            track.Performer = cue.Performer;
-            track.Songwriter = cue.Songwriter;
-            layout.Tracks.push_back(track);
-
-            // The track runs to the next one's INDEX 01 in this file, or to the
-            // file's end (a last sector held in part counts as whole).
-            std::int64_t next = 0;
-            if (k + 1 < inFile.size()) {
-                // Up to the next track's INDEX 00 when it lies in this file: a
-                // POSTGAP comes before the next track's pregap.
-                const CueTrack& following = scan.Tracks[inFile[k + 1]];
-                next = following.Index0 >= 0 && following.Index0File == fileIndex
-                           ? following.Index0
-                           : following.Index1;
-            } else {
-                next = position +
-                       std::max<std::int64_t>(0, (end - byte + sectorBytes - 1) / sectorBytes);
-            }
-            next = std::max(next, position);
-            layout.AppendFile(fileIndex, byte, next - position, sectorBytes, opened.Swap);
-            byte += (next - position) * sectorBytes;
-            position = next;
-            layout.AppendSilence(cue.Postgap);
-        }
-        if (inFile.empty()) {
-            // A file with no track starting in it (the tail of the track in front).
-            layout.AppendFile(fileIndex, byte, (end - byte + sectorBytes - 1) / sectorBytes,
-                              sectorBytes, opened.Swap);
-        }
-        files.push_back(std::move(opened.File));
-    }
-    for (const CueTrack& cue : scan.Tracks) {
-        if (cue.Index1File < 0) {
-            throw ImageError(prefix + "track " + std::to_string(cue.Number) + " has no INDEX 01");
-        }
-    }
-    layout.Check(Path);
-    return std::make_unique<ImageReader>(std::move(layout), std::move(files));
+    return CueLayout(Path, scan, *parsed).Build();
 }
 
 } // namespace discread

@@ -1,6 +1,7 @@
 #include "disc.h"
 
 #include "disc_image.h"
+#include "discread.h"
 #include "last_error.h"
 
 #include <cdio/audio.h>
@@ -22,16 +23,16 @@ bool FileExists(const std::string& Path) {
 std::uint8_t ControlOf(CdIo_t* Handle, track_t Track) {
     std::uint8_t control = 0;
     if (cdio_get_track_format(Handle, Track) != TRACK_FORMAT_AUDIO) {
-        control |= 0x04;
+        control |= DR_CONTROL_DATA;
     }
     if (cdio_get_track_copy_permit(Handle, Track) == CDIO_TRACK_FLAG_TRUE) {
-        control |= 0x02;
+        control |= DR_CONTROL_COPY_PERMITTED;
     }
     if (cdio_get_track_preemphasis(Handle, Track) == CDIO_TRACK_FLAG_TRUE) {
-        control |= 0x01;
+        control |= DR_CONTROL_PRE_EMPHASIS;
     }
     if (cdio_get_track_channels(Handle, Track) == 4) {
-        control |= 0x08;
+        control |= DR_CONTROL_FOUR_CHANNELS;
     }
     return control;
 }

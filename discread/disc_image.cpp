@@ -27,19 +27,7 @@ std::string LowerEnding(const std::string& Path) {
     return ending;
 }
 
-} // namespace
-
-bool HasImageEnding(const std::string& Path) {
-    const std::string ending = LowerEnding(Path);
-    return ending == ".cue" || ending == ".toc" || ending == ".nrg" || ending == ".iso" ||
-           ending == ".bin";
-}
-
-std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
-    const std::string problem = RegularFileProblem(Path);
-    if (!problem.empty()) {
-        throw ImageError("Cannot open disc image \"" + Path + "\": it " + problem);
-    }
+std::unique_ptr<ImageReader> OpenByEnding(const std::string& Path) {
     const std::string ending = LowerEnding(Path);
     if (ending.empty()) {
         // A link named like a device (/dev/cdrom, or sr1 beside its image) is
@@ -68,12 +56,32 @@ std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
         if (RegularFileProblem(sheet).empty()) {
             return OpenCueSheet(sheet);
         }
-        throw ImageError("Cannot open disc image \"" + Path +
-                         "\": a .bin file is read through its cue sheet, and there is no \"" +
-                         sheet + "\"");
+        throw CannotOpen(Path, "a .bin file is read through its cue sheet, and there is no \"" +
+                                   sheet + "\"");
     }
-    throw ImageError("Cannot open disc image \"" + Path + "\": the kind of image \"" + ending +
-                     "\" is not known");
+    throw CannotOpen(Path, "the kind of image \"" + ending + "\" is not known");
+}
+
+} // namespace
+
+bool HasImageEnding(const std::string& Path) {
+    const std::string ending = LowerEnding(Path);
+    return ending == ".cue" || ending == ".toc" || ending == ".nrg" || ending == ".iso" ||
+           ending == ".bin";
+}
+
+std::unique_ptr<ImageReader> OpenDiscImage(const std::string& Path) {
+    const std::string problem = RegularFileProblem(Path);
+    if (!problem.empty()) {
+        throw CannotOpen(Path, "it " + problem);
+    }
+    try {
+        return OpenByEnding(Path);
+    } catch (const FileError& e) {
+        // The image file itself: the sheets name their own files in their
+        // messages, an .nrg or .iso is the one file there is.
+        throw CannotOpen(Path, e.what());
+    }
 }
 
 } // namespace discread

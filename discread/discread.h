@@ -71,6 +71,14 @@ typedef struct TTocEntry {
     uint8_t Reserved[2];
 } TTocEntry;
 
+/* The CONTROL bits of TTocEntry.Flag. */
+enum {
+    DR_CONTROL_PRE_EMPHASIS = 0x01,
+    DR_CONTROL_COPY_PERMITTED = 0x02,
+    DR_CONTROL_DATA = 0x04,
+    DR_CONTROL_FOUR_CHANNELS = 0x08
+};
+
 enum {
     DR_OK = 0,
     DR_ERR_NOT_INITIALISED = 1,

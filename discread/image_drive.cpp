@@ -1,5 +1,6 @@
 #include "image_drive.h"
 
+#include "cd_time.h"
 #include "last_error.h"
 
 #include <cstdio>
@@ -18,14 +19,6 @@ thread_local std::stop_token CurrentStop;
 
 long ReadFromImage(cdrom_drive_t*, void* Buffer, lsn_t Begin, long Sectors) {
     return CurrentDrive != nullptr ? CurrentDrive->Read(Buffer, Begin, Sectors, CurrentStop) : -1;
-}
-
-std::string CueTime(std::int64_t Sectors) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
-                  static_cast<long long>(Sectors / 75 / 60),
-                  static_cast<long long>(Sectors / 75 % 60), static_cast<long long>(Sectors % 75));
-    return text;
 }
 
 } // namespace
@@ -94,8 +87,9 @@ void ImageDrive::Build() {
         const ImageTrack& track = layout.Tracks[i];
         char number[16];
         std::snprintf(number, sizeof number, "%02d", static_cast<int>(i + 1));
-        cue << "  TRACK " << number << ((track.Control & 0x04) != 0 ? " MODE1/2352\n" : " AUDIO\n")
-            << "    INDEX 01 " << CueTime(track.Start) << "\n";
+        cue << "  TRACK " << number
+            << ((track.Control & DR_CONTROL_DATA) != 0 ? " MODE1/2352\n" : " AUDIO\n")
+            << "    INDEX 01 " << FormatCdTime(track.Start) << "\n";
     }
     cue.close();
     if (!sized || !cue) {

@@ -1,27 +1,17 @@
 #include "image_files.h"
 
 #include "last_error.h"
-#include "regular_file.h"
+#include "sheet_files.h"
+#include "sheet_syntax.h"
 
-#include <cctype>
-#include <cstdint>
-#include <sstream>
 #include <string_view>
 
 namespace discread {
 
 namespace {
 
-// A sheet is a few kilobytes; anything larger is not one, and is not read.
-constexpr std::int64_t MaxSheetBytes = 1 << 20;
-
 bool IsFileKeyword(std::string_view Word) {
     return Word == "FILE" || Word == "AUDIOFILE" || Word == "DATAFILE";
-}
-
-std::string FolderOf(const std::string& Path) {
-    const auto slash = Path.rfind('/');
-    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
 }
 
 // The quoted file names of FILE, AUDIOFILE and DATAFILE lines. A sheet that is
@@ -29,27 +19,24 @@ std::string FolderOf(const std::string& Path) {
 // file the library would read either.
 std::vector<std::string> NamedFiles(const std::string& Sheet) {
     std::vector<std::string> names;
-    std::string whole;
+    std::string text;
     try {
-        whole = RegularFile(Sheet).ReadAll(MaxSheetBytes);
-    } catch (const ImageError&) {
+        text = ReadSheet(Sheet);
+    } catch (const FileError&) {
         return names;
     }
-    std::istringstream in(whole);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string_view text = line;
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-            text.remove_prefix(1);
-        }
-        const auto blank = text.find_first_of(" \t");
-        if (blank == std::string_view::npos || !IsFileKeyword(text.substr(0, blank))) {
-            continue;
-        }
-        const auto open = text.find('"', blank);
-        const auto close = open == std::string_view::npos ? open : text.find('"', open + 1);
-        if (close != std::string_view::npos && close > open + 1) {
-            names.emplace_back(text.substr(open + 1, close - open - 1));
+    // Line by line with the loosest syntax: this is a safeguard for sheets the
+    // readers refused, so it must not refuse them in turn.
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const auto newline = text.find('\n', from);
+        const auto words =
+            TokenizeSheet(std::string_view(text).substr(from, newline - from), CueSyntax);
+        from = newline + 1;
+        if (words.size() >= 2 && words[0].Kind == SheetTokenKind::Word &&
+            IsFileKeyword(words[0].Text) && words[1].Kind == SheetTokenKind::Quoted &&
+            !words[1].Unclosed && !words[1].Text.empty()) {
+            names.push_back(words[1].Text);
         }
     }
     return names;

@@ -20,31 +20,30 @@ void ImageLayout::AppendSilence(std::int64_t Sectors) {
 }
 
 void ImageLayout::Check(const std::string& Image) const {
-    const std::string prefix = "Cannot open disc image \"" + Image + "\": ";
     if (Tracks.empty()) {
-        throw ImageError(prefix + "it lists no tracks");
+        throw CannotOpen(Image, "it lists no tracks");
     }
     if (Tracks.size() > 99) {
-        throw ImageError(prefix + "it lists more than 99 tracks");
+        throw CannotOpen(Image, "it lists more than 99 tracks");
     }
     for (std::size_t i = 0; i < Tracks.size(); ++i) {
         const ImageTrack& track = Tracks[i];
         if (track.Number < 1 || track.Number > 99) {
-            throw ImageError(prefix + "track number " + std::to_string(track.Number) +
-                             " is not between 1 and 99");
+            throw CannotOpen(Image, "track number " + std::to_string(track.Number) +
+                                        " is not between 1 and 99");
         }
         if (i > 0 && track.Number != Tracks[i - 1].Number + 1) {
-            throw ImageError(prefix + "track " + std::to_string(track.Number) + " follows track " +
-                             std::to_string(Tracks[i - 1].Number));
+            throw CannotOpen(Image, "track " + std::to_string(track.Number) + " follows track " +
+                                        std::to_string(Tracks[i - 1].Number));
         }
         if (i > 0 && track.Start <= Tracks[i - 1].Start) {
-            throw ImageError(prefix + "track " + std::to_string(track.Number) +
-                             " starts before track " + std::to_string(Tracks[i - 1].Number) +
-                             " ends");
+            throw CannotOpen(Image, "track " + std::to_string(track.Number) +
+                                        " starts before track " +
+                                        std::to_string(Tracks[i - 1].Number) + " ends");
         }
     }
     if (End() > MaxDiscSectors || Tracks.back().Start > MaxDiscSectors) {
-        throw ImageError(prefix + "it holds more than the 99 minutes of the longest CD");
+        throw CannotOpen(Image, "it holds more than the 99 minutes of the longest CD");
     }
 }
 

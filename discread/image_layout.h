@@ -1,5 +1,7 @@
 #pragma once
 
+#include "discread.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,9 +32,8 @@ struct DataFile {
 
 struct ImageTrack {
     int Number = 1;
-    std::uint8_t Control =
-        0; // the CONTROL nibble: 0x04 data, 0x02 copy, 0x01 emphasis, 0x08 four channels
-    std::int64_t Start = 0; // the sector of INDEX 01
+    std::uint8_t Control = 0; // the CONTROL nibble: DR_CONTROL_* bits
+    std::int64_t Start = 0;   // the sector of INDEX 01
     std::string Isrc, Title, Performer, Songwriter;
 };
 

@@ -79,9 +79,9 @@ public:
             const auto control = FControl.find(info.Number);
             info.Control = control != FControl.end()
                                ? control->second
-                               : static_cast<std::uint8_t>(track.Audio ? 0 : 0x04);
+                               : static_cast<std::uint8_t>(track.Audio ? 0 : DR_CONTROL_DATA);
             if (track.SectorBytes != RawSectorBytes) {
-                info.Control |= 0x04;
+                info.Control |= DR_CONTROL_DATA;
             }
             info.Isrc = track.Isrc;
             layout.Tracks.push_back(info);
@@ -96,9 +96,7 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& Why) const {
-        throw ImageError("Cannot open disc image \"" + FPath + "\": " + Why);
-    }
+    [[noreturn]] void Fail(const std::string& Why) const { throw CannotOpen(FPath, Why); }
 
     void ReadChunkList() {
         const std::int64_t size = FFile.Size();
@@ -257,14 +255,7 @@ private:
 } // namespace
 
 std::unique_ptr<ImageReader> OpenNrgImage(const std::string& Path) {
-    try {
-        return NrgReader(Path).Read();
-    } catch (const ImageError& e) {
-        if (std::string_view(e.what()).starts_with("Cannot open")) {
-            throw;
-        }
-        throw ImageError("Cannot open disc image \"" + Path + "\": " + e.what());
-    }
+    return NrgReader(Path).Read();
 }
 
 std::unique_ptr<ImageReader> OpenIsoImage(const std::string& Path) {
@@ -272,17 +263,16 @@ std::unique_ptr<ImageReader> OpenIsoImage(const std::string& Path) {
     constexpr std::int64_t sectorBytes = 2048;
     const std::int64_t sectors = (file.Size() + sectorBytes - 1) / sectorBytes;
     if (sectors > MaxDiscSectors) {
-        throw ImageError("Cannot open disc image \"" + Path +
-                         "\": it is larger than the longest CD");
+        throw CannotOpen(Path, "it is larger than the longest CD");
     }
     if (sectors == 0) {
-        throw ImageError("Cannot open disc image \"" + Path + "\": it is empty");
+        throw CannotOpen(Path, "it is empty");
     }
     ImageLayout layout;
     layout.SheetFiles.push_back(Path);
     layout.Files.push_back({Path, -1});
     ImageTrack track;
-    track.Control = 0x04;
+    track.Control = DR_CONTROL_DATA;
     layout.Tracks.push_back(track);
     layout.AppendFile(0, 0, sectors, sectorBytes, false);
     layout.Check(Path);

@@ -43,13 +43,13 @@ RegularFile::RegularFile(const std::string& Path) : FPath(Path) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
     FHandle = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (FHandle < 0) {
-        throw ImageError("\"" + Path + "\" " + ErrnoReason(errno));
+        throw FileError("\"" + Path + "\" " + ErrnoReason(errno));
     }
     struct stat info {};
     if (::fstat(FHandle, &info) != 0 || !S_ISREG(info.st_mode)) {
         const std::string why = Reason(info);
         ::close(FHandle);
-        throw ImageError("\"" + Path + "\" " + why);
+        throw FileError("\"" + Path + "\" " + why);
     }
     FSize = info.st_size;
     FDevice = info.st_dev;
@@ -95,11 +95,11 @@ bool RegularFile::ReadAt(std::int64_t Offset, void* Buffer, std::size_t Count) c
 
 std::string RegularFile::ReadAll(std::int64_t MaxBytes) const {
     if (FSize > MaxBytes) {
-        throw ImageError("\"" + FPath + "\" is too large for a disc image's sheet");
+        throw FileError("\"" + FPath + "\" is too large for a disc image's sheet");
     }
     std::string text(static_cast<std::size_t>(FSize), '\0');
     if (!ReadAt(0, text.data(), text.size())) {
-        throw ImageError("\"" + FPath + "\" cannot be read");
+        throw FileError("\"" + FPath + "\" cannot be read");
     }
     return text;
 }

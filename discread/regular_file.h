@@ -8,7 +8,7 @@ namespace discread {
 
 // A file of a disc image, open for reading. Only regular files are opened: a
 // FIFO would block for ever, a device or /dev/zero never ends, and neither is a
-// disc image. Raises ImageError with a message naming the file.
+// disc image. Raises FileError with a message naming the file.
 class RegularFile {
 public:
     explicit RegularFile(const std::string& Path);

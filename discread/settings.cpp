@@ -45,7 +45,7 @@ std::string SettingsText(const std::string& Path) {
     }
     try {
         return RegularFile(Path).ReadAll(maxBytes);
-    } catch (const ImageError&) {
+    } catch (const FileError&) {
         return {};
     }
 }

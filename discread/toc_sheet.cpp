@@ -7,6 +7,7 @@
 
 #include "last_error.h"
 #include "sheet_files.h"
+#include "sheet_syntax.h"
 #include "wave_file.h"
 
 #include <array>
@@ -56,76 +57,46 @@ private:
     };
 
     [[noreturn]] void Fail(const std::string& Why, int Line = 0) const {
-        throw ImageError("Cannot open disc image \"" + FPath + "\": " +
+        throw CannotOpen(FPath,
                          (Line > 0 ? "line " + std::to_string(Line) + " " : std::string()) + Why);
     }
 
     void Tokenize(const std::string& Text) {
-        int line = 1;
-        std::size_t i = 0;
-        while (i < Text.size()) {
-            const char c = Text[i];
-            if (c == '\n') {
-                ++line;
-                ++i;
-            } else if (std::isspace(static_cast<unsigned char>(c))) {
-                ++i;
-            } else if (c == '/' && i + 1 < Text.size() && Text[i + 1] == '/') {
-                i = Text.find('\n', i);
-            } else if (c == '"') {
-                std::string value;
-                ++i;
-                while (i < Text.size() && Text[i] != '"') {
-                    if (Text[i] == '\n') {
-                        Fail("has a name whose closing quote is missing", line);
-                    }
-                    if (Text[i] == '\\' && i + 1 < Text.size()) {
-                        ++i;
-                        if (Text[i] >= '0' && Text[i] <= '7') {
-                            int code = 0;
-                            for (int d = 0;
-                                 d < 3 && i < Text.size() && Text[i] >= '0' && Text[i] <= '7';
-                                 ++d, ++i) {
-                                code = code * 8 + (Text[i] - '0');
-                            }
-                            value += static_cast<char>(code & 0xFF);
-                            continue;
-                        }
-                    }
-                    value += Text[i++];
-                }
-                if (i >= Text.size()) {
-                    Fail("has a name whose closing quote is missing", line);
-                }
-                ++i;
-                FTokens.push_back({TokenKind::String, value, line});
-            } else if (c == '{' || c == '}' || c == ':' || c == ',') {
-                FTokens.push_back({c == '{'   ? TokenKind::Open
-                                   : c == '}' ? TokenKind::Close
-                                   : c == ':' ? TokenKind::Colon
-                                              : TokenKind::Comma,
-                                   std::string(1, c), line});
-                ++i;
-            } else {
-                std::size_t end = i;
-                while (end < Text.size() && !std::isspace(static_cast<unsigned char>(Text[end])) &&
-                       std::string_view("{}\",").find(Text[end]) == std::string_view::npos &&
-                       !(Text[end] == ':' && !std::isdigit(static_cast<unsigned char>(Text[i])))) {
-                    ++end;
-                }
-                std::string word = Text.substr(i, end - i);
-                i = end;
-                TokenKind kind = TokenKind::Word;
-                if (word.starts_with('#')) {
-                    kind = TokenKind::Offset;
-                    word.erase(0, 1);
-                } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
-                    kind =
-                        word.find(':') != std::string::npos ? TokenKind::Time : TokenKind::Number;
-                }
-                FTokens.push_back({kind, word, line});
+        static constexpr SheetSyntax toc{.LineComments = true,
+                                         .QuoteEscapes = true,
+                                         .QuotesEndWords = true,
+                                         .Marks = "{}:,",
+                                         .TimesHoldColons = true};
+        for (SheetToken& token : TokenizeSheet(Text, toc)) {
+            if (token.Unclosed) {
+                Fail("has a name whose closing quote is missing", token.Line);
+            }
+            FTokens.push_back({KindOf(token), std::move(token.Text), token.Line});
+            if (FTokens.back().Kind == TokenKind::Offset) {
+                FTokens.back().Text.erase(0, 1);
             }
         }
+    }
+
+    static TokenKind KindOf(const SheetToken& Token) {
+        switch (Token.Kind) {
+        case SheetTokenKind::Quoted:
+            return TokenKind::String;
+        case SheetTokenKind::Mark:
+            return Token.Text == "{"   ? TokenKind::Open
+                   : Token.Text == "}" ? TokenKind::Close
+                   : Token.Text == ":" ? TokenKind::Colon
+                                       : TokenKind::Comma;
+        case SheetTokenKind::Word:
+            break;
+        }
+        if (Token.Text.starts_with('#')) {
+            return TokenKind::Offset;
+        }
+        if (std::isdigit(static_cast<unsigned char>(Token.Text[0])) != 0) {
+            return Token.Text.find(':') != std::string::npos ? TokenKind::Time : TokenKind::Number;
+        }
+        return TokenKind::Word;
     }
 
     bool AtEnd() const { return FNext >= FTokens.size(); }
@@ -164,20 +135,11 @@ private:
             return frames / FramesPerSector;
         }
         const Token& token = Take(TokenKind::Time, "a time mm:ss:ff");
-        std::array<std::int64_t, 3> parts{};
-        std::size_t from = 0;
-        for (std::size_t p = 0; p < 3; ++p) {
-            const auto colon = token.Text.find(':', from);
-            if ((p < 2) == (colon == std::string::npos)) {
-                Fail("has \"" + token.Text + "\" where a time mm:ss:ff belongs", token.Line);
-            }
-            parts[p] = Whole(token.Text.substr(from, colon - from), token.Line);
-            from = colon + 1;
+        const CdTime time = ParseCdTime(token.Text);
+        if (time.Fault != CdTimeFault::None) {
+            Fail(CdTimeRefusal(token.Text, time.Fault), token.Line);
         }
-        if (parts[1] > 59 || parts[2] > 74 || parts[0] > 999) {
-            Fail("has the time \"" + token.Text + "\", which does not exist", token.Line);
-        }
-        return (parts[0] * 60 + parts[1]) * 75 + parts[2];
+        return time.Sectors;
     }
     bool AtLength() const {
         return !AtEnd() && (Peek().Kind == TokenKind::Time || Peek().Kind == TokenKind::Number);
@@ -224,107 +186,113 @@ private:
         Take(TokenKind::Close, "\"}\" to end CD_TEXT");
     }
 
-    int OpenFile(const std::string& Name, int Line, bool& Wave, std::int64_t& DataOffset,
-                 std::int64_t& DataBytes) {
+    // A file an item reads, opened once however many items read it.
+    struct NamedData {
+        int File = 0;
+        bool Wave = false;
+        std::int64_t Offset = 0; // where its samples begin (after a WAVE header)
+        std::int64_t Bytes = 0;
+        std::int64_t End() const { return Offset + Bytes; }
+    };
+
+    NamedData OpenFile(const std::string& Name, int Line) {
         const std::string path = FindNamedFile(FPath, Name);
         if (path.empty()) {
             Fail("the file \"" + Name + "\" it names does not exist");
         }
-        const std::string lower = [&] {
-            std::string text = path;
-            for (char& c : text) {
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-            return text;
-        }();
-        Wave = lower.ends_with(".wav");
+        std::string lower = path;
+        for (char& c : lower) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        NamedData named;
+        named.Wave = lower.ends_with(".wav");
         try {
             RegularFile file(path);
-            DataOffset = 0;
-            DataBytes = file.Size();
-            if (Wave) {
+            named.Bytes = file.Size();
+            if (named.Wave) {
                 const WaveData data = FindWaveData(file);
-                DataOffset = data.Offset;
-                DataBytes = data.Bytes;
+                named.Offset = data.Offset;
+                named.Bytes = data.Bytes;
             }
-            if (DataBytes / RawSectorBytes > MaxDiscSectors) {
+            if (named.Bytes / RawSectorBytes > MaxDiscSectors) {
                 Fail("the file \"" + path + "\" is larger than the longest CD");
             }
             for (std::size_t i = 0; i < FLayout.Files.size(); ++i) {
                 if (FLayout.Files[i].Path == path) {
-                    return static_cast<int>(i);
+                    named.File = static_cast<int>(i);
+                    return named;
                 }
             }
             FLayout.SheetFiles.push_back(path);
-            FLayout.Files.push_back({path, DataOffset + DataBytes});
+            FLayout.Files.push_back({path, named.End()});
             FOpened.push_back(std::move(file));
-        } catch (const ImageError& e) {
-            if (std::string_view(e.what()).starts_with("Cannot open")) {
-                throw;
-            }
+        } catch (const FileError& e) {
             Fail("the file " + std::string(e.what()), Line);
         }
-        return static_cast<int>(FLayout.Files.size()) - 1;
+        named.File = static_cast<int>(FLayout.Files.size()) - 1;
+        return named;
+    }
+
+    // The sectors from byte From to End (a last sector held in part counts as
+    // whole), unless the item gives its length.
+    std::int64_t LengthFrom(std::int64_t From, std::int64_t End, std::int64_t SectorBytes) {
+        if (AtLength()) {
+            return Sectors();
+        }
+        const std::int64_t left = End - From;
+        return left <= 0 ? 0 : (left + SectorBytes - 1) / SectorBytes;
+    }
+
+    // FILE "name" [SWAP] [#offset] start [length]
+    void AudioFile(const Token& Item, const TrackState& Track) {
+        if (!Track.Audio) {
+            Fail("reads audio into a data track", Item.Line);
+        }
+        const std::string name = Take(TokenKind::String, "a file name").Text;
+        bool swap = false;
+        std::int64_t offset = 0;
+        for (;;) {
+            if (PeekWord("SWAP")) {
+                swap = true;
+                ++FNext;
+            } else if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
+                offset = Whole(FTokens[FNext++].Text, Item.Line);
+            } else {
+                break;
+            }
+        }
+        const std::int64_t start = Sectors();
+        const NamedData named = OpenFile(name, Item.Line);
+        const std::int64_t from = named.Offset + offset + start * RawSectorBytes;
+        const std::int64_t length = LengthFrom(from, named.End(), RawSectorBytes);
+        if (from > named.End()) {
+            Fail("starts reading \"" + name + "\" past its end", Item.Line);
+        }
+        // cdrdao's raw audio is big-endian; a .wav file is little-endian.
+        FLayout.AppendFile(named.File, from, length, RawSectorBytes, named.Wave == swap);
+        Grown(Item.Line);
+    }
+
+    // DATAFILE "name" [#offset] [length]
+    void DataFile(const Token& Item, const TrackState& Track) {
+        const std::string name = Take(TokenKind::String, "a file name").Text;
+        std::int64_t offset = 0;
+        if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
+            offset = Whole(FTokens[FNext++].Text, Item.Line);
+        }
+        const NamedData named = OpenFile(name, Item.Line);
+        const std::int64_t length = LengthFrom(offset, named.End(), Track.SectorBytes);
+        FLayout.AppendFile(named.File, named.Offset + offset, length, Track.SectorBytes, false);
+        Grown(Item.Line);
     }
 
     void Item(TrackState& Track) {
         const Token& token = FTokens[FNext++];
         const std::string& word = token.Text;
         if (word == "FILE" || word == "AUDIOFILE") {
-            if (!Track.Audio) {
-                Fail("reads audio into a data track", token.Line);
-            }
-            const std::string name = Take(TokenKind::String, "a file name").Text;
-            bool swap = false;
-            std::int64_t offset = 0;
-            for (;;) {
-                if (PeekWord("SWAP")) {
-                    swap = true;
-                    ++FNext;
-                } else if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
-                    offset = Whole(FTokens[FNext++].Text, token.Line);
-                } else {
-                    break;
-                }
-            }
-            const std::int64_t start = Sectors();
-            bool wave = false;
-            std::int64_t dataOffset = 0;
-            std::int64_t dataBytes = 0;
-            const int file = OpenFile(name, token.Line, wave, dataOffset, dataBytes);
-            const std::int64_t from = dataOffset + offset + start * RawSectorBytes;
-            std::int64_t length = 0;
-            if (AtLength()) {
-                length = Sectors();
-            } else {
-                const std::int64_t left = dataOffset + dataBytes - from;
-                length = left <= 0 ? 0 : (left + RawSectorBytes - 1) / RawSectorBytes;
-            }
-            if (from > dataOffset + dataBytes) {
-                Fail("starts reading \"" + name + "\" past its end", token.Line);
-            }
-            // cdrdao's raw audio is big-endian; a .wav file is little-endian.
-            FLayout.AppendFile(file, from, length, RawSectorBytes, wave == swap);
-            Grown(token.Line);
+            AudioFile(token, Track);
         } else if (word == "DATAFILE") {
-            const std::string name = Take(TokenKind::String, "a file name").Text;
-            std::int64_t offset = 0;
-            if (!AtEnd() && Peek().Kind == TokenKind::Offset) {
-                offset = Whole(FTokens[FNext++].Text, token.Line);
-            }
-            bool wave = false;
-            std::int64_t dataOffset = 0;
-            std::int64_t dataBytes = 0;
-            const int file = OpenFile(name, token.Line, wave, dataOffset, dataBytes);
-            std::int64_t length = 0;
-            if (AtLength()) {
-                length = Sectors();
-            } else {
-                const std::int64_t left = dataOffset + dataBytes - offset;
-                length = left <= 0 ? 0 : (left + Track.SectorBytes - 1) / Track.SectorBytes;
-            }
-            FLayout.AppendFile(file, dataOffset + offset, length, Track.SectorBytes, false);
-            Grown(token.Line);
+            DataFile(token, Track);
         } else if (word == "SILENCE" || word == "ZERO") {
             // ZERO may name a data mode and a sub-channel mode before its length.
             while (word == "ZERO" && !AtEnd() && Peek().Kind == TokenKind::Word) {
@@ -341,10 +309,9 @@ private:
             if (FLayout.End() != Track.Begin || Track.Start >= 0) {
                 Fail("has PREGAP after the track's first item", token.Line);
             }
-            const std::int64_t gap = Sectors();
-            FLayout.AppendSilence(gap);
+            Track.Start = Sectors();
+            FLayout.AppendSilence(Track.Start);
             Grown(token.Line);
-            Track.Start = gap;
         } else if (word == "INDEX") {
             Sectors();
         } else if (word == "FIFO") {
@@ -375,7 +342,6 @@ private:
     }
 
     void Statements() {
-        std::map<std::string, std::string> discText;
         while (!AtEnd()) {
             const Token& token = Peek();
             if (token.Kind != TokenKind::Word) {
@@ -384,15 +350,7 @@ private:
             const std::string word = token.Text;
             if (word == "TRACK") {
                 ++FNext;
-                if (FCurrent != nullptr) {
-                    FinishTrack(*FCurrent);
-                }
-                FTrack = TrackState{};
-                FTrack.Info.Number = static_cast<int>(FLayout.Tracks.size()) + 1;
-                FTrack.Begin = FLayout.End();
-                FTrack.Line = token.Line;
-                TrackMode(FTrack);
-                FCurrent = &FTrack;
+                StartTrack(token.Line);
             } else if (word == "CD_DA" || word == "CD_ROM" || word == "CD_ROM_XA" ||
                        word == "CD_I") {
                 ++FNext;
@@ -401,53 +359,80 @@ private:
                 FLayout.Catalog = Take(TokenKind::String, "a catalogue number").Text;
             } else if (word == "CD_TEXT") {
                 ++FNext;
-                std::map<std::string, std::string> texts;
-                CdText(texts);
-                if (FCurrent == nullptr) {
-                    FLayout.Title = texts["TITLE"];
-                    FLayout.Performer = texts["PERFORMER"];
-                } else {
-                    FCurrent->Info.Title = texts["TITLE"];
-                    FCurrent->Info.Performer = texts["PERFORMER"];
-                    FCurrent->Info.Songwriter = texts["SONGWRITER"];
-                }
+                Texts();
             } else if (FCurrent == nullptr) {
                 Fail("has \"" + word + "\" before the first TRACK", token.Line);
-            } else if (word == "NO") {
-                ++FNext;
-                const std::string what = Take(TokenKind::Word, "COPY or PRE_EMPHASIS").Text;
-                if (what != "COPY" && what != "PRE_EMPHASIS") {
-                    Fail("has NO " + what, token.Line);
-                }
-            } else if (word == "COPY") {
-                ++FNext;
-                FCurrent->Info.Control |= 0x02;
-            } else if (word == "PRE_EMPHASIS") {
-                ++FNext;
-                FCurrent->Info.Control |= 0x01;
-            } else if (word == "FOUR_CHANNEL_AUDIO") {
-                ++FNext;
-                FCurrent->Info.Control |= 0x08;
-            } else if (word == "TWO_CHANNEL_AUDIO") {
-                ++FNext;
-            } else if (word == "ISRC") {
-                ++FNext;
-                FCurrent->Info.Isrc = Take(TokenKind::String, "an ISRC").Text;
-            } else if (word == "SWAP") {
-                // Written after the file it belongs to.
-                ++FNext;
-                if (FLayout.Extents.empty() || FLayout.Extents.back().File < 0 ||
-                    FLayout.End() == FCurrent->Begin) {
-                    Fail("has SWAP without an audio file before it", token.Line);
-                }
-                FLayout.Extents.back().Swap = !FLayout.Extents.back().Swap;
-            } else {
+            } else if (!TrackFlag(word, token.Line)) {
                 Item(*FCurrent);
             }
         }
         if (FCurrent == nullptr) {
             Fail("it lists no tracks");
         }
+    }
+
+    void StartTrack(int Line) {
+        if (FCurrent != nullptr) {
+            FinishTrack(*FCurrent);
+        }
+        FTrack = TrackState{};
+        FTrack.Info.Number = static_cast<int>(FLayout.Tracks.size()) + 1;
+        FTrack.Begin = FLayout.End();
+        FTrack.Line = Line;
+        TrackMode(FTrack);
+        FCurrent = &FTrack;
+    }
+
+    // The disc's texts before the first track, a track's after it.
+    void Texts() {
+        std::map<std::string, std::string> texts;
+        CdText(texts);
+        if (FCurrent == nullptr) {
+            FLayout.Title = texts["TITLE"];
+            FLayout.Performer = texts["PERFORMER"];
+        } else {
+            FCurrent->Info.Title = texts["TITLE"];
+            FCurrent->Info.Performer = texts["PERFORMER"];
+            FCurrent->Info.Songwriter = texts["SONGWRITER"];
+        }
+    }
+
+    // A statement about the current track rather than one of its items; false
+    // when Word is none.
+    bool TrackFlag(const std::string& Word, int Line) {
+        ImageTrack& info = FCurrent->Info;
+        if (Word == "NO") {
+            ++FNext;
+            const std::string what = Take(TokenKind::Word, "COPY or PRE_EMPHASIS").Text;
+            if (what != "COPY" && what != "PRE_EMPHASIS") {
+                Fail("has NO " + what, Line);
+            }
+        } else if (Word == "COPY") {
+            ++FNext;
+            info.Control |= DR_CONTROL_COPY_PERMITTED;
+        } else if (Word == "PRE_EMPHASIS") {
+            ++FNext;
+            info.Control |= DR_CONTROL_PRE_EMPHASIS;
+        } else if (Word == "FOUR_CHANNEL_AUDIO") {
+            ++FNext;
+            info.Control |= DR_CONTROL_FOUR_CHANNELS;
+        } else if (Word == "TWO_CHANNEL_AUDIO") {
+            ++FNext;
+        } else if (Word == "ISRC") {
+            ++FNext;
+            info.Isrc = Take(TokenKind::String, "an ISRC").Text;
+        } else if (Word == "SWAP") {
+            // Written after the file it belongs to.
+            ++FNext;
+            if (FLayout.Extents.empty() || FLayout.Extents.back().File < 0 ||
+                FLayout.End() == FCurrent->Begin) {
+                Fail("has SWAP without an audio file before it", Line);
+            }
+            FLayout.Extents.back().Swap = !FLayout.Extents.back().Swap;
+        } else {
+            return false;
+        }
+        return true;
     }
 
     void TrackMode(TrackState& Track) {
@@ -467,7 +452,7 @@ private:
             if (mode.Text == name) {
                 Track.SectorBytes = bytes;
                 Track.Audio = name == "AUDIO";
-                Track.Info.Control = Track.Audio ? 0 : 0x04;
+                Track.Info.Control = Track.Audio ? 0 : DR_CONTROL_DATA;
                 if (PeekWord("RW") || PeekWord("RW_RAW")) {
                     Fail("stores sub-channel data, which cannot be read", mode.Line);
                 }
@@ -492,8 +477,8 @@ std::unique_ptr<ImageReader> OpenTocSheet(const std::string& Path) {
     std::string sheet;
     try {
         sheet = ReadSheet(Path);
-    } catch (const ImageError& e) {
-        throw ImageError("Cannot open disc image \"" + Path + "\": the sheet " + e.what());
+    } catch (const FileError& e) {
+        throw CannotOpen(Path, "the sheet " + std::string(e.what()));
     }
     return TocParser(Path, sheet).Parse();
 }

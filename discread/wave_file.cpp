@@ -28,7 +28,7 @@ WaveData FindWaveData(const RegularFile& File) {
     std::array<std::uint8_t, 12> head{};
     if (!File.ReadAt(0, head.data(), head.size()) || std::memcmp(head.data(), "RIFF", 4) != 0 ||
         std::memcmp(head.data() + 8, "WAVE", 4) != 0) {
-        throw ImageError(name + " is not a WAVE file");
+        throw FileError(name + " is not a WAVE file");
     }
     bool sawFormat = false;
     std::int64_t at = 12;
@@ -43,7 +43,7 @@ WaveData FindWaveData(const RegularFile& File) {
             std::array<std::uint8_t, 40> format{};
             const auto length = static_cast<std::size_t>(std::min<std::int64_t>(size, 40));
             if (size < 16 || !File.ReadAt(body, format.data(), length)) {
-                throw ImageError(name + " has a broken format chunk");
+                throw FileError(name + " has a broken format chunk");
             }
             std::uint16_t tag = Le16(format.data());
             if (tag == FormatExtensible && size >= 40) {
@@ -53,18 +53,18 @@ WaveData FindWaveData(const RegularFile& File) {
             const unsigned rate = Le32(format.data() + 4);
             const unsigned bits = Le16(format.data() + 14);
             if (tag != FormatPcm || channels != 2 || rate != 44100 || bits != 16) {
-                throw ImageError(name + " holds " +
-                                 (tag != FormatPcm
-                                      ? "compressed audio (format " + std::to_string(tag) + ")"
-                                      : std::to_string(bits) + "-bit audio in " +
-                                            std::to_string(channels) + " channels at " +
-                                            std::to_string(rate) + " Hz") +
-                                 "; a CD holds 16-bit stereo PCM at 44100 Hz");
+                throw FileError(name + " holds " +
+                                (tag != FormatPcm
+                                     ? "compressed audio (format " + std::to_string(tag) + ")"
+                                     : std::to_string(bits) + "-bit audio in " +
+                                           std::to_string(channels) + " channels at " +
+                                           std::to_string(rate) + " Hz") +
+                                "; a CD holds 16-bit stereo PCM at 44100 Hz");
             }
             sawFormat = true;
         } else if (std::memcmp(chunk.data(), "data", 4) == 0) {
             if (!sawFormat) {
-                throw ImageError(name + " has its samples before their format");
+                throw FileError(name + " has its samples before their format");
             }
             // A data chunk that claims more than the file holds (a recording
             // cut short) ends with the file.
@@ -72,7 +72,7 @@ WaveData FindWaveData(const RegularFile& File) {
         }
         at = body + size + (size & 1);
     }
-    throw ImageError(name + " holds no samples (no data chunk)");
+    throw FileError(name + " holds no samples (no data chunk)");
 }
 
 } // namespace discread

@@ -13,7 +13,7 @@ struct WaveData {
 };
 
 // Walks the chunks of File to its "fmt " and "data" chunks. Only what a CD
-// holds is accepted, 16-bit stereo PCM at 44100 Hz; raises ImageError naming
+// holds is accepted, 16-bit stereo PCM at 44100 Hz; raises FileError naming
 // the format otherwise, or what is wrong with the file.
 WaveData FindWaveData(const RegularFile& File);
 

@@ -326,115 +326,40 @@ TShiftState TTrayIcon::KeyShift() {
 
 void TTrayIcon::TrayMessage(std::uint32_t Code) {
     namespace code = platform::TrayCode;
+    if (BalloonMessage(Code) || !FEnabled) {
+        return;
+    }
     const bool classic = FShellBehaviour == TShellBehaviour::ClassicNotifications;
-    switch (Code) {
-    case code::BalloonShow:
-        if (FOnBalloonHintShow) {
-            FOnBalloonHintShow(*this);
-        }
-        return;
-    case code::BalloonHide:
-        if (FOnBalloonHintHide) {
-            FOnBalloonHintHide(*this);
-        }
-        return;
-    case code::BalloonTimeout:
-        if (FOnBalloonHintTimeout) {
-            FOnBalloonHintTimeout(*this);
-        }
-        return;
-    case code::BalloonUserClick:
-        if (FOnBalloonHintClick) {
-            FOnBalloonHintClick(*this);
-        }
-        return;
-    default:
-        break;
-    }
-    if (!FEnabled) {
-        return;
-    }
     const QPoint cursor = QCursor::pos();
-    const std::weak_ptr<const bool> life = FLife;
+    const auto rightUp = [&] {
+        DoMouseUp(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, cursor.x(), cursor.y());
+    };
     switch (Code) {
     case code::MouseMove:
-        if (FWantEnterExitEvents && FPointerOutside) {
-            FPointerOutside = false;
-            DoMouseEnter();
-            if (life.expired()) {
-                return;
-            }
-        }
-        DoMouseMove(KeyShift(), cursor.x(), cursor.y());
-        if (life.expired()) {
-            return;
-        }
-        FLastPointerX = cursor.x();
-        FLastPointerY = cursor.y();
+        PointerMoved(cursor);
         break;
     case code::LeftButtonDown:
-        if (FOnDblClick) {
-            FClickDelayTimer->SetIntervalMs(static_cast<std::uint32_t>(
-                QGuiApplication::styleHints()->mouseDoubleClickInterval()));
-            FClickDelayTimer->SetActive(true);
-        }
-        DoMouseDown(TMouseButton::mbLeft, KeyShift() | TShiftFlag::ssLeft, cursor.x(), cursor.y());
-        if (life.expired()) {
-            return;
-        }
-        FClickPending = true;
-        if (FLeftPopup) {
-            PopupAtCursor();
-        }
+        LeftPressed(cursor);
         break;
-    case code::LeftButtonUp: {
-        const TShiftState shift = KeyShift() | TShiftFlag::ssLeft;
-        if (FClickPending) {
-            FClickComplete = true;
-        }
-        if (FClickPending && !FClickDelayTimer->Active()) {
-            FClickPending = false;
-            FClickComplete = false;
-            DoClick();
-            if (life.expired()) {
-                return;
-            }
-        }
-        FClickPending = false;
-        DoMouseUp(TMouseButton::mbLeft, shift, cursor.x(), cursor.y());
+    case code::LeftButtonUp:
+        LeftReleased(cursor);
         break;
-    }
     case code::LeftButtonDoubleClick:
-        FClickComplete = false;
-        FDoubleClicked = true;
-        DoDblClick();
-        if (life.expired()) {
-            return;
-        }
-        if (FPopupMenu && FPopupMenu->AutoPopup() && !FLeftPopup) {
-            ClickMenuDefault();
-        }
+        LeftDoubleClicked();
         break;
     case code::RightButtonDown:
-        DoMouseDown(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, cursor.x(),
-                    cursor.y());
-        if (life.expired()) {
-            return;
-        }
-        PopupAtCursor();
+        RightPressed(cursor);
         break;
     case code::RightButtonUp:
         if (classic) {
-            DoMouseUp(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, cursor.x(),
-                      cursor.y());
+            rightUp();
         }
         break;
     case code::ContextMenu:
     case code::Select:
     case code::KeySelect:
         if (!classic) {
-            DoMouseUp(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, cursor.x(),
-                      cursor.y());
+            rightUp();
         }
         break;
     case code::MiddleButtonDown:
@@ -448,6 +373,103 @@ void TTrayIcon::TrayMessage(std::uint32_t Code) {
     default:
         break;
     }
+}
+
+bool TTrayIcon::BalloonMessage(std::uint32_t Code) {
+    namespace code = platform::TrayCode;
+    // A copy is called: a handler that frees the icon frees the one it is.
+    const auto call = [this](const TNotifyEvent& Handler) {
+        if (const TNotifyEvent handler = Handler) {
+            handler(*this);
+        }
+        return true;
+    };
+    switch (Code) {
+    case code::BalloonShow:
+        return call(FOnBalloonHintShow);
+    case code::BalloonHide:
+        return call(FOnBalloonHintHide);
+    case code::BalloonTimeout:
+        return call(FOnBalloonHintTimeout);
+    case code::BalloonUserClick:
+        return call(FOnBalloonHintClick);
+    default:
+        return false;
+    }
+}
+
+void TTrayIcon::PointerMoved(QPoint Cursor) {
+    const std::weak_ptr<const bool> life = FLife;
+    if (FWantEnterExitEvents && FPointerOutside) {
+        FPointerOutside = false;
+        DoMouseEnter();
+        if (life.expired()) {
+            return;
+        }
+    }
+    DoMouseMove(KeyShift(), Cursor.x(), Cursor.y());
+    if (life.expired()) {
+        return;
+    }
+    FLastPointerX = Cursor.x();
+    FLastPointerY = Cursor.y();
+}
+
+void TTrayIcon::LeftPressed(QPoint Cursor) {
+    const std::weak_ptr<const bool> life = FLife;
+    if (FOnDblClick) {
+        FClickDelayTimer->SetIntervalMs(
+            static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval()));
+        FClickDelayTimer->SetActive(true);
+    }
+    DoMouseDown(TMouseButton::mbLeft, KeyShift() | TShiftFlag::ssLeft, Cursor.x(), Cursor.y());
+    if (life.expired()) {
+        return;
+    }
+    FClickPending = true;
+    if (FLeftPopup) {
+        PopupAtCursor();
+    }
+}
+
+void TTrayIcon::LeftReleased(QPoint Cursor) {
+    const std::weak_ptr<const bool> life = FLife;
+    const TShiftState shift = KeyShift() | TShiftFlag::ssLeft;
+    if (FClickPending) {
+        FClickComplete = true;
+    }
+    if (FClickPending && !FClickDelayTimer->Active()) {
+        FClickPending = false;
+        FClickComplete = false;
+        DoClick();
+        if (life.expired()) {
+            return;
+        }
+    }
+    FClickPending = false;
+    DoMouseUp(TMouseButton::mbLeft, shift, Cursor.x(), Cursor.y());
+}
+
+void TTrayIcon::LeftDoubleClicked() {
+    const std::weak_ptr<const bool> life = FLife;
+    FClickComplete = false;
+    FDoubleClicked = true;
+    DoDblClick();
+    if (life.expired()) {
+        return;
+    }
+    if (FPopupMenu && FPopupMenu->AutoPopup() && !FLeftPopup) {
+        ClickMenuDefault();
+    }
+}
+
+void TTrayIcon::RightPressed(QPoint Cursor) {
+    const std::weak_ptr<const bool> life = FLife;
+    DoMouseDown(TMouseButton::mbRight, KeyShift() | TShiftFlag::ssRight, Cursor.x(), Cursor.y());
+    if (life.expired()) {
+        return;
+    }
+    PopupAtCursor();
 }
 
 void TTrayIcon::TaskbarCreated() {

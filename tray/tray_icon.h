@@ -7,6 +7,7 @@
 
 #include <QFlags>
 #include <QIcon>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -142,6 +143,15 @@ private:
 
     // A notification from the notification area about this icon.
     void TrayMessage(std::uint32_t Code);
+    // A balloon's notification; false when Code is none.
+    bool BalloonMessage(std::uint32_t Code);
+    // The pointer's notifications. A handler may free the icon, so each stops
+    // touching it as soon as one has.
+    void PointerMoved(QPoint Cursor);
+    void LeftPressed(QPoint Cursor);
+    void LeftReleased(QPoint Cursor);
+    void LeftDoubleClicked();
+    void RightPressed(QPoint Cursor);
     // The notification area was recreated and lost its icons.
     void TaskbarCreated();
     // The notification area went away: a main window hidden into it comes

@@ -74,20 +74,12 @@ ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 
 step "the program on a long track of a disc image, saving to a file"
 "$mkdisc" "$work/disc" audio:1200:sine=440@-20 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
-mkdir -m 700 "$work/run"
 # Read as a drive of 40 times real time: half a minute for the track however
 # fast the machine, so the clicks below come mid-rip.
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" DISCREAD_SIMULATE=speed=40 \
-    QT_QPA_PLATFORM=xcb "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
+DISCREAD_SIMULATE=speed=40 start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
 wait_for 20 "the main window is not shown" visible_named '^Kestrune v 1\.0$'
 window=$(visible_named '^Kestrune v 1\.0$' | head -n 1)
-wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-dialog=$(visible_named '^Save As$' | head -n 1)
-x xdotool windowactivate --sync "$dialog"
-x xdotool type "$work/track.mp3"
-x xdotool key Return
-wait_for 10 "the save dialog did not close" gone_named '^Save As$'
+answer_save_dialog "$work/track.mp3"
 shot start
 
 step "the window is at (395, 295), 313 x 61, without a frame"

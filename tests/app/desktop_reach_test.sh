@@ -28,7 +28,6 @@ export DISCREAD_DRIVES="$work/drives/sr0:$work/drives/sr1"
 music="$HOME/Music"
 mkdir -p "$music"
 echo "XDG_MUSIC_DIR=\"$music\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
-mkdir -m 700 "$work/run"
 
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 finish() {
@@ -38,19 +37,7 @@ finish() {
     app_pid=''
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
-start() {
-    XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb "$kestrune" "$1" >"$work/kestrune.log" 2>&1 &
-    app_pid=$!
-}
-# Takes the save dialog's proposal as it stands.
-save_as_proposed() {
-    wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-    local dialog
-    dialog=$(visible_named '^Save As$' | head -n 1)
-    x xdotool windowactivate --sync "$dialog"
-    sleep 0.3
-    x xdotool key Return
-}
+start() { start_kestrune "$kestrune" '' "$1"; }
 # rip_expecting ARGUMENT NAME SECONDS: the argument rips a track of that many
 # seconds into the music folder under NAME.
 seconds_of() {
@@ -71,7 +58,7 @@ expect_file() {
 rip_expecting() {
     step "$1 rips the track of $3 seconds into $2"
     start "$1"
-    save_as_proposed
+    answer_save_dialog
     finish
     expect_file "$2" "$3"
 }
@@ -94,7 +81,7 @@ x xdotool windowactivate --sync "$chooser"
 sleep 0.3
 x xdotool key Down
 x xdotool key Return
-save_as_proposed
+answer_save_dialog
 finish
 expect_file Track02.mp3 9
 

@@ -18,7 +18,6 @@ start_desktop
 
 "$mkdisc" "$work/disc" audio:1200:sine=440@-20 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
 "$mkdisc" "$work/short" audio:1 >>"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
-mkdir -m 700 "$work/run"
 mkdir "$work/out"
 # The save dialog proposes Track01.mp3 there; taking it needs no typing.
 echo "XDG_MUSIC_DIR=\"$work/out\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
@@ -37,15 +36,8 @@ part_larger_than() { [ "$(part_size)" -gt "$1" ]; }
 # minute however fast the machine is: whatever comes once the rip has got on
 # comes mid-rip.
 start_rip() {
-    XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" DISCREAD_SIMULATE=speed=40 \
-        QT_QPA_PLATFORM=xcb "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-    app_pid=$!
-    wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-    local dialog
-    dialog=$(visible_named '^Save As$' | head -n 1)
-    x xdotool windowactivate --sync "$dialog"
-    sleep 0.3
-    x xdotool key Return
+    DISCREAD_SIMULATE=speed=40 start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
+    answer_save_dialog
     wait_for 30 "the rip did not get on" part_larger_than 1000000
 }
 # finish STATUS: the program ends with STATUS.
@@ -75,9 +67,7 @@ for signal in TERM HUP INT; do
 done
 
 step "SIGTERM at the save dialog cancels it and ends the program"
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
-    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
+start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
 wait_for 20 "the save dialog did not open" visible_named '^Save As$'
 kill -s TERM "$app_pid"
 finish 0

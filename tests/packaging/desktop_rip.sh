@@ -16,15 +16,8 @@ source "$(dirname "$0")/../support/desktop_session.sh"
 start_desktop
 echo "XDG_MUSIC_DIR=\"$folder\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
 
-mkdir -m 700 "$work/run"
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$disc" QT_QPA_PLATFORM=xcb \
-    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
-wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-dialog=$(visible_named '^Save As$' | head -n 1)
-x xdotool windowactivate --sync "$dialog"
-sleep 0.3
-x xdotool key Return
+start_kestrune "$kestrune" "$disc" 'D:\Track01.cda'
+answer_save_dialog
 ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 wait_for 60 "the program did not end when the rip was done" ended
 status=0

@@ -153,6 +153,34 @@ menu_window() {
     return 1
 }
 
+# start_kestrune PROGRAM DISC ARGUMENT: the program started on the display with
+# ARGUMENT, its single-copy lock in $work/run and the sheet DISC as its only
+# drive (none given: the drives the environment names). $app_pid is its
+# process, $work/kestrune.log what it writes.
+start_kestrune() {
+    mkdir -p -m 700 "$work/run"
+    env XDG_RUNTIME_DIR="$work/run" ${2:+DISCREAD_DRIVES="$2"} QT_QPA_PLATFORM=xcb \
+        "$1" "$3" >"$work/kestrune.log" 2>&1 &
+    app_pid=$!
+}
+
+# answer_save_dialog [NAME | --cancel]: waits for the program's save dialog and
+# takes its proposal, or types NAME first, or cancels it; then waits until it
+# has closed.
+answer_save_dialog() {
+    wait_for 20 "the save dialog did not open" visible_named '^Save As$'
+    local dialog
+    dialog=$(visible_named '^Save As$' | head -n 1)
+    x xdotool windowactivate --sync "$dialog"
+    sleep 0.3
+    case "${1:-}" in
+    --cancel) x xdotool key Escape ;;
+    '') x xdotool key Return ;;
+    *) x xdotool type "$1" && x xdotool key Return ;;
+    esac
+    wait_for 10 "the save dialog did not close" gone_named '^Save As$'
+}
+
 # start_desktop [--no-tray]: without tint2 the desktop has no notification
 # area, as stock GNOME or a bare window manager.
 start_desktop() {

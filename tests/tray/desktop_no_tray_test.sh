@@ -16,15 +16,8 @@ start_desktop --no-tray
 
 step "the program, its save dialog cancelled, on a desktop without a notification area"
 "$mkdisc" "$work/disc" audio:30 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
-mkdir -m 700 "$work/run"
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
-    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
-wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-dialog=$(visible_named '^Save As$' | head -n 1)
-x xdotool windowactivate --sync "$dialog"
-x xdotool key Escape
-wait_for 10 "the save dialog did not close" gone_named '^Save As$'
+start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
+answer_save_dialog --cancel
 wait_for 10 "the main window is not shown" visible_named '^Kestrune v 1\.0$'
 window=$(visible_named '^Kestrune v 1\.0$' | head -n 1)
 

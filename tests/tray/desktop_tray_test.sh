@@ -17,15 +17,8 @@ start_desktop
 step "the program on a long track of a disc image; the save dialog cancelled"
 # Eight minutes: the rip in the last step must still run when the window goes to the tray.
 "$mkdisc" "$work/disc" audio:480:melody=5@-10 >"$work/mkdisc.log" 2>&1 || fail "mkdisc failed"
-mkdir -m 700 "$work/run"
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
-    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
-wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-dialog=$(visible_named '^Save As$' | head -n 1)
-x xdotool windowactivate --sync "$dialog"
-x xdotool key Escape
-wait_for 10 "the save dialog did not close" gone_named '^Save As$'
+start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
+answer_save_dialog --cancel
 wait_for 10 "the main window is not shown" visible_named '^Kestrune v 1\.0$'
 window=$(visible_named '^Kestrune v 1\.0$' | head -n 1)
 
@@ -79,14 +72,8 @@ kill -0 "$app_pid" 2>/dev/null || fail "the program ended on the way"
 step "a rip that ends while the window is in the tray ends the program"
 stop "$app_pid"
 app_pid=''
-XDG_RUNTIME_DIR="$work/run" DISCREAD_DRIVES="$work/disc.cue" QT_QPA_PLATFORM=xcb \
-    "$kestrune" 'D:\Track01.cda' >"$work/kestrune.log" 2>&1 &
-app_pid=$!
-wait_for 20 "the save dialog did not open" visible_named '^Save As$'
-dialog=$(visible_named '^Save As$' | head -n 1)
-x xdotool windowactivate --sync "$dialog"
-x xdotool type "$work/track.mp3"
-x xdotool key Return
+start_kestrune "$kestrune" "$work/disc.cue" 'D:\Track01.cda'
+answer_save_dialog "$work/track.mp3"
 wait_for 10 "the main window is not shown" visible_named '^Kestrune v 1\.0$'
 window=$(visible_named '^Kestrune v 1\.0$' | head -n 1)
 x xdotool windowactivate --sync "$window"

@@ -7,6 +7,7 @@
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
+#include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/rip_options.h"
@@ -91,24 +92,47 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
 }
 
-// One track after another in this process: what a drive needs, since it must
-// not seek back and forth between tracks.
-int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
-              const std::vector<DiscTrack>& Tracks) {
+// Every track of a drive in one continuous read, in this process: a drive
+// must not seek back and forth between tracks.
+int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     int status = 0;
-    for (const DiscTrack& track : Tracks) {
-        if (platform::InterruptRequested()) {
-            return ExitInterrupted();
+    DiscRip rip(Cd, Options, Tracks);
+    rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
+        status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
+    });
+    // Tracks left out or cut short are never a success.
+    return platform::InterruptRequested() ? ExitInterrupted() : status;
+}
+
+struct Running {
+    std::int32_t Track;
+    std::string Output;
+    std::unique_ptr<platform::ChildProcess> Process;
+};
+
+// Says how a worker ended; Written counts the tracks written whole. Quiet
+// leaves out what --quiet leaves out of a single rip: written and stopped tracks.
+void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t Total, bool Quiet) {
+    const int result = Worker.Process->Status();
+    if (result == 0) {
+        ++Written;
+        if (Quiet) {
+            return;
         }
-        const std::string output = OutputName(Options.Output, track.Number);
-        char label[32];
-        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
-        ProgressDisplay display(stderr, label, !Options.Quiet);
-        const int result = Report(Ripper.Rip(track.Position, output, display), track.Number, output,
-                                  Options.Quiet);
-        status = std::max(status, result);
+        std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
+                     static_cast<int>(Worker.Track), Worker.Output.c_str(), Written, Total);
+    } else if (result > 128 && platform::InterruptRequested()) {
+        if (!Quiet) {
+            SayStopped(Worker.Track, Worker.Output);
+        }
+    } else if (result > 128) {
+        // Killed from outside (the out-of-memory killer, kill -9): it could
+        // say nothing itself.
+        std::fprintf(stderr,
+                     "kestrune-rip: track %02d: its worker was ended by signal %d; the "
+                     "track was not ripped whole\n",
+                     static_cast<int>(Worker.Track), result - 128);
     }
-    return status;
 }
 
 // Several tracks at once, one process each: the reading library reads one range
@@ -116,11 +140,6 @@ int RipInTurn(TrackRipper& Ripper, const RipOptions& Options,
 int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     const std::string self = platform::ExecutablePath();
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
-    struct Running {
-        std::int32_t Track;
-        std::string Output;
-        std::unique_ptr<platform::ChildProcess> Process;
-    };
     std::deque<std::int32_t> waiting;
     for (const DiscTrack& track : Tracks) {
         waiting.push_back(track.Number);
@@ -152,23 +171,8 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
                 ++it;
                 continue;
             }
-            const int result = it->Process->Status();
-            if (result == 0) {
-                ++written;
-                std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
-                             static_cast<int>(it->Track), it->Output.c_str(), written,
-                             Tracks.size());
-            } else if (result > 128 && platform::InterruptRequested()) {
-                SayStopped(it->Track, it->Output);
-            } else if (result > 128) {
-                // Killed from outside (the out-of-memory killer, kill -9): it
-                // could say nothing itself.
-                std::fprintf(stderr,
-                             "kestrune-rip: track %02d: its worker was ended by signal %d; the "
-                             "track was not ripped whole\n",
-                             static_cast<int>(it->Track), result - 128);
-            }
-            status = std::max(status, result == 0 ? 0 : ExitFailed);
+            ReportWorkerEnd(*it, written, Tracks.size(), Options.Quiet);
+            status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -222,7 +226,7 @@ int Run(const RipOptions& Options) {
     if (!Options.Disc.empty() && tracks.size() > 1) {
         return RipInParallel(Options, tracks);
     }
-    return RipInTurn(ripper, Options, tracks);
+    return RipFromDrive(ripper.Cd(), Options, tracks);
 }
 
 } // namespace

@@ -27,15 +27,53 @@ std::string ProgressDisplay::Clock(double Seconds) {
     return text;
 }
 
+std::string ProgressDisplay::TimeLeft(std::int32_t Percent, double WallSeconds) {
+    if (Percent >= 100) {
+        return Clock(0);
+    }
+    if (Percent <= 0) {
+        return "-";
+    }
+    return Clock(WallSeconds * (100.0 - Percent) / Percent);
+}
+
+std::string ProgressDisplay::Figures(std::int32_t Percent, const std::string& Speed,
+                                     const std::string& Left) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%3d%%  %s  %s left", static_cast<int>(Percent), Speed.c_str(),
+                  Left.c_str());
+    return text;
+}
+
+std::string ProgressDisplay::PlainLine(const std::string& Label, std::int32_t Percent,
+                                       double AudioSeconds, double WallSeconds) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%s: %d%%  %s  %s left", Label.c_str(),
+                  static_cast<int>(Percent), Speed(AudioSeconds, WallSeconds).c_str(),
+                  TimeLeft(Percent, WallSeconds).c_str());
+    return text;
+}
+
+std::string ProgressDisplay::BarLine(const std::string& Label, std::int32_t Percent,
+                                     const std::string& Figures, int Columns) {
+    const int width = std::max(10, Columns - static_cast<int>(Label.size()) -
+                                       static_cast<int>(Figures.size()) - 5);
+    const int filled = std::clamp(Percent, 0, 100) * width / 100;
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.resize(static_cast<std::size_t>(width), '.');
+    return Label + " [" + bar + "] " + Figures;
+}
+
 void ProgressDisplay::Update(std::int32_t Percent, double AudioSeconds) {
     if (!FEnabled) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
+    const double wall = std::chrono::duration<double>(now - FStart).count();
     if (!FTerminal) {
         // A line every tenth keeps a log readable.
         if (Percent / 10 != FLastPercent / 10 || (Percent == 100 && FLastPercent != 100)) {
-            std::fprintf(FOut, "%s: %d%%\n", FLabel.c_str(), static_cast<int>(Percent));
+            std::fprintf(FOut, "%s\n", PlainLine(FLabel, Percent, AudioSeconds, wall).c_str());
             std::fflush(FOut);
             FLastPercent = Percent;
         }
@@ -47,24 +85,10 @@ void ProgressDisplay::Update(std::int32_t Percent, double AudioSeconds) {
     }
     FLastPercent = Percent;
     FLastDraw = now;
-    const double wall = std::chrono::duration<double>(now - FStart).count();
-    const std::string speed = Speed(AudioSeconds, wall);
-    std::string left = "-";
-    if (Percent > 0 && Percent < 100) {
-        left = Clock(wall * (100.0 - Percent) / Percent);
-    } else if (Percent >= 100) {
-        left = Clock(0);
-    }
-    char tail[96];
-    std::snprintf(tail, sizeof tail, " %3d%%  %s  %s left", static_cast<int>(Percent),
-                  speed.c_str(), left.c_str());
-    const int columns = platform::TerminalColumns(FOut);
-    const int width = std::max(10, columns - static_cast<int>(FLabel.size()) -
-                                       static_cast<int>(std::string_view(tail).size()) - 4);
-    const int filled = std::clamp(Percent, 0, 100) * width / 100;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.resize(static_cast<std::size_t>(width), '.');
-    std::fprintf(FOut, "\r%s [%s]%s", FLabel.c_str(), bar.c_str(), tail);
+    const std::string line = BarLine(
+        FLabel, Percent, Figures(Percent, Speed(AudioSeconds, wall), TimeLeft(Percent, wall)),
+        platform::TerminalColumns(FOut));
+    std::fprintf(FOut, "\r%s", line.c_str());
     std::fflush(FOut);
     FDrawn = true;
 }

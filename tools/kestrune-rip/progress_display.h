@@ -22,6 +22,17 @@ public:
     // "3.2x", "1:05" and the like, for the pieces of the line.
     static std::string Speed(double AudioSeconds, double WallSeconds);
     static std::string Clock(double Seconds);
+    // The time left when Percent took WallSeconds.
+    static std::string TimeLeft(std::int32_t Percent, double WallSeconds);
+    // " 45%  24.1x  1:05 left"
+    static std::string Figures(std::int32_t Percent, const std::string& Speed,
+                               const std::string& Left);
+    // "Label: 40%  24.1x  0:12 left", for a log.
+    static std::string PlainLine(const std::string& Label, std::int32_t Percent,
+                                 double AudioSeconds, double WallSeconds);
+    // "Label [#####.....] figures", as wide as Columns.
+    static std::string BarLine(const std::string& Label, std::int32_t Percent,
+                               const std::string& Figures, int Columns);
 
 private:
     std::FILE* FOut;

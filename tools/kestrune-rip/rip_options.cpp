@@ -129,90 +129,123 @@ TMP3Mode ModeOf(std::string_view Text) {
     throw std::invalid_argument("--mode takes stereo, joint, dual or mono");
 }
 
-} // namespace
+// The arguments, read one option at a time.
+class ArgumentList {
+public:
+    explicit ArgumentList(const std::vector<std::string>& AList) : FList(AList) {}
 
-RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
-    RipOptions options;
-    options.Comment = ProgramTagComment;
-    options.Album = ProgramTagAlbum;
-    bool sawVbrSetting = false;
-    bool sawConstantSetting = false;
-    for (std::size_t i = 0; i < Arguments.size(); ++i) {
-        const std::string_view option = Arguments[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= Arguments.size()) {
-                throw std::invalid_argument(std::string(option) + " needs a value");
-            }
-            return Arguments[++i];
-        };
-        if (option == "--help" || option == "-h") {
-            options.What = Action::Help;
-        } else if (option == "--version") {
-            options.What = Action::Version;
-        } else if (option == "--drive") {
-            options.Drive = Number(option, value());
-        } else if (option == "--disc") {
-            options.Disc = value();
-            if (options.Disc.empty()) {
-                throw std::invalid_argument("--disc needs the path of a disc image");
-            }
-        } else if (option == "--track") {
-            options.Track = TrackOf(value());
-        } else if (option == "--all") {
-            options.AllTracks = true;
-        } else if (option == "--keep-emphasis") {
-            options.KeepEmphasis = true;
-        } else if (option == "--list") {
-            options.What = Action::List;
-        } else if (option == "-o" || option == "--output") {
-            options.Output = value();
-            if (options.Output.empty()) {
-                throw std::invalid_argument("-o needs a file name (- for standard output)");
-            }
-        } else if (option == "--bitrate") {
-            options.BitRate = BitRateOf(option, value(), LowestConstantKbps);
-            sawConstantSetting = true;
-        } else if (option == "--quality") {
-            options.Quality = QualityOf(option, value());
-            sawConstantSetting = true;
-        } else if (option == "--mode") {
-            options.Mode = ModeOf(value());
-        } else if (option == "--vbr") {
-            options.Vbr = true;
-        } else if (option == "--vbr-quality") {
-            options.VbrQuality = QualityOf(option, value());
-            sawVbrSetting = true;
-        } else if (option == "--vbr-min") {
-            options.VbrMin = Kbps(BitRateOf(option, value(), LowestVariableKbps));
-            sawVbrSetting = true;
-        } else if (option == "--vbr-max") {
-            options.VbrMax = Kbps(BitRateOf(option, value(), LowestVariableKbps));
-            sawVbrSetting = true;
-        } else if (option == "--vbr-header") {
-            options.VbrHeader = true;
-            sawVbrSetting = true;
-        } else if (option == "--title") {
-            options.Title = value();
-        } else if (option == "--artist") {
-            options.Artist = value();
-        } else if (option == "--album") {
-            options.Album = value();
-        } else if (option == "--year") {
-            options.Year = YearOf(value());
-        } else if (option == "--comment") {
-            options.Comment = value();
-        } else if (option == "--genre") {
-            options.Genre = value();
-        } else if (option == "--quiet") {
-            options.Quiet = true;
-        } else {
-            throw std::invalid_argument("unknown option '" + std::string(option) +
-                                        "' (see --help)");
+    bool Next() { return ++FAt < FList.size(); }
+    std::string_view Option() const { return FList[FAt]; }
+    // The option's value, the argument after it.
+    const std::string& Value() {
+        if (FAt + 1 >= FList.size()) {
+            throw std::invalid_argument(std::string(Option()) + " needs a value");
         }
+        return FList[++FAt];
     }
-    if (options.What == Action::Help || options.What == Action::Version) {
-        return options;
+
+private:
+    const std::vector<std::string>& FList;
+    std::size_t FAt = static_cast<std::size_t>(-1);
+};
+
+struct Parsed {
+    RipOptions Options;
+    bool SawVbrSetting = false;
+    bool SawConstantSetting = false;
+};
+
+// What to do and what to read; false when the option is none of these.
+bool TakeSourceOption(ArgumentList& Args, RipOptions& Options) {
+    const std::string_view option = Args.Option();
+    if (option == "--help" || option == "-h") {
+        Options.What = Action::Help;
+    } else if (option == "--version") {
+        Options.What = Action::Version;
+    } else if (option == "--list") {
+        Options.What = Action::List;
+    } else if (option == "--drive") {
+        Options.Drive = Number(option, Args.Value());
+    } else if (option == "--disc") {
+        Options.Disc = Args.Value();
+        if (Options.Disc.empty()) {
+            throw std::invalid_argument("--disc needs the path of a disc image");
+        }
+    } else if (option == "--track") {
+        Options.Track = TrackOf(Args.Value());
+    } else if (option == "--all") {
+        Options.AllTracks = true;
+    } else if (option == "--keep-emphasis") {
+        Options.KeepEmphasis = true;
+    } else if (option == "-o" || option == "--output") {
+        Options.Output = Args.Value();
+        if (Options.Output.empty()) {
+            throw std::invalid_argument("-o needs a file name (- for standard output)");
+        }
+    } else if (option == "--quiet") {
+        Options.Quiet = true;
+    } else {
+        return false;
     }
+    return true;
+}
+
+// The encoder's settings; false when the option is none of them.
+bool TakeEncoderOption(ArgumentList& Args, Parsed& Into) {
+    const std::string_view option = Args.Option();
+    RipOptions& options = Into.Options;
+    if (option == "--bitrate") {
+        options.BitRate = BitRateOf(option, Args.Value(), LowestConstantKbps);
+        Into.SawConstantSetting = true;
+    } else if (option == "--quality") {
+        options.Quality = QualityOf(option, Args.Value());
+        Into.SawConstantSetting = true;
+    } else if (option == "--mode") {
+        options.Mode = ModeOf(Args.Value());
+    } else if (option == "--vbr") {
+        options.Vbr = true;
+    } else if (option == "--vbr-quality") {
+        options.VbrQuality = QualityOf(option, Args.Value());
+        Into.SawVbrSetting = true;
+    } else if (option == "--vbr-min") {
+        options.VbrMin = Kbps(BitRateOf(option, Args.Value(), LowestVariableKbps));
+        Into.SawVbrSetting = true;
+    } else if (option == "--vbr-max") {
+        options.VbrMax = Kbps(BitRateOf(option, Args.Value(), LowestVariableKbps));
+        Into.SawVbrSetting = true;
+    } else if (option == "--vbr-header") {
+        options.VbrHeader = true;
+        Into.SawVbrSetting = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The tag's texts; false when the option is none of them.
+bool TakeTagOption(ArgumentList& Args, RipOptions& Options) {
+    const std::string_view option = Args.Option();
+    if (option == "--title") {
+        Options.Title = Args.Value();
+    } else if (option == "--artist") {
+        Options.Artist = Args.Value();
+    } else if (option == "--album") {
+        Options.Album = Args.Value();
+    } else if (option == "--year") {
+        Options.Year = YearOf(Args.Value());
+    } else if (option == "--comment") {
+        Options.Comment = Args.Value();
+    } else if (option == "--genre") {
+        Options.Genre = Args.Value();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Options each of which is fine, but not together.
+void CheckCombination(const Parsed& All) {
+    const RipOptions& options = All.Options;
     if (options.Drive && !options.Disc.empty()) {
         throw std::invalid_argument("--drive and --disc exclude each other");
     }
@@ -222,14 +255,14 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
     if (options.What == Action::List && (options.Track || options.AllTracks)) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
     }
-    if (sawVbrSetting && !options.Vbr) {
+    if (All.SawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");
     }
     if (options.VbrMin > options.VbrMax) {
         throw std::invalid_argument("--vbr-min " + std::to_string(options.VbrMin) +
                                     " lies above --vbr-max " + std::to_string(options.VbrMax));
     }
-    if (sawConstantSetting && options.Vbr) {
+    if (All.SawConstantSetting && options.Vbr) {
         throw std::invalid_argument(
             "--bitrate and --quality set a constant rate; with --vbr use the --vbr-... settings");
     }
@@ -237,7 +270,27 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments) {
         options.Output.find("%n") == std::string::npos) {
         throw std::invalid_argument("with --all, -o needs a pattern with %n in it");
     }
-    return options;
+}
+
+} // namespace
+
+RipOptions ParseOptions(const std::vector<std::string>& List) {
+    Parsed parsed;
+    parsed.Options.Comment = ProgramTagComment;
+    parsed.Options.Album = ProgramTagAlbum;
+    ArgumentList args(List);
+    while (args.Next()) {
+        if (!TakeSourceOption(args, parsed.Options) && !TakeEncoderOption(args, parsed) &&
+            !TakeTagOption(args, parsed.Options)) {
+            throw std::invalid_argument("unknown option '" + std::string(args.Option()) +
+                                        "' (see --help)");
+        }
+    }
+    const Action what = parsed.Options.What;
+    if (what != Action::Help && what != Action::Version) {
+        CheckCombination(parsed);
+    }
+    return parsed.Options;
 }
 
 const char* const StandardOutputName = "standard output";

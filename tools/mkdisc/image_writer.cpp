@@ -2,6 +2,8 @@
 
 #include "tools/mkdisc/audio_synthesis.h"
 
+#include "discread/cd_time.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -22,14 +24,6 @@ std::array<std::uint8_t, 3> BcdAddress(std::int64_t Lsn) {
     const std::int64_t lba = Lsn + 150;
     const auto bcd = [](std::int64_t v) { return static_cast<std::uint8_t>(v / 10 * 16 + v % 10); };
     return {bcd(lba / 75 / 60), bcd(lba / 75 % 60), bcd(lba % 75)};
-}
-
-std::string CueTime(std::int64_t Sectors) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld",
-                  static_cast<long long>(Sectors / 75 / 60),
-                  static_cast<long long>(Sectors / 75 % 60), static_cast<long long>(Sectors % 75));
-    return text;
 }
 
 std::vector<std::uint8_t> DataSectors(std::int64_t FirstLsn, std::int32_t Count) {
@@ -136,21 +130,40 @@ struct ImageFile {
     std::vector<std::pair<std::size_t, std::size_t>> Audio;
 };
 
+// The disc's lines before its first FILE.
+void WriteCueDiscTexts(std::ostream& Cue, const DiscSpec& Disc) {
+    if (!Disc.Catalog.empty()) {
+        Cue << "CATALOG " << Disc.Catalog << "\n";
+    }
+    if (!Disc.Performer.empty()) {
+        Cue << "PERFORMER \"" << Disc.Performer << "\"\n";
+    }
+    if (!Disc.Title.empty()) {
+        Cue << "TITLE \"" << Disc.Title << "\"\n";
+    }
+}
+
+// A track's lines before its indexes.
+void WriteCueTrackTexts(std::ostream& Cue, const TrackSpec& Track) {
+    if (!Track.Title.empty()) {
+        Cue << "    TITLE \"" << Track.Title << "\"\n";
+    }
+    if (Track.CopyPermitted || Track.PreEmphasis) {
+        Cue << "    FLAGS" << (Track.CopyPermitted ? " DCP" : "")
+            << (Track.PreEmphasis ? " PRE" : "") << "\n";
+    }
+    if (!Track.Isrc.empty()) {
+        Cue << "    ISRC " << Track.Isrc << "\n";
+    }
+}
+
 void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
     const char* const type = Disc.Type == FileType::Wave       ? "WAVE"
                              : Disc.Type == FileType::Motorola ? "MOTOROLA"
                                                                : "BINARY";
     const char* const ending = Disc.Type == FileType::Wave ? ".wav" : ".bin";
     std::ofstream cue(Base + ".cue", std::ios::trunc);
-    if (!Disc.Catalog.empty()) {
-        cue << "CATALOG " << Disc.Catalog << "\n";
-    }
-    if (!Disc.Performer.empty()) {
-        cue << "PERFORMER \"" << Disc.Performer << "\"\n";
-    }
-    if (!Disc.Title.empty()) {
-        cue << "TITLE \"" << Disc.Title << "\"\n";
-    }
+    WriteCueDiscTexts(cue, Disc);
     std::int64_t lsn = 0;
     for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
         const TrackSpec& track = Disc.Tracks[i];
@@ -162,30 +175,24 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         }
         ImageFile& file = Files.back();
         cue << "  TRACK " << TrackNumber(Disc, i) << (track.Data ? " MODE1/2352\n" : " AUDIO\n");
-        if (!track.Title.empty()) {
-            cue << "    TITLE \"" << track.Title << "\"\n";
-        }
-        if (track.CopyPermitted || track.PreEmphasis) {
-            cue << "    FLAGS" << (track.CopyPermitted ? " DCP" : "")
-                << (track.PreEmphasis ? " PRE" : "") << "\n";
-        }
-        if (!track.Isrc.empty()) {
-            cue << "    ISRC " << track.Isrc << "\n";
-        }
+        WriteCueTrackTexts(cue, track);
         if (i > 0) {
             if (track.GapSectors > 0) {
-                cue << "    PREGAP " << CueTime(track.GapSectors) << "\n";
+                cue << "    PREGAP " << discread::FormatCdTime(track.GapSectors) << "\n";
                 lsn += track.GapSectors;
             }
             if (track.PregapSectors > 0) {
                 cue << "    INDEX 00 "
-                    << CueTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes) << "\n";
+                    << discread::FormatCdTime(static_cast<std::int64_t>(file.Bytes.size()) /
+                                              SectorBytes)
+                    << "\n";
                 AppendZeros(file.Bytes, track.PregapSectors);
                 lsn += track.PregapSectors;
             }
         }
         cue << "    INDEX 01 "
-            << CueTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes) << "\n";
+            << discread::FormatCdTime(static_cast<std::int64_t>(file.Bytes.size()) / SectorBytes)
+            << "\n";
         const std::size_t from = file.Bytes.size();
         const auto sectors = TrackSectors(track, lsn);
         file.Bytes.insert(file.Bytes.end(), sectors.begin(), sectors.end());
@@ -200,8 +207,30 @@ void WriteCue(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
     }
 }
 
-std::string TocTime(std::int64_t Sectors) {
-    return CueTime(Sectors);
+// The disc's statements before its first track.
+void WriteTocDiscTexts(std::ostream& Toc, const DiscSpec& Disc, bool Data) {
+    Toc << (Data ? "CD_ROM\n" : "CD_DA\n");
+    if (!Disc.Catalog.empty()) {
+        Toc << "CATALOG \"" << Disc.Catalog << "\"\n";
+    }
+    if (!Disc.Title.empty() || !Disc.Performer.empty()) {
+        Toc << "CD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \""
+            << Disc.Title << "\"\n    PERFORMER \"" << Disc.Performer << "\"\n  }\n}\n";
+    }
+}
+
+// A track's statements before its items.
+void WriteTocTrackTexts(std::ostream& Toc, const TrackSpec& Track) {
+    Toc << (Track.CopyPermitted ? "COPY\n" : "NO COPY\n");
+    if (Track.PreEmphasis) {
+        Toc << "PRE_EMPHASIS\n";
+    }
+    if (!Track.Isrc.empty()) {
+        Toc << "ISRC \"" << Track.Isrc << "\"\n";
+    }
+    if (!Track.Title.empty()) {
+        Toc << "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" << Track.Title << "\"\n  }\n}\n";
+    }
 }
 
 void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFile>& Files) {
@@ -214,36 +243,20 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
                      {}});
     ImageFile& file = Files.back();
     std::ofstream toc(Base + ".toc", std::ios::trunc);
-    toc << (data ? "CD_ROM\n" : "CD_DA\n");
-    if (!Disc.Catalog.empty()) {
-        toc << "CATALOG \"" << Disc.Catalog << "\"\n";
-    }
-    if (!Disc.Title.empty() || !Disc.Performer.empty()) {
-        toc << "CD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n  LANGUAGE 0 {\n    TITLE \""
-            << Disc.Title << "\"\n    PERFORMER \"" << Disc.Performer << "\"\n  }\n}\n";
-    }
+    WriteTocDiscTexts(toc, Disc, data);
     const std::string name = FileName(file.Path);
     std::int64_t lsn = 0;
     for (std::size_t i = 0; i < Disc.Tracks.size(); ++i) {
         const TrackSpec& track = Disc.Tracks[i];
         toc << "\n// Track " << TrackNumber(Disc, i) << "\nTRACK "
             << (track.Data ? "MODE1_RAW" : "AUDIO") << "\n";
-        toc << (track.CopyPermitted ? "COPY\n" : "NO COPY\n");
-        if (track.PreEmphasis) {
-            toc << "PRE_EMPHASIS\n";
-        }
-        if (!track.Isrc.empty()) {
-            toc << "ISRC \"" << track.Isrc << "\"\n";
-        }
-        if (!track.Title.empty()) {
-            toc << "CD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"" << track.Title << "\"\n  }\n}\n";
-        }
+        WriteTocTrackTexts(toc, track);
         const std::int32_t pregap = i > 0 ? track.PregapSectors : 0;
         // PREGAP is SILENCE with START after it; with a stored pregap too,
         // START comes after both.
         const std::int32_t gap = i > 0 ? track.GapSectors : 0;
         if (gap > 0) {
-            toc << (pregap > 0 ? "SILENCE " : "PREGAP ") << TocTime(gap) << "\n";
+            toc << (pregap > 0 ? "SILENCE " : "PREGAP ") << discread::FormatCdTime(gap) << "\n";
             lsn += gap;
         }
         const std::size_t from = file.Bytes.size();
@@ -252,8 +265,8 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
         const auto sectors = TrackSectors(track, lsn + pregap);
         file.Bytes.insert(file.Bytes.end(), sectors.begin(), sectors.end());
         if (track.Data) {
-            toc << "DATAFILE \"" << name << "\" #" << from << " " << TocTime(pregap + track.Sectors)
-                << "\n";
+            toc << "DATAFILE \"" << name << "\" #" << from << " "
+                << discread::FormatCdTime(pregap + track.Sectors) << "\n";
         } else {
             toc << "AUDIOFILE \"" << name << "\" ";
             if (Disc.TocSwap) {
@@ -262,14 +275,14 @@ void WriteToc(const std::string& Base, const DiscSpec& Disc, std::vector<ImageFi
             if (Disc.TocOffsetBytes > 0) {
                 toc << "#" << Disc.TocOffsetBytes << " ";
             }
-            toc << TocTime(position / SectorBytes) << " " << TocTime(pregap + track.Sectors)
-                << "\n";
+            toc << discread::FormatCdTime(position / SectorBytes) << " "
+                << discread::FormatCdTime(pregap + track.Sectors) << "\n";
             if (!Disc.TocSwap) {
                 file.Audio.emplace_back(from, file.Bytes.size());
             }
         }
         if (pregap > 0) {
-            toc << "START " << TocTime(gap + pregap) << "\n";
+            toc << "START " << discread::FormatCdTime(gap + pregap) << "\n";
         }
         lsn += pregap + track.Sectors;
     }

@@ -37,78 +37,110 @@ constexpr const char* Usage =
     "--swap               with --toc: little-endian samples, marked SWAP\n"
     "--nrg, --nrg1        a Nero image NAME.nrg (version 2 or 1 of its chunks)\n";
 
+using kestrune::mkdisc::DiscSpec;
+
+// The command line, read an option at a time.
+class CommandLine {
+public:
+    CommandLine(int AArgc, char** AArgv) : FArgc(AArgc), FArgv(AArgv) {}
+
+    bool Next() { return ++FAt < FArgc; }
+    std::string_view Argument() const { return FArgv[FAt]; }
+    std::string Text() {
+        if (FAt + 1 >= FArgc) {
+            throw std::invalid_argument(std::string(Argument()) + " needs a value");
+        }
+        return FArgv[++FAt];
+    }
+    template <class Number> void WholeNumber(Number& Value) {
+        const std::string_view option = Argument();
+        const std::string_view value = FAt + 1 < FArgc ? FArgv[++FAt] : "";
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), Value);
+        if (error != std::errc() || end != value.data() + value.size() || Value < 0) {
+            throw std::invalid_argument(std::string(option) + " needs a whole number");
+        }
+    }
+
+private:
+    int FArgc;
+    char** FArgv;
+    int FAt = 0;
+};
+
+kestrune::mkdisc::FileType FileTypeOf(const std::string& Type) {
+    using kestrune::mkdisc::FileType;
+    if (Type == "binary") {
+        return FileType::Binary;
+    }
+    if (Type == "motorola") {
+        return FileType::Motorola;
+    }
+    if (Type == "wave") {
+        return FileType::Wave;
+    }
+    throw std::invalid_argument("--type takes binary, motorola or wave");
+}
+
+// An option of the disc's layout or texts; false when the argument is none.
+bool TakeOption(CommandLine& Line, DiscSpec& Disc) {
+    using kestrune::mkdisc::SheetKind;
+    const std::string_view arg = Line.Argument();
+    if (arg == "--missing-sectors") {
+        Line.WholeNumber(Disc.MissingSectors);
+    } else if (arg == "--per-track") {
+        Disc.FilePerTrack = true;
+    } else if (arg == "--type") {
+        Disc.Type = FileTypeOf(Line.Text());
+    } else if (arg == "--first") {
+        Line.WholeNumber(Disc.FirstTrack);
+    } else if (arg == "--title") {
+        Disc.Title = Line.Text();
+    } else if (arg == "--performer") {
+        Disc.Performer = Line.Text();
+    } else if (arg == "--catalog") {
+        Disc.Catalog = Line.Text();
+    } else if (arg == "--toc") {
+        Disc.Sheet = SheetKind::Toc;
+    } else if (arg == "--nrg" || arg == "--nrg1") {
+        Disc.Sheet = SheetKind::Nrg;
+        Disc.NrgVersion = arg == "--nrg1" ? 1 : Disc.NrgVersion;
+    } else if (arg == "--offset") {
+        Line.WholeNumber(Disc.TocOffsetBytes);
+    } else if (arg == "--swap") {
+        Disc.TocSwap = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace kestrune::mkdisc;
     DiscSpec disc;
     std::string base;
     try {
-        for (int i = 1; i < argc; ++i) {
-            const std::string_view arg = argv[i];
+        CommandLine line(argc, argv);
+        while (line.Next()) {
+            const std::string_view arg = line.Argument();
             if (arg == "--help" || arg == "-h") {
                 std::fputs(Usage, stdout);
                 return 0;
             }
-            const auto number = [&](auto& Value) {
-                const std::string_view value = i + 1 < argc ? argv[++i] : "";
-                const auto [end, error] =
-                    std::from_chars(value.data(), value.data() + value.size(), Value);
-                if (error != std::errc() || end != value.data() + value.size() || Value < 0) {
-                    throw std::invalid_argument(std::string(arg) + " needs a whole number");
-                }
-            };
-            const auto text = [&]() -> std::string {
-                if (i + 1 >= argc) {
-                    throw std::invalid_argument(std::string(arg) + " needs a value");
-                }
-                return argv[++i];
-            };
-            if (arg == "--missing-sectors") {
-                number(disc.MissingSectors);
-            } else if (arg == "--per-track") {
-                disc.FilePerTrack = true;
-            } else if (arg == "--type") {
-                const std::string type = text();
-                if (type == "binary") {
-                    disc.Type = FileType::Binary;
-                } else if (type == "motorola") {
-                    disc.Type = FileType::Motorola;
-                } else if (type == "wave") {
-                    disc.Type = FileType::Wave;
-                } else {
-                    throw std::invalid_argument("--type takes binary, motorola or wave");
-                }
-            } else if (arg == "--first") {
-                number(disc.FirstTrack);
-            } else if (arg == "--title") {
-                disc.Title = text();
-            } else if (arg == "--performer") {
-                disc.Performer = text();
-            } else if (arg == "--catalog") {
-                disc.Catalog = text();
-            } else if (arg == "--toc") {
-                disc.Sheet = SheetKind::Toc;
-            } else if (arg == "--nrg") {
-                disc.Sheet = SheetKind::Nrg;
-            } else if (arg == "--nrg1") {
-                disc.Sheet = SheetKind::Nrg;
-                disc.NrgVersion = 1;
-            } else if (arg == "--offset") {
-                number(disc.TocOffsetBytes);
-            } else if (arg == "--swap") {
-                disc.TocSwap = true;
-            } else if (base.empty()) {
+            if (TakeOption(line, disc)) {
+                continue;
+            }
+            if (base.empty()) {
                 base = arg;
             } else {
-                disc.Tracks.push_back(ParseTrack(arg));
+                disc.Tracks.push_back(kestrune::mkdisc::ParseTrack(arg));
             }
         }
         if (base.empty() || disc.Tracks.empty()) {
             std::fputs(Usage, stderr);
             return 2;
         }
-        WriteDisc(base, disc);
+        kestrune::mkdisc::WriteDisc(base, disc);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mkdisc: %s\n", e.what());
         return 1;

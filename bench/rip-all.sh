@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# kestrune-rip --all against ripping the tracks one at a time.
+#
+# Images: four one-minute tracks of pseudo-music, ripped one at a time (four
+# runs of --track), then with --all on the image (a worker process per core)
+# and with --all as a drive would be ripped (the image listed as a drive: one
+# continuous read, the tracks encoded at once in one process). Target: --all at
+# least 1.8 times as fast as one at a time on 2 cores.
+#
+# A drive: ten four-minute tracks (40 minutes) read through the simulated drive
+# at 24x (DISCREAD_SIMULATE), which paces reads as a drive of that speed would.
+# Target: the whole rip within 5 % of one pass of reading (100 s at 24x), and
+# the peak memory (GNU time's maximum resident set) under 64 MB.
+# Usage: bench/rip-all.sh [REPEATS] [--no-drive]   (default 5 repeats)
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+repeats="${1:-5}"
+drive=yes
+[ "${2:-}" = --no-drive ] && drive=no
+build="$repo/build/default"
+cmake -S "$repo" --preset default >/dev/null
+cmake --build "$build" -j2 >/dev/null
+rip="$build/bin/kestrune-rip"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+
+seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+"$build/bin/mkdisc" "$work/four" audio:60:melody=3@-8 audio:60:melody=5@-8 audio:60:melody=7@-8 \
+    audio:60:melody=9@-8 >/dev/null
+one_at_a_time() {
+    for n in 1 2 3 4; do "$rip" --disc "$work/four.cue" --track "$n" --quiet -o "$work/one$n.mp3"; done
+}
+all_image() { "$rip" --disc "$work/four.cue" --all --quiet -o "$work/image%n.mp3"; }
+all_read() { DISCREAD_DRIVES="$work/four.cue" "$rip" --all --quiet -o "$work/read%n.mp3"; }
+
+one_at_a_time; all_image; all_read # warm the caches
+: >"$work/one.t"; : >"$work/image.t"; : >"$work/read.t"
+for _ in $(seq "$repeats"); do
+    seconds one_at_a_time >>"$work/one.t"
+    seconds all_image >>"$work/image.t"
+    seconds all_read >>"$work/read.t"
+done
+one=$(median <"$work/one.t"); image=$(median <"$work/image.t"); read=$(median <"$work/read.t")
+printf 'median of %d runs, 4 x 1:00 of audio from an image, %d cores\n' "$repeats" "$(nproc)"
+printf '  one at a time          %.3f s\n' "$one"
+printf '  --all, worker processes %.3f s  (%.2fx one at a time)\n' "$image" "$(echo "$one / $image" | bc -l)"
+printf '  --all, one read         %.3f s  (%.2fx one at a time; target at least 1.80)\n' "$read" \
+    "$(echo "$one / $read" | bc -l)"
+
+[ "$drive" = yes ] || exit 0
+tracks=()
+for n in $(seq 10); do tracks+=("audio:240:melody=$n@-8"); done
+"$build/bin/mkdisc" "$work/album" "${tracks[@]}" >/dev/null
+# 40 minutes at 24x: 180000 sectors at 1800 a second.
+pass=$(echo "180000 / (24 * 75)" | bc -l)
+start=$(date +%s.%N)
+DISCREAD_DRIVES="$work/album.cue" DISCREAD_SIMULATE="speed=24,seek=80ms" \
+    /usr/bin/time -f '%M' -o "$work/memory" "$rip" --all --quiet -o "$work/album%n.mp3"
+end=$(date +%s.%N)
+total=$(echo "$end - $start" | bc -l)
+printf '10 x 4:00 of audio from a simulated 24x drive\n'
+printf '  one pass of reading     %.1f s\n' "$pass"
+printf '  --all                   %.1f s  (%.3f of one pass; target at most 1.050)\n' "$total" \
+    "$(echo "$total / $pass" | bc -l)"
+printf '  peak memory             %.1f MB  (target under 64)\n' "$(echo "$(cat "$work/memory") / 1024" | bc -l)"
