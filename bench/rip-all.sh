@@ -28,8 +28,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
 
-seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$repo/bench/timing.sh"
 
 "$build/bin/mkdisc" "$work/four" audio:60:melody=3@-8 audio:60:melody=5@-8 audio:60:melody=7@-8 \
     audio:60:melody=9@-8 >/dev/null

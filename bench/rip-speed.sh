@@ -28,8 +28,7 @@ run_rip() { "$build/bin/kestrune-rip" --disc "$work/music.cue" --track 1 --quiet
 run_raw() { "$build/bench/bench-raw-encode" "$work/music.bin" 0 22500 "$work/raw.mp3"; }
 run_lame() { lame --quiet -b 128 -q 5 --noreplaygain "$work/music.wav" "$work/lame.mp3"; }
 
-seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$repo/bench/timing.sh"
 
 : >"$work/rip.t"; : >"$work/raw.t"; : >"$work/lame.t"
 run_rip; run_raw; run_lame  # warm the caches

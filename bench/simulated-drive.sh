@@ -35,8 +35,7 @@ run_rip() {
     XDG_CONFIG_HOME="$work/$1" DISCREAD_SIMULATE="speed=$speed" \
         "$build/bin/kestrune-rip" --disc "$work/music.cue" --track 1 --quiet -o "$work/rip.mp3"
 }
-seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$repo/bench/timing.sh"
 
 : >"$work/rip.t"
 for _ in $(seq "$repeats"); do

@@ -1,0 +1,5 @@
+# Sourced by the benchmark scripts.
+# seconds COMMAND...: runs COMMAND and prints the wall-clock seconds it took.
+seconds() { local start end; start=$(date +%s.%N); "$@"; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+# median: the median of the numbers on standard input, one a line.
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
