@@ -42,16 +42,20 @@ TEST(MainThreadQueue, WorkerBlocksUntilTheMainThreadHasRunTheCall) {
 }
 
 TEST(MainThreadQueue, ExceptionOfTheCallIsRethrownOnTheWorker) {
+    // The text is handed over through `done`: the main thread reads it only once
+    // the worker has published it.
     std::string caught;
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         try {
             RunOnMainThread([] { throw std::runtime_error("handler failed"); });
         } catch (const std::runtime_error& e) {
             caught = e.what();
         }
+        done = true;
         WakeMainThread();
     });
-    EXPECT_TRUE(WaitOnMainThreadFor([&] { return !caught.empty(); }, 10s));
+    EXPECT_TRUE(WaitOnMainThreadFor([&] { return done.load(); }, 10s));
     worker.join();
     EXPECT_EQ(caught, "handler failed");
 }
