@@ -1,9 +1,12 @@
 #include "platform/child_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -67,6 +70,9 @@ ChildProcess::ChildProcess(const std::string& Program, const std::vector<std::st
     } while (got < 0 && errno == EINTR);
     ::close(ready[0]);
     FPid = pid;
+    // Called through syscall(): this C library's header declares the wrapper
+    // without C linkage.
+    FEnded.emplace(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     if (got == static_cast<ssize_t>(sizeof error)) {
         Wait();
         throw std::system_error(error, std::generic_category(), "cannot start " + Program);
@@ -108,6 +114,26 @@ bool ChildProcess::Poll() {
         return true;
     }
     return false;
+}
+
+void WaitForAnyEnd(const std::vector<const ChildProcess*>& Processes,
+                   std::chrono::milliseconds Timeout) {
+    std::vector<pollfd> ends;
+    bool blind = false;
+    for (const ChildProcess* process : Processes) {
+        if (process->FPid <= 0) {
+            return;
+        }
+        if (!process->FEnded || !process->FEnded->Valid()) {
+            blind = true;
+            continue;
+        }
+        ends.push_back({process->FEnded->Get(), POLLIN, 0});
+    }
+    // Without a descriptor for every program, look again soon.
+    const auto wait = blind ? std::min(Timeout, std::chrono::milliseconds(10)) : Timeout;
+    // A signal ends the wait early (EINTR), which is what the caller wants.
+    (void)::poll(ends.data(), ends.size(), static_cast<int>(wait.count()));
 }
 
 void ChildProcess::Signal(int Number) const {

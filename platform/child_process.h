@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/file_descriptor.h"
+
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +32,20 @@ public:
     void Signal(int Number) const;
 
 private:
+    friend void WaitForAnyEnd(const std::vector<const ChildProcess*>& Processes,
+                              std::chrono::milliseconds Timeout);
+
     int FPid = -1;
     int FStatus = -1;
+    // Readable once the program has ended; none where the system has no
+    // process descriptors.
+    std::optional<FileDescriptor> FEnded;
 };
+
+// Returns when one of Processes has ended (Poll() then says which), when a
+// signal arrives, or after Timeout, whichever comes first, so a caller that
+// starts the next program as one ends loses no time to a polling interval.
+void WaitForAnyEnd(const std::vector<const ChildProcess*>& Processes,
+                   std::chrono::milliseconds Timeout);
 
 } // namespace kestrune::platform

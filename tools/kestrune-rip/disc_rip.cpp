@@ -243,10 +243,12 @@ void DiscRip::Run(const TrackEnded& Ended) {
         if (!FStopping && platform::InterruptRequested()) {
             StopAll();
         }
+        // Ended first: a track that has just finished frees its place for
+        // the next one in this same turn.
+        EndFinished(Ended);
         if (!FStopping) {
             StartWaiting(workers);
         }
-        EndFinished(Ended);
         const bool over = std::all_of(FJobs.begin(), FJobs.end(), [](const auto& job) {
             return job->Stage == JobStage::Ended;
         });

@@ -166,6 +166,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
             }
             forwarded = true;
         }
+        const std::size_t before = running.size();
         for (auto it = running.begin(); it != running.end();) {
             if (!it->Process->Poll()) {
                 ++it;
@@ -175,7 +176,14 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
             status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (running.size() < before) {
+            continue; // the next track starts at once
+        }
+        std::vector<const platform::ChildProcess*> processes;
+        for (const auto& worker : running) {
+            processes.push_back(worker.Process.get());
+        }
+        platform::WaitForAnyEnd(processes, std::chrono::milliseconds(50));
     }
     // Tracks left out or cut short are never a success.
     return platform::InterruptRequested() ? ExitInterrupted() : status;
