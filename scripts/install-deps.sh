@@ -16,6 +16,13 @@ packages=(
     # the MP3 encoder (loaded at run time; the header gives its types)
     libmp3lame0
     libmp3lame-dev
+    # kestrune-rip's names and tags: disc ids, the online lookups (HTTP and
+    # JSON), ID3v2 tags and loudness for ReplayGain
+    libdiscid-dev
+    libcurl4-openssl-dev
+    nlohmann-json3-dev
+    libtag1-dev
+    libebur128-dev
     # the desktop program
     qt6-base-dev
     # "Times New Roman" of the progress bar's number, metric-compatible
@@ -30,6 +37,8 @@ packages=(
     libgtest-dev
     libbenchmark-dev
     libmpg123-dev
+    # reading tags back in tests with a reader that is not ours
+    python3-mutagen
     xvfb
     xauth
     # the real-desktop tray test: a window manager, a panel with a system tray,
