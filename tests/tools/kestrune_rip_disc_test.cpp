@@ -39,7 +39,12 @@ TEST_F(RipDisc, ListPrintsTheTableWithTheDiscsNumbersFlagsIsrcAndTitles) {
                           "    4  0:00.00   0:01.10   audio  DCP          GBAYE0000001  Opening\n"
                           "    5  0:01.10   0:02.00   audio  PRE          -             -\n"
                           "    6  0:03.10   0:00.30   data   -            -             -\n"
-                          "    7  0:03.40   0:01.00   audio  DCP PRE      -             -\n");
+                          "    7  0:03.40   0:01.00   audio  DCP PRE      -             -\n"
+                          // Worked out apart from the program (see DiscIds): the disc id
+                          // counts all four tracks, the audio sums the three audio ones.
+                          "MusicBrainz disc id: pIVOY5t7ASQWKsOA8PjK9C8i33k-\n"
+                          "FreeDB id: 0f000404\n"
+                          "AccurateRip ids: 003-000002b2-00000916-0f000404\n");
 }
 
 TEST_F(RipDisc, TrackNumbersAndFileNamesAreTheDiscsOwn) {

@@ -7,6 +7,7 @@
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
+#include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
@@ -198,7 +199,13 @@ int Run(const RipOptions& Options) {
     TrackRipper ripper(Options);
     CheckGenre(Options.Genre);
     if (Options.What == Action::List) {
-        std::fputs(FormatDiscTable(ReadDiscTable(ripper.Cd())).c_str(), stdout);
+        const std::vector<DiscTrack> table = ReadDiscTable(ripper.Cd());
+        std::fputs(FormatDiscTable(table).c_str(), stdout);
+        try {
+            std::fputs(FormatDiscIds(ComputeDiscIds(table)).c_str(), stdout);
+        } catch (const std::runtime_error& e) {
+            std::printf("Disc ids: none (%s)\n", e.what());
+        }
         return 0;
     }
     if (!Options.AllTracks) {
