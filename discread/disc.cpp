@@ -2,6 +2,7 @@
 
 #include "disc_image.h"
 #include "discread.h"
+#include "drive_texts.h"
 #include "last_error.h"
 
 #include <cdio/audio.h>
@@ -108,7 +109,10 @@ DiscTexts Disc::Texts() const {
     DiscTexts texts;
     if (!FImage) {
         std::vector<TTocEntry> toc;
-        texts.Tracks.resize(ReadToc(toc) ? toc.size() - 1 : 0);
+        const std::size_t tracks = ReadToc(toc) ? toc.size() - 1 : 0;
+        texts = DriveTexts(Handle());
+        // The table decides how many tracks there are.
+        texts.Tracks.resize(tracks);
         return texts;
     }
     const ImageLayout& layout = FImage->Layout();

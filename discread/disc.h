@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disc_texts.h"
 #include "discread.h"
 #include "drives.h"
 #include "image_reader.h"
@@ -13,13 +14,6 @@
 #include <vector>
 
 namespace discread {
-
-// ISRC (or, for the disc, catalogue number), title, performer, songwriter.
-using TextFields = std::array<std::string, 4>;
-struct DiscTexts {
-    TextFields Disc;
-    std::vector<TextFields> Tracks;
-};
 
 // An open drive or disc image and what was read of its table of contents.
 // Images are read by the library's own readers; libcdio is used for drives.
@@ -37,7 +31,7 @@ public:
 
     // Tracks then the lead-out; false when there is no readable table.
     bool ReadToc(std::vector<TTocEntry>& Toc) const;
-    // The texts an image keeps; empty ones for a drive.
+    // The texts an image keeps, or the CD-Text and codes a drive reads.
     DiscTexts Texts() const;
     bool AudioPlaying() const;
     // The first sector past the disc's data (for an image, past what its data
