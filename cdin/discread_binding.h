@@ -87,6 +87,9 @@ int RipLibraryLoads();
 [[nodiscard]] std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field);
 inline constexpr std::int32_t TrackTextIsrc = 0;
 inline constexpr std::int32_t TrackTextTitle = 1;
+inline constexpr std::int32_t TrackTextPerformer = 2;
+// The index of the disc's own texts (whose ISRC is the catalogue number).
+inline constexpr std::int32_t DiscTextIndex = -1;
 
 // The path of drive Index as the library names it (a device node or a disc
 // image); empty when there is no such drive or the library cannot tell.

@@ -186,10 +186,18 @@ void TMP3Out::FinishEncoding() {
                 Stream->WriteAt(0, std::as_bytes(std::span(FOutputBuffer.data(), frame)));
             }
         }
+        const std::string pending = Stream->PendingFile();
+        if (FBeforePlacing && !pending.empty()) {
+            FBeforePlacing(pending);
+        }
         // Only now does the file appear under its name, whole.
         Stream->Finish();
     } catch (const std::system_error& e) {
         throw EAudioException("Cannot write to file \"" + FileName() + "\". " + e.code().message());
+    } catch (const EAudioException&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EAudioException(e.what());
     }
 }
 

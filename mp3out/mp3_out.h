@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,13 @@ public:
     void SetId3TagComment(std::string Value) { FId3TagComment = std::move(Value); }
     const std::string& Id3TagGenre() const { return FId3TagGenre; }
     void SetId3TagGenre(std::string Value) { FId3TagGenre = std::move(Value); }
+    // Called on the worker with the name of the finished temporary file right
+    // before it is put in place (not for standard output, or a pipe or device
+    // written directly): a step that adds to the file, such as more tags, so
+    // that the file appears whole with them. What it raises fails the run with
+    // its message, and the target stays as it was.
+    using TBeforePlacing = std::function<void(const std::string& File)>;
+    void SetOnBeforePlacing(TBeforePlacing Value) { FBeforePlacing = std::move(Value); }
 
 protected:
     void OpenOutput() override;
@@ -119,6 +127,7 @@ private:
     std::string FId3TagTrack;
     std::string FId3TagComment;
     std::string FId3TagGenre;
+    TBeforePlacing FBeforePlacing;
     bool FCopyright = false;
     bool FOriginal = true;
     bool FEnableVBR = false;

@@ -45,6 +45,7 @@ public:
     std::uint64_t Size() const override { return FSize; }
     void Finish() override;
     void Abandon() noexcept override;
+    std::string PendingFile() const override { return FTemporary; }
 
     // The temporary file the bytes go to until Finish; empty when written directly.
     const std::string& TemporaryPath() const { return FTemporary; }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace kestrune::platform {
 
@@ -36,6 +37,10 @@ public:
     virtual void Finish() = 0;
     // Gives up what was written, as far as the destination allows.
     virtual void Abandon() noexcept = 0;
+    // The file that holds what was written until Finish, for a step that edits
+    // it by name before it becomes the user's (a tag writer): written and
+    // closed by that step before Finish. Empty where there is no such file.
+    virtual std::string PendingFile() const { return {}; }
 };
 
 } // namespace kestrune::platform

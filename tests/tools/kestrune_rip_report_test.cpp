@@ -48,7 +48,7 @@ TEST(RipReport, AStopAfterTheWholeTrackWasReadIsAWrittenTrack) {
     std::FILE* const progress = StopAtTheEnd();
     rip::ProgressDisplay display(progress, "Track 01", true);
     const auto output = (images.Folder() / "whole.mp3").string();
-    const rip::RipResult result = ripper.Rip(1, output, display);
+    const rip::RipResult result = ripper.Rip(1, output, {}, display);
     std::fclose(progress);
     ASSERT_TRUE(platform::InterruptRequested()) << "the display never showed 100 %";
     EXPECT_EQ(result.Outcome, rip::RipOutcome::Written) << result.Error;

@@ -17,7 +17,7 @@ TEST(RipOptions, DefaultsAreTheProgramsOwn) {
     EXPECT_EQ(options.Mode, TMP3Mode::STEREO);
     EXPECT_FALSE(options.Vbr);
     EXPECT_EQ(options.Comment, ProgramTagComment);
-    EXPECT_EQ(options.Album, ProgramTagAlbum);
+    EXPECT_EQ(options.Album, "") << "a rip names no album of its own making";
     EXPECT_FALSE(options.Track.has_value());
 }
 
@@ -155,7 +155,9 @@ TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {
     EXPECT_EQ(worker.VbrMin, 160);
     EXPECT_TRUE(worker.VbrHeader);
     EXPECT_EQ(worker.Mode, TMP3Mode::MONO);
-    EXPECT_EQ(worker.Artist, "Someone");
+    // The artist of a whole disc is its album artist.
+    EXPECT_EQ(worker.AlbumArtist, "Someone");
+    EXPECT_EQ(worker.Artist, "");
     EXPECT_EQ(worker.Comment, ProgramTagComment);
     EXPECT_EQ(OutputName({}, 3), "Track03.mp3");
     EXPECT_EQ(OutputName("%n-%n.mp3", 12), "12-12.mp3");

@@ -4,6 +4,7 @@
 #include "pipeline/audio_exception.h"
 #include "platform/interrupt.h"
 #include "platform/main_thread.h"
+#include "tools/kestrune-rip/album_tags.h"
 
 #include <algorithm>
 #include <array>
@@ -32,10 +33,11 @@ std::string TrackLabel(std::int32_t Number) {
 
 } // namespace
 
-DiscRip::DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks)
+DiscRip::DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks,
+                 const metadata::AlbumMetadata& Album)
     : FCd(ACd), FOptions(AOptions), FDisplay(stderr, !AOptions.Quiet, TotalSeconds(Tracks)) {
     for (const DiscTrack& track : Tracks) {
-        MakeJob(track);
+        MakeJob(track, TagsFor(Album, Tracks, track, AOptions));
     }
 }
 
@@ -53,7 +55,7 @@ DiscRip::~DiscRip() {
     }
 }
 
-void DiscRip::MakeJob(const DiscTrack& Track) {
+void DiscRip::MakeJob(const DiscTrack& Track, const TrackTags& Tags) {
     auto job = std::make_unique<Job>();
     Job* const self = job.get();
     job->Track = Track;
@@ -69,6 +71,7 @@ void DiscRip::MakeJob(const DiscTrack& Track) {
     ConfigureSink(*job->Sink, FOptions);
     job->Sink->SetInput(job->Filter.get());
     job->Sink->SetFileName(job->Output);
+    ApplyTags(*job->Sink, Tags);
     job->Sink->SetOnDone([self](TComponent&) {
         self->Done = true;
         platform::WakeMainThread();

@@ -4,11 +4,13 @@
 #include "cdin/cd_in.h"
 #include "cdin/feed_budget.h"
 #include "cdin/track_feed.h"
+#include "metadata/disc_metadata.h"
 #include "mp3out/mp3_out.h"
 #include "tools/kestrune-rip/disc_progress.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_rip.h"
+#include "tools/kestrune-rip/track_tags.h"
 
 #include <atomic>
 #include <chrono>
@@ -38,7 +40,9 @@ public:
     using TrackEnded =
         std::function<void(const DiscTrack&, const std::string& Output, const RipResult&)>;
 
-    DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks);
+    // Album names and tags the files.
+    DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks,
+            const metadata::AlbumMetadata& Album);
     ~DiscRip();
     DiscRip(const DiscRip&) = delete;
     DiscRip& operator=(const DiscRip&) = delete;
@@ -71,7 +75,7 @@ private:
         ComponentPtr<TMP3Out> Sink;
     };
 
-    void MakeJob(const DiscTrack& Track);
+    void MakeJob(const DiscTrack& Track, const TrackTags& Tags);
     void Read(const std::stop_token& Stop);
     // Reads the tracks from First on that follow each other on the disc;
     // returns the index after the last one read, or after a track that failed.

@@ -60,6 +60,7 @@ std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
         track.Flag = entry.Flag;
         track.Isrc = RipLibraryTrackText(i, TrackTextIsrc);
         track.Title = RipLibraryTrackText(i, TrackTextTitle);
+        track.Performer = RipLibraryTrackText(i, TrackTextPerformer);
         tracks.push_back(track);
     }
     return tracks;

@@ -18,6 +18,7 @@ struct DiscTrack {
     std::uint8_t Flag = 0;
     std::string Isrc;
     std::string Title;
+    std::string Performer; // CD-Text
 };
 
 // Reads the table of the source's drive; raises std::runtime_error with the

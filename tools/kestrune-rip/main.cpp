@@ -7,6 +7,7 @@
 #include "platform/interrupt.h"
 #include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
+#include "tools/kestrune-rip/album_tags.h"
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
@@ -97,7 +98,7 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
 // must not seek back and forth between tracks.
 int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
     int status = 0;
-    DiscRip rip(Cd, Options, Tracks);
+    DiscRip rip(Cd, Options, Tracks, CdTextAlbum(Tracks));
     rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
         status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
     });
@@ -219,12 +220,15 @@ int Run(const RipOptions& Options) {
         } catch (const std::runtime_error&) {
             table.clear();
         }
+        DiscTrack track;
+        track.Position = position;
+        track.Number = number;
         if (!table.empty()) {
-            const DiscTrack& track =
-                Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
+            track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
             position = track.Position;
             number = track.Number;
         }
+        const TrackTags tags = TagsFor(CdTextAlbum(table), table, track, Options);
         const bool toStandardOutput = Options.Output == "-";
         const std::string output = Options.Output.empty() ? OutputName({}, number)
                                    : toStandardOutput     ? std::string(StandardOutputName)
@@ -234,7 +238,7 @@ int Run(const RipOptions& Options) {
         ProgressDisplay display(stderr, label, !Options.Quiet);
         const RipDestination destination =
             toStandardOutput ? RipDestination::StandardOutput : RipDestination::NamedFile;
-        return Report(ripper.Rip(position, output, display, destination), number, output,
+        return Report(ripper.Rip(position, output, tags, display, destination), number, output,
                       Options.Quiet);
     }
     const auto tracks = AudioTracks(ripper.Cd());

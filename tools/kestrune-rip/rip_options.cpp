@@ -43,10 +43,13 @@ const char* const Usage =
     "  --vbr            variable bit rate; --vbr-quality Q (default 5), --vbr-min K and\n"
     "                   --vbr-max K in kbit/s, 32 to 320 (default 128 and 192),\n"
     "                   --vbr-header\n"
-    "  --title ...      ID3 texts, written in Latin-1 (a character it lacks becomes\n"
-    "                   '?'); the comment and album have the program's own\n"
-    "                   defaults; --year takes up to four digits, --genre a name of\n"
-    "                   the ID3 list or its number\n"
+    "  --title, --artist, --album, --album-artist, --year, --comment, --genre\n"
+    "                   tag texts that win over the disc's CD-Text; with --all,\n"
+    "                   --artist is the album artist and --title is refused. Files\n"
+    "                   get an ID3v2.4 tag (UTF-8) and an ID3v1 tag (Latin-1, a\n"
+    "                   character it lacks becomes '?'); the comment has the\n"
+    "                   program's default; --year takes up to four digits, --genre\n"
+    "                   a name of the ID3 list or its number\n"
     "  --quiet          no progress and no line per written track; errors are still\n"
     "                   printed\n"
     "  --help, --version\n"
@@ -232,6 +235,8 @@ bool TakeTagOption(ArgumentList& Args, RipOptions& Options) {
         Options.Artist = Args.Value();
     } else if (option == "--album") {
         Options.Album = Args.Value();
+    } else if (option == "--album-artist") {
+        Options.AlbumArtist = Args.Value();
     } else if (option == "--year") {
         Options.Year = YearOf(Args.Value());
     } else if (option == "--comment") {
@@ -252,6 +257,10 @@ void CheckCombination(const Parsed& All) {
     }
     if (options.Track && options.AllTracks) {
         throw std::invalid_argument("--track and --all exclude each other");
+    }
+    if (options.AllTracks && !options.Title.empty()) {
+        throw std::invalid_argument(
+            "--title names one track; with --all the disc gives the titles");
     }
     if (options.What == Action::List && (options.Track || options.AllTracks)) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
@@ -278,7 +287,6 @@ void CheckCombination(const Parsed& All) {
 RipOptions ParseOptions(const std::vector<std::string>& List) {
     Parsed parsed;
     parsed.Options.Comment = ProgramTagComment;
-    parsed.Options.Album = ProgramTagAlbum;
     ArgumentList args(List);
     while (args.Next()) {
         if (!TakeSourceOption(args, parsed.Options) && !TakeEncoderOption(args, parsed) &&
@@ -290,6 +298,13 @@ RipOptions ParseOptions(const std::vector<std::string>& List) {
     const Action what = parsed.Options.What;
     if (what != Action::Help && what != Action::Version) {
         CheckCombination(parsed);
+    }
+    // The artist of a whole disc is its album artist; each track keeps its own.
+    if (parsed.Options.AllTracks && !parsed.Options.Artist.empty()) {
+        if (parsed.Options.AlbumArtist.empty()) {
+            parsed.Options.AlbumArtist = parsed.Options.Artist;
+        }
+        parsed.Options.Artist.clear();
     }
     return parsed.Options;
 }
@@ -337,7 +352,8 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
     words.insert(words.end(), {"--mode", modes.at(static_cast<std::size_t>(Options.Mode))});
     words.insert(words.end(),
                  {"--title", Options.Title, "--artist", Options.Artist, "--album", Options.Album,
-                  "--year", Options.Year, "--comment", Options.Comment, "--genre", Options.Genre});
+                  "--album-artist", Options.AlbumArtist, "--year", Options.Year, "--comment",
+                  Options.Comment, "--genre", Options.Genre});
     return words;
 }
 

@@ -28,7 +28,8 @@ struct RipOptions {
     bool VbrHeader = false;
     bool KeepEmphasis = false; // --keep-emphasis: pre-emphasised tracks as they are
     TMP3Mode Mode = TMP3Mode::STEREO;
-    std::string Title, Artist, Album, Year, Comment, Genre;
+    // Tag texts that win over the disc's; with --all, --artist is the album's.
+    std::string Title, Artist, Album, AlbumArtist, Year, Comment, Genre;
     // Set by the parent of an --all run for its workers: no progress display.
     bool Quiet = false;
 };

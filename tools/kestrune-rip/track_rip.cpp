@@ -2,6 +2,7 @@
 
 #include "platform/interrupt.h"
 #include "platform/main_thread.h"
+#include "tools/kestrune-rip/id3v2_writer.h"
 #include "tools/kestrune-rip/latin1_text.h"
 
 #include <stdexcept>
@@ -17,13 +18,21 @@ void ConfigureSink(TMP3Out& Sink, const RipOptions& Options) {
     Sink.SetVBRMinBitrate(Options.VbrMin);
     Sink.SetVBRMaxBitrate(Options.VbrMax);
     Sink.SetWriteVBRHeader(Options.VbrHeader);
-    // The command line is UTF-8; ID3 version 1 holds Latin-1.
-    Sink.SetId3TagTitle(Latin1Text(Options.Title));
-    Sink.SetId3TagArtist(Latin1Text(Options.Artist));
-    Sink.SetId3TagAlbum(Latin1Text(Options.Album));
-    Sink.SetId3TagYear(Options.Year);
-    Sink.SetId3TagComment(Latin1Text(Options.Comment));
-    Sink.SetId3TagGenre(Options.Genre);
+}
+
+void ApplyTags(TMP3Out& Sink, const TrackTags& Tags) {
+    // The texts are UTF-8; ID3 version 1 holds Latin-1.
+    Sink.SetId3TagTitle(Latin1Text(Tags.Title));
+    Sink.SetId3TagArtist(Latin1Text(Tags.Artist));
+    Sink.SetId3TagAlbum(Latin1Text(Tags.Album));
+    Sink.SetId3TagYear(Tags.Date.substr(0, 4));
+    // The track number is the version 2 tag's alone: in version 1 it would
+    // cut the comment to 28 characters.
+    Sink.SetId3TagComment(Latin1Text(Tags.Comment));
+    Sink.SetId3TagGenre(Tags.Genre);
+    Sink.SetOnBeforePlacing([Tags, name = Sink.FileName()](const std::string& File) {
+        WriteId3v2Tag(File, Tags, name);
+    });
 }
 
 TrackRipper::TrackRipper(const RipOptions& Options)
@@ -63,11 +72,12 @@ double TrackRipper::AudioSeconds() const {
     return FCd->Position() / static_cast<double>(TCDIn::ChunkBytes);
 }
 
-RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, ProgressDisplay& Display,
-                           RipDestination Destination) {
+RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const TrackTags& Tags,
+                           ProgressDisplay& Display, RipDestination Destination) {
     FCd->SetStartTrack(Track);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
+    ApplyTags(*FSink, Tags);
     FSink->SetToStandardOutput(Destination == RipDestination::StandardOutput);
     FDone = false;
     {

@@ -5,6 +5,7 @@
 #include "mp3out/mp3_out.h"
 #include "tools/kestrune-rip/progress_display.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/track_tags.h"
 
 #include <mutex>
 #include <optional>
@@ -38,7 +39,7 @@ public:
     // Ctrl-C stops the run; the file is then finished as far as it got (and
     // reported written when the stop came after the whole track was read).
     [[nodiscard]] RipResult Rip(std::int32_t Track, const std::string& Output,
-                                ProgressDisplay& Display,
+                                const TrackTags& Tags, ProgressDisplay& Display,
                                 RipDestination Destination = RipDestination::NamedFile);
 
 private:
@@ -54,7 +55,10 @@ private:
     ComponentPtr<TMP3Out> FSink;
 };
 
-// Gives the sink the encoder settings and tag texts of Options.
+// Gives the sink the encoder settings of Options.
 void ConfigureSink(TMP3Out& Sink, const RipOptions& Options);
+// Gives the sink the tags of its next file: the version 1 tag's texts, and a
+// version 2.4 tag written into the file before it is put in place.
+void ApplyTags(TMP3Out& Sink, const TrackTags& Tags);
 
 } // namespace kestrune::rip

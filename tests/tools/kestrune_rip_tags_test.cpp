@@ -1,0 +1,130 @@
+// kestrune-rip names nothing yet but tags what it writes: the disc's CD-Text
+// and the command line's texts, in an ID3v2.4 tag (UTF-8) and an ID3v1 tag
+// (Latin-1), read back here with a reader that is not the program's.
+
+#include "tests/support/disc_images.h"
+#include "tests/support/mp3_file.h"
+#include "tests/tools/rip_process.h"
+#include "tests/tools/tag_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace kestrune::test {
+namespace {
+
+class RipTags : public ::testing::Test {
+protected:
+    RipTags() { ::setenv("XDG_CONFIG_HOME", (images.Folder() / "config").c_str(), 1); }
+    ~RipTags() override { ::unsetenv("DISCREAD_DRIVES"); }
+    std::string Path(const std::string& Name) const { return (images.Folder() / Name).string(); }
+    std::filesystem::path Logs() const { return images.Folder() / "logs"; }
+
+    // Three audio tracks with CD-Text in Greek and Japanese, an untitled one
+    // and a data track after them.
+    std::string AlbumWithCdText() {
+        auto disc = DiscImages::Spec({"audio:2:melody=1@-10,title=Καλημέρα κόσμε",
+                                      "audio:1:melody=2@-10,title=東京の夜", "audio:1:melody=3@-10",
+                                      "data:1"});
+        disc.Title = "Ωμέγα Album";
+        disc.Performer = "Björk & Ünal";
+        return images.Make("album", disc);
+    }
+    DiscImages images;
+};
+
+TEST_F(RipTags, EveryTrackOfADiscIsTaggedFromItsCdTextOnAnImageAndOnADrive) {
+    // An image's --all runs a worker per track, a drive's one process for the
+    // disc: the tags must not depend on which.
+    const std::string sheet = AlbumWithCdText();
+    RipProcess image({"--disc", sheet, "--all", "--quiet", "-o", Path("image-%n.mp3")}, Logs());
+    ASSERT_EQ(image.Wait(), 0) << image.Err();
+    UseDrives({sheet});
+    RipProcess drive({"--all", "--quiet", "-o", Path("drive-%n.mp3")}, Logs());
+    ASSERT_EQ(drive.Wait(), 0) << drive.Err();
+
+    for (const std::string from : {"image", "drive"}) {
+        SCOPED_TRACE(from);
+        const auto first = ReadId3v2(Path(from + "-01.mp3"));
+        EXPECT_EQ(first.at("version"), "2.4.0");
+        EXPECT_EQ(first.at("TIT2"), "Καλημέρα κόσμε");
+        EXPECT_EQ(first.at("TALB"), "Ωμέγα Album");
+        EXPECT_EQ(first.at("TPE2"), "Björk & Ünal");
+        // No performer of its own: the track's artist is the album's.
+        EXPECT_EQ(first.at("TPE1"), "Björk & Ünal");
+        // Counted among the audio tracks; the data track is none of them.
+        EXPECT_EQ(first.at("TRCK"), "1/3");
+        EXPECT_EQ(ReadId3v2(Path(from + "-02.mp3")).at("TIT2"), "東京の夜");
+        const auto third = ReadId3v2(Path(from + "-03.mp3"));
+        EXPECT_EQ(third.count("TIT2"), 0U) << "an untitled track has no title frame";
+        EXPECT_EQ(third.at("TRCK"), "3/3");
+
+        // Version 1 holds Latin-1: what it has stays, the rest becomes '?'.
+        const auto old = ReadId3v1(Path(from + "-01.mp3"));
+        ASSERT_TRUE(old.has_value());
+        EXPECT_EQ(old->Title, "???????? ?????");
+        EXPECT_EQ(old->Artist, "Bj\xF6rk & \xDCnal");
+        EXPECT_EQ(old->Comment, "Velmora DG [Ostin] - Kestrune") << "whole, with no track number";
+        // The tag at the head leaves the audio and its exact length alone.
+        EXPECT_EQ(DecodeMp3(Path(from + "-01.mp3")).Frames(), 2U * 44100);
+    }
+}
+
+TEST_F(RipTags, TheCommandLineWinsOverTheDiscAndNoAlbumIsMadeUp) {
+    const std::string sheet = AlbumWithCdText();
+    RipProcess one({"--disc", sheet, "--track", "2", "--quiet", "-o", Path("two.mp3"), "--title",
+                    "Ночь", "--artist", "Solo", "--album-artist", "Various", "--year", "1999"},
+                   Logs());
+    ASSERT_EQ(one.Wait(), 0) << one.Err();
+    const auto tags = ReadId3v2(Path("two.mp3"));
+    EXPECT_EQ(tags.at("TIT2"), "Ночь");
+    EXPECT_EQ(tags.at("TPE1"), "Solo");
+    EXPECT_EQ(tags.at("TPE2"), "Various");
+    EXPECT_EQ(tags.at("TALB"), "Ωμέγα Album") << "what the command line leaves, the disc gives";
+    EXPECT_EQ(tags.at("TDRC"), "1999");
+    EXPECT_EQ(tags.at("TRCK"), "2/3");
+
+    // A disc without CD-Text: no album of the program's own making.
+    const std::string bare = images.Make("bare", {"audio:1"});
+    RipProcess plain({"--disc", bare, "--quiet", "-o", Path("bare.mp3")}, Logs());
+    ASSERT_EQ(plain.Wait(), 0) << plain.Err();
+    const auto none = ReadId3v2(Path("bare.mp3"));
+    EXPECT_EQ(none.count("TALB"), 0U);
+    EXPECT_EQ(none.count("TIT2"), 0U);
+    EXPECT_EQ(none.at("TRCK"), "1/1");
+    const auto old = ReadId3v1(Path("bare.mp3"));
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(old->Album, "");
+}
+
+TEST_F(RipTags, WithAllTheArtistIsTheAlbumsAndATitleIsRefused) {
+    const std::string sheet = AlbumWithCdText();
+    RipProcess titled({"--disc", sheet, "--all", "--title", "One for all", "-o", Path("t%n.mp3")},
+                      Logs());
+    EXPECT_EQ(titled.Wait(), 2);
+    EXPECT_NE(titled.Err().find("--title names one track"), std::string::npos) << titled.Err();
+    EXPECT_FALSE(std::filesystem::exists(Path("t01.mp3")));
+
+    RipProcess all(
+        {"--disc", sheet, "--all", "--quiet", "--artist", "Guest", "-o", Path("a%n.mp3")}, Logs());
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    const auto tags = ReadId3v2(Path("a02.mp3"));
+    EXPECT_EQ(tags.at("TPE2"), "Guest");
+    EXPECT_EQ(tags.at("TPE1"), "Guest");
+    EXPECT_EQ(tags.at("TIT2"), "東京の夜");
+}
+
+TEST_F(RipTags, StandardOutputGetsTheVersionOneTagAlone) {
+    // A pipe cannot take a tag at its head once the audio has gone out.
+    const std::string sheet = AlbumWithCdText();
+    RipProcess piped({"--disc", sheet, "--quiet", "-o", "-"}, Logs());
+    ASSERT_EQ(piped.Wait(), 0) << piped.Err();
+    const std::string out = piped.Out();
+    ASSERT_GT(out.size(), 128U);
+    EXPECT_NE(out.substr(0, 3), "ID3");
+    EXPECT_EQ(out.substr(out.size() - 128, 3), "TAG");
+}
+
+} // namespace
+} // namespace kestrune::test

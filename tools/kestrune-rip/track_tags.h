@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrune::rip {
+
+// Everything one file is tagged with. Texts are UTF-8; empty is unknown and
+// leaves its frame out; a number of 0 is unknown.
+struct TrackTags {
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string AlbumArtist;
+    std::int32_t TrackNumber = 0;
+    std::int32_t TrackCount = 0;
+    std::int32_t DiscNumber = 0;
+    std::int32_t DiscCount = 0;
+    std::string Date; // "YYYY", "YYYY-MM" or "YYYY-MM-DD"
+    std::string Isrc;
+    std::string Genre;
+    std::string Comment;
+    // The ids a tagger matches a file by, as MusicBrainz gives them.
+    std::string MusicBrainzDiscId;
+    std::string MusicBrainzReleaseId;
+    std::string MusicBrainzReleaseGroupId;
+    std::string MusicBrainzReleaseTrackId;
+    std::string MusicBrainzRecordingId;
+    std::vector<std::string> MusicBrainzArtistIds;
+    std::vector<std::string> MusicBrainzAlbumArtistIds;
+};
+
+} // namespace kestrune::rip
