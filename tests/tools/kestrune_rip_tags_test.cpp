@@ -1,6 +1,7 @@
-// kestrune-rip names nothing yet but tags what it writes: the disc's CD-Text
-// and the command line's texts, in an ID3v2.4 tag (UTF-8) and an ID3v1 tag
-// (Latin-1), read back here with a reader that is not the program's.
+// kestrune-rip names and tags what it writes from the disc's CD-Text and the
+// command line's texts: -o patterns and track lists, an ID3v2.4 tag (UTF-8)
+// and an ID3v1 tag (Latin-1), read back here with a reader that is not the
+// program's.
 
 #include "tests/support/disc_images.h"
 #include "tests/support/mp3_file.h"
@@ -124,6 +125,60 @@ TEST_F(RipTags, StandardOutputGetsTheVersionOneTagAlone) {
     ASSERT_GT(out.size(), 128U);
     EXPECT_NE(out.substr(0, 3), "ID3");
     EXPECT_EQ(out.substr(out.size() - 128, 3), "TAG");
+}
+
+TEST_F(RipTags, PatternsNameFilesInFoldersOfTheirOwnOnAnImageAndOnADrive) {
+    // A performer with a '/' must not make a folder of its own.
+    auto disc = DiscImages::Spec({"audio:1,title=Καλημέρα", "audio:1,title=東京", "audio:1"});
+    disc.Title = "Live";
+    disc.Performer = "AC/DC";
+    const std::string sheet = images.Make("named", disc);
+    const std::string pattern = "%A/%b/%n - %t.mp3";
+    RipProcess image({"--disc", sheet, "--all", "--quiet", "-o", Path("image/" + pattern)}, Logs());
+    ASSERT_EQ(image.Wait(), 0) << image.Err();
+    UseDrives({sheet});
+    RipProcess drive({"--all", "--quiet", "-o", Path("drive/" + pattern)}, Logs());
+    ASSERT_EQ(drive.Wait(), 0) << drive.Err();
+    for (const std::string from : {"image", "drive"}) {
+        SCOPED_TRACE(from);
+        const std::string folder = Path(from + "/AC_DC/Live/");
+        for (const std::string name : {"01 - Καλημέρα.mp3", "02 - 東京.mp3", "03 - Track 03.mp3"}) {
+            EXPECT_TRUE(std::filesystem::exists(folder + name)) << folder + name;
+        }
+        EXPECT_EQ(ReadId3v2(folder + "02 - 東京.mp3").at("TRCK"), "2/3");
+    }
+}
+
+TEST_F(RipTags, TwoTracksForOneNameAreRefusedBeforeAnythingIsRipped) {
+    const std::string sheet = images.Make("untitled", {"audio:1", "audio:1"});
+    RipProcess same({"--disc", sheet, "--all", "-o", Path("%b.mp3")}, Logs());
+    EXPECT_EQ(same.Wait(), 2);
+    EXPECT_NE(
+        same.Err().find("tracks 01 and 02 would both be written to " + Path("Unknown Album.mp3")),
+        std::string::npos)
+        << same.Err();
+    EXPECT_FALSE(std::filesystem::exists(Path("Unknown Album.mp3")));
+}
+
+TEST_F(RipTags, ATrackListRipsThoseTracksAndSkipsTheDataAmongThem) {
+    const std::string sheet = images.Make(
+        "five", {"audio:1:melody=1", "audio:1:melody=2", "data:1", "audio:1:melody=4", "audio:1"});
+    RipProcess some({"--disc", sheet, "--track", "4,2-3", "--quiet", "-o", Path("t%n.mp3")},
+                    Logs());
+    ASSERT_EQ(some.Wait(), 0) << some.Err();
+    EXPECT_TRUE(std::filesystem::exists(Path("t02.mp3")));
+    EXPECT_TRUE(std::filesystem::exists(Path("t04.mp3")));
+    for (const char* left : {"t01.mp3", "t03.mp3", "t05.mp3"}) {
+        EXPECT_FALSE(std::filesystem::exists(Path(left))) << left;
+    }
+    EXPECT_EQ(ReadId3v2(Path("t04.mp3")).at("TRCK"), "4/4") << "counted among the audio tracks";
+
+    RipProcess missing({"--disc", sheet, "--track", "2,9", "-o", Path("m%n.mp3")}, Logs());
+    EXPECT_EQ(missing.Wait(), 1);
+    EXPECT_NE(missing.Err().find("the disc has no track 9; its tracks are 1 to 5"),
+              std::string::npos)
+        << missing.Err();
+    EXPECT_FALSE(std::filesystem::exists(Path("m02.mp3")));
 }
 
 } // namespace

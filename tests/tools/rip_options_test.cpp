@@ -1,4 +1,5 @@
 #include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/file_names.h"
 #include "tools/kestrune-rip/latin1_text.h"
 #include "tools/kestrune-rip/rip_options.h"
 
@@ -50,6 +51,18 @@ TEST(RipOptions, ReadsEverySetting) {
     EXPECT_EQ(ParseOptions({"--bitrate", "320", "--quality", "0"}).BitRate, TMP3BitRate::br320);
 }
 
+TEST(RipOptions, TrackListsAreTheDiscsNumbersInOrderOnce) {
+    // Overlaps and an order of the user's own still rip each track once, in
+    // the order of the disc; one number alone is one track as before.
+    const RipOptions list = ParseOptions({"--track", "7,2-4,3"});
+    EXPECT_EQ(list.TrackList, (std::vector<std::int32_t>{2, 3, 4, 7}));
+    EXPECT_FALSE(list.Track.has_value());
+    EXPECT_TRUE(SeveralTracks(list));
+    const RipOptions one = ParseOptions({"--track", "12"});
+    EXPECT_EQ(one.Track, 12);
+    EXPECT_FALSE(SeveralTracks(one));
+}
+
 TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
     const std::vector<std::vector<std::string>> mistakes{
         {"--bitrate", "100"},
@@ -60,7 +73,14 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         {"--drive", "1", "--disc", "a.cue"},
         {"--track", "1", "--all"},
         {"--vbr-min", "96"},
-        {"--all", "-o", "same.mp3"},
+        // Several tracks: a range backwards or empty, a title for them all,
+        // all of them into standard output.
+        {"--track", "5-2"},
+        {"--track", "2-"},
+        {"--track", "1,,3"},
+        {"--track", "2-5", "--all"},
+        {"--track", "2-5", "--title", "One"},
+        {"--all", "-o", "-"},
         {"--frobnicate"},
         // Numbers that would overflow or wrap further on, or that the encoder
         // would silently clamp, are refused here.
@@ -145,11 +165,11 @@ TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {
     const RipOptions parent =
         ParseOptions({"--disc", "d.cue", "--all", "-o", "out-%n.mp3", "--vbr", "--vbr-min", "160",
                       "--vbr-header", "--mode", "mono", "--artist", "Someone"});
-    const RipOptions worker =
-        ParseOptions(WorkerArguments(parent, 7, OutputName(parent.Output, 7)));
+    // The parent has made the name; a '%' the disc's texts put in it stays one.
+    const RipOptions worker = ParseOptions(WorkerArguments(parent, 7, "out-07 100%n.mp3"));
     EXPECT_EQ(worker.Disc, "d.cue");
     EXPECT_EQ(worker.Track, 7);
-    EXPECT_EQ(worker.Output, "out-07.mp3");
+    EXPECT_EQ(ExpandName(worker.Output, {}, NameRules::Posix), "out-07 100%n.mp3");
     EXPECT_TRUE(worker.Quiet);
     EXPECT_TRUE(worker.Vbr);
     EXPECT_EQ(worker.VbrMin, 160);
@@ -159,8 +179,6 @@ TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {
     EXPECT_EQ(worker.AlbumArtist, "Someone");
     EXPECT_EQ(worker.Artist, "");
     EXPECT_EQ(worker.Comment, ProgramTagComment);
-    EXPECT_EQ(OutputName({}, 3), "Track03.mp3");
-    EXPECT_EQ(OutputName("%n-%n.mp3", 12), "12-12.mp3");
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "pipeline/audio_exception.h"
 #include "platform/interrupt.h"
 #include "platform/main_thread.h"
-#include "tools/kestrune-rip/album_tags.h"
 
 #include <algorithm>
 #include <array>
@@ -17,10 +16,10 @@ double SecondsOf(std::int64_t Bytes) {
     return static_cast<double>(Bytes) / static_cast<double>(TCDIn::ChunkBytes);
 }
 
-double TotalSeconds(const std::vector<DiscTrack>& Tracks) {
+double TotalSeconds(const std::vector<PlannedTrack>& Plan) {
     std::int64_t sectors = 0;
-    for (const DiscTrack& track : Tracks) {
-        sectors += track.Sectors;
+    for (const PlannedTrack& planned : Plan) {
+        sectors += planned.Track.Sectors;
     }
     return SecondsOf(sectors * CDSectorBytes);
 }
@@ -33,11 +32,10 @@ std::string TrackLabel(std::int32_t Number) {
 
 } // namespace
 
-DiscRip::DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks,
-                 const metadata::AlbumMetadata& Album)
-    : FCd(ACd), FOptions(AOptions), FDisplay(stderr, !AOptions.Quiet, TotalSeconds(Tracks)) {
-    for (const DiscTrack& track : Tracks) {
-        MakeJob(track, TagsFor(Album, Tracks, track, AOptions));
+DiscRip::DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<PlannedTrack>& Plan)
+    : FCd(ACd), FOptions(AOptions), FDisplay(stderr, !AOptions.Quiet, TotalSeconds(Plan)) {
+    for (const PlannedTrack& planned : Plan) {
+        MakeJob(planned);
     }
 }
 
@@ -55,11 +53,12 @@ DiscRip::~DiscRip() {
     }
 }
 
-void DiscRip::MakeJob(const DiscTrack& Track, const TrackTags& Tags) {
+void DiscRip::MakeJob(const PlannedTrack& Planned) {
     auto job = std::make_unique<Job>();
     Job* const self = job.get();
+    const DiscTrack& Track = Planned.Track;
     job->Track = Track;
-    job->Output = OutputName(FOptions.Output, Track.Number);
+    job->Output = Planned.Output;
     job->Bytes = Track.Sectors * CDSectorBytes;
     // Asked now: once the reading runs, the library serves its reader first.
     const bool readsOutput = FCd.ReadsFile(job->Output);
@@ -71,7 +70,7 @@ void DiscRip::MakeJob(const DiscTrack& Track, const TrackTags& Tags) {
     ConfigureSink(*job->Sink, FOptions);
     job->Sink->SetInput(job->Filter.get());
     job->Sink->SetFileName(job->Output);
-    ApplyTags(*job->Sink, Tags);
+    ApplyTags(*job->Sink, Planned.Tags);
     job->Sink->SetOnDone([self](TComponent&) {
         self->Done = true;
         platform::WakeMainThread();

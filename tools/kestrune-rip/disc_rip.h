@@ -4,13 +4,12 @@
 #include "cdin/cd_in.h"
 #include "cdin/feed_budget.h"
 #include "cdin/track_feed.h"
-#include "metadata/disc_metadata.h"
 #include "mp3out/mp3_out.h"
 #include "tools/kestrune-rip/disc_progress.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/track_rip.h"
-#include "tools/kestrune-rip/track_tags.h"
 
 #include <atomic>
 #include <chrono>
@@ -40,9 +39,7 @@ public:
     using TrackEnded =
         std::function<void(const DiscTrack&, const std::string& Output, const RipResult&)>;
 
-    // Album names and tags the files.
-    DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<DiscTrack>& Tracks,
-            const metadata::AlbumMetadata& Album);
+    DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<PlannedTrack>& Plan);
     ~DiscRip();
     DiscRip(const DiscRip&) = delete;
     DiscRip& operator=(const DiscRip&) = delete;
@@ -75,7 +72,7 @@ private:
         ComponentPtr<TMP3Out> Sink;
     };
 
-    void MakeJob(const DiscTrack& Track, const TrackTags& Tags);
+    void MakeJob(const PlannedTrack& Planned);
     void Read(const std::stop_token& Stop);
     // Reads the tracks from First on that follow each other on the disc;
     // returns the index after the last one read, or after a track that failed.

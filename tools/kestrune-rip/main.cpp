@@ -13,6 +13,7 @@
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/track_rip.h"
 
 #include <algorithm>
@@ -96,9 +97,9 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
 
 // Every track of a drive in one continuous read, in this process: a drive
 // must not seek back and forth between tracks.
-int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
+int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
     int status = 0;
-    DiscRip rip(Cd, Options, Tracks, CdTextAlbum(Tracks));
+    DiscRip rip(Cd, Options, Plan);
     rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
         status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
     });
@@ -139,12 +140,12 @@ void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t To
 
 // Several tracks at once, one process each: the reading library reads one range
 // at a time per process, and an image has no head to move.
-int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Tracks) {
+int RipInParallel(const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
     const std::string self = platform::ExecutablePath();
     const auto workers = std::max(1u, std::thread::hardware_concurrency());
-    std::deque<std::int32_t> waiting;
-    for (const DiscTrack& track : Tracks) {
-        waiting.push_back(track.Number);
+    std::deque<const PlannedTrack*> waiting;
+    for (const PlannedTrack& planned : Plan) {
+        waiting.push_back(&planned);
     }
     std::vector<Running> running;
     int status = 0;
@@ -152,12 +153,12 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
     bool forwarded = false;
     while (!waiting.empty() || !running.empty()) {
         while (!waiting.empty() && running.size() < workers && !platform::InterruptRequested()) {
-            const std::int32_t track = waiting.front();
+            const PlannedTrack& planned = *waiting.front();
             waiting.pop_front();
-            std::string output = OutputName(Options.Output, track);
+            const std::int32_t track = planned.Track.Number;
             auto process = std::make_unique<platform::ChildProcess>(
-                self, WorkerArguments(Options, track, output));
-            running.push_back({track, std::move(output), std::move(process)});
+                self, WorkerArguments(Options, track, planned.Output));
+            running.push_back({track, planned.Output, std::move(process)});
         }
         // A signal sent to this process alone (by kill, a service manager or a
         // closed terminal) stops the workers as Ctrl-C at the terminal would.
@@ -174,7 +175,7 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
                 ++it;
                 continue;
             }
-            ReportWorkerEnd(*it, written, Tracks.size(), Options.Quiet);
+            ReportWorkerEnd(*it, written, Plan.size(), Options.Quiet);
             status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
             it = running.erase(it);
         }
@@ -191,6 +192,75 @@ int RipInParallel(const RipOptions& Options, const std::vector<DiscTrack>& Track
     return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
+void ListDisc(TCDIn& Cd) {
+    const std::vector<DiscTrack> table = ReadDiscTable(Cd);
+    std::fputs(FormatDiscTable(table).c_str(), stdout);
+    try {
+        std::fputs(FormatDiscIds(ComputeDiscIds(table)).c_str(), stdout);
+    } catch (const std::runtime_error& e) {
+        std::printf("Disc ids: none (%s)\n", e.what());
+    }
+}
+
+int RipOne(TrackRipper& Ripper, const RipOptions& Options) {
+    // The disc's own number; a table that cannot be read leaves the source
+    // to say why when the rip starts.
+    DiscTrack track;
+    track.Position = Options.Track.value_or(1);
+    track.Number = track.Position;
+    std::vector<DiscTrack> table;
+    try {
+        table = ReadDiscTable(Ripper.Cd());
+    } catch (const std::runtime_error&) {
+        table.clear();
+    }
+    if (!table.empty()) {
+        track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
+    }
+    const std::vector<PlannedTrack> plan = PlanRip(table, {track}, CdTextAlbum(table), Options);
+    MakeFolders(plan);
+    const PlannedTrack& planned = plan.front();
+    char label[32];
+    std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
+    ProgressDisplay display(stderr, label, !Options.Quiet);
+    const RipDestination destination =
+        Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
+    return Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display, destination),
+                  track.Number, planned.Output, Options.Quiet);
+}
+
+// The audio tracks --track names, in the order of the disc (a data track among
+// them is skipped, as --all skips it); all with --all.
+std::vector<DiscTrack> ChosenTracks(TCDIn& Cd, const std::vector<DiscTrack>& Audio,
+                                    const RipOptions& Options) {
+    if (Options.AllTracks) {
+        return Audio;
+    }
+    const std::vector<DiscTrack> table = ReadDiscTable(Cd);
+    std::vector<DiscTrack> chosen;
+    for (const std::int32_t number : Options.TrackList) {
+        const DiscTrack& track = TrackNumbered(table, number);
+        if (IsAudioFlag(track.Flag)) {
+            chosen.push_back(track);
+        }
+    }
+    if (chosen.empty()) {
+        throw std::runtime_error("the tracks asked for are data tracks, none of them audio");
+    }
+    return chosen;
+}
+
+int RipSeveral(TrackRipper& Ripper, const RipOptions& Options) {
+    const std::vector<DiscTrack> audio = AudioTracks(Ripper.Cd());
+    const std::vector<PlannedTrack> plan =
+        PlanRip(audio, ChosenTracks(Ripper.Cd(), audio, Options), CdTextAlbum(audio), Options);
+    MakeFolders(plan);
+    if (!Options.Disc.empty() && plan.size() > 1) {
+        return RipInParallel(Options, plan);
+    }
+    return RipFromDrive(Ripper.Cd(), Options, plan);
+}
+
 int Run(const RipOptions& Options) {
     if (!Options.Disc.empty()) {
         platform::SetEnvironment("DISCREAD_DISC", Options.Disc);
@@ -200,52 +270,10 @@ int Run(const RipOptions& Options) {
     TrackRipper ripper(Options);
     CheckGenre(Options.Genre);
     if (Options.What == Action::List) {
-        const std::vector<DiscTrack> table = ReadDiscTable(ripper.Cd());
-        std::fputs(FormatDiscTable(table).c_str(), stdout);
-        try {
-            std::fputs(FormatDiscIds(ComputeDiscIds(table)).c_str(), stdout);
-        } catch (const std::runtime_error& e) {
-            std::printf("Disc ids: none (%s)\n", e.what());
-        }
+        ListDisc(ripper.Cd());
         return 0;
     }
-    if (!Options.AllTracks) {
-        // The disc's own number; a table that cannot be read leaves the
-        // source to say why when the rip starts.
-        std::int32_t position = Options.Track.value_or(1);
-        std::int32_t number = position;
-        std::vector<DiscTrack> table;
-        try {
-            table = ReadDiscTable(ripper.Cd());
-        } catch (const std::runtime_error&) {
-            table.clear();
-        }
-        DiscTrack track;
-        track.Position = position;
-        track.Number = number;
-        if (!table.empty()) {
-            track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
-            position = track.Position;
-            number = track.Number;
-        }
-        const TrackTags tags = TagsFor(CdTextAlbum(table), table, track, Options);
-        const bool toStandardOutput = Options.Output == "-";
-        const std::string output = Options.Output.empty() ? OutputName({}, number)
-                                   : toStandardOutput     ? std::string(StandardOutputName)
-                                                          : Options.Output;
-        char label[32];
-        std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(number));
-        ProgressDisplay display(stderr, label, !Options.Quiet);
-        const RipDestination destination =
-            toStandardOutput ? RipDestination::StandardOutput : RipDestination::NamedFile;
-        return Report(ripper.Rip(position, output, tags, display, destination), number, output,
-                      Options.Quiet);
-    }
-    const auto tracks = AudioTracks(ripper.Cd());
-    if (!Options.Disc.empty() && tracks.size() > 1) {
-        return RipInParallel(Options, tracks);
-    }
-    return RipFromDrive(ripper.Cd(), Options, tracks);
+    return SeveralTracks(Options) ? RipSeveral(ripper, Options) : RipOne(ripper, Options);
 }
 
 } // namespace

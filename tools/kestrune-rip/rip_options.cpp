@@ -1,6 +1,7 @@
 #include "tools/kestrune-rip/rip_options.h"
 
 #include "mp3out/program_tags.h"
+#include "tools/kestrune-rip/file_names.h"
 
 #include <array>
 #include <charconv>
@@ -11,7 +12,7 @@
 namespace kestrune::rip {
 
 const char* const Usage =
-    "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N | --all | --list]\n"
+    "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N[-M],... | --all | --list]\n"
     "                    [-o FILE|PATTERN] [--keep-emphasis]\n"
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
@@ -23,17 +24,22 @@ const char* const Usage =
     "  --disc IMAGE     read a disc image (.cue, .toc, .nrg or .iso) instead of a\n"
     "                   drive; the path is taken whole, ':' and all\n"
     "  --track N        the track to copy, by the number the disc gives it, 1 to 99\n"
-    "                   (default the first track)\n"
+    "                   (default the first track); a list such as 2-5,7 copies\n"
+    "                   those audio tracks as --all copies every one\n"
     "  --all            copy every audio track\n"
     "  --list           print the disc's table: number, start, length, audio or data,\n"
     "                   flags (DCP copy permitted, PRE pre-emphasis, 4CH), ISRC, title,\n"
     "                   and the disc's MusicBrainz, FreeDB and AccurateRip ids\n"
-    "  -o FILE|PATTERN  the MP3 file (also --output); with --all a pattern where %n\n"
-    "                   is the track number (default TrackNN.mp3). The file appears when it is\n"
-    "                   whole; a failed rip leaves a file of that name as it was.\n"
+    "  -o FILE|PATTERN  the MP3 file (also --output), or a pattern: %n the track's\n"
+    "                   number, %N the count, %t title, %a artist, %A album artist,\n"
+    "                   %b album, %y year, %d disc number, %% a '%'; a '/' in it\n"
+    "                   makes folders (default TrackNN.mp3). Two tracks for one name\n"
+    "                   are refused. The file appears when it is whole and tagged;\n"
+    "                   a failed rip leaves a file of that name as it was.\n"
     "                   -o - writes to standard output; a pipe or a device is\n"
     "                   written directly and keeps no Info frame, so players may\n"
     "                   show a wrong length\n"
+    "  --windows-names  also replace in names the characters Windows refuses\n"
     "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
     "                   default they are de-emphasised as a CD player does\n"
     "  --bitrate K      constant bit rate in kbit/s: 64 80 96 112 128 160 192 224\n"
@@ -123,6 +129,35 @@ std::int32_t TrackOf(std::string_view Text) {
     return track;
 }
 
+// "N", or a list of numbers and ranges such as "2-5,7".
+void TakeTracks(std::string_view Text, RipOptions& Options) {
+    if (Text.find_first_of(",-") == std::string_view::npos) {
+        Options.Track = TrackOf(Text);
+        return;
+    }
+    std::vector<bool> wanted(100, false);
+    while (!Text.empty()) {
+        const std::string_view item = Text.substr(0, Text.find(','));
+        Text.remove_prefix(std::min(Text.size(), item.size() + 1));
+        const std::size_t dash = item.find('-');
+        const std::int32_t first = TrackOf(item.substr(0, dash));
+        const std::int32_t last =
+            dash == std::string_view::npos ? first : TrackOf(item.substr(dash + 1));
+        if (last < first) {
+            throw std::invalid_argument("--track: the range " + std::string(item) +
+                                        " runs backwards");
+        }
+        for (std::int32_t n = first; n <= last; ++n) {
+            wanted[static_cast<std::size_t>(n)] = true;
+        }
+    }
+    for (std::int32_t n = 1; n < 100; ++n) {
+        if (wanted[static_cast<std::size_t>(n)]) {
+            Options.TrackList.push_back(n);
+        }
+    }
+}
+
 TMP3Mode ModeOf(std::string_view Text) {
     constexpr std::array<std::string_view, 4> names{"stereo", "joint", "dual", "mono"};
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -176,7 +211,9 @@ bool TakeSourceOption(ArgumentList& Args, RipOptions& Options) {
             throw std::invalid_argument("--disc needs the path of a disc image");
         }
     } else if (option == "--track") {
-        Options.Track = TrackOf(Args.Value());
+        TakeTracks(Args.Value(), Options);
+    } else if (option == "--windows-names") {
+        Options.WindowsNames = true;
     } else if (option == "--all") {
         Options.AllTracks = true;
     } else if (option == "--keep-emphasis") {
@@ -255,14 +292,17 @@ void CheckCombination(const Parsed& All) {
     if (options.Drive && !options.Disc.empty()) {
         throw std::invalid_argument("--drive and --disc exclude each other");
     }
-    if (options.Track && options.AllTracks) {
+    if ((options.Track || !options.TrackList.empty()) && options.AllTracks) {
         throw std::invalid_argument("--track and --all exclude each other");
     }
-    if (options.AllTracks && !options.Title.empty()) {
+    if (SeveralTracks(options) && !options.Title.empty()) {
         throw std::invalid_argument(
             "--title names one track; with --all the disc gives the titles");
     }
-    if (options.What == Action::List && (options.Track || options.AllTracks)) {
+    if (SeveralTracks(options) && options.Output == "-") {
+        throw std::invalid_argument("standard output takes one track; give -o a pattern");
+    }
+    if (options.What == Action::List && (options.Track || SeveralTracks(options))) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
     }
     if (All.SawVbrSetting && !options.Vbr) {
@@ -275,10 +315,6 @@ void CheckCombination(const Parsed& All) {
     if (All.SawConstantSetting && options.Vbr) {
         throw std::invalid_argument(
             "--bitrate and --quality set a constant rate; with --vbr use the --vbr-... settings");
-    }
-    if (options.AllTracks && !options.Output.empty() &&
-        options.Output.find("%n") == std::string::npos) {
-        throw std::invalid_argument("with --all, -o needs a pattern with %n in it");
     }
 }
 
@@ -300,7 +336,7 @@ RipOptions ParseOptions(const std::vector<std::string>& List) {
         CheckCombination(parsed);
     }
     // The artist of a whole disc is its album artist; each track keeps its own.
-    if (parsed.Options.AllTracks && !parsed.Options.Artist.empty()) {
+    if (SeveralTracks(parsed.Options) && !parsed.Options.Artist.empty()) {
         if (parsed.Options.AlbumArtist.empty()) {
             parsed.Options.AlbumArtist = parsed.Options.Artist;
         }
@@ -311,19 +347,6 @@ RipOptions ParseOptions(const std::vector<std::string>& List) {
 
 const char* const StandardOutputName = "standard output";
 
-std::string OutputName(const std::string& Pattern, std::int32_t Track) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%02d", static_cast<int>(Track));
-    if (Pattern.empty()) {
-        return std::string("Track") + number + ".mp3";
-    }
-    std::string name = Pattern;
-    for (auto at = name.find("%n"); at != std::string::npos; at = name.find("%n", at)) {
-        name.replace(at, 2, number);
-    }
-    return name;
-}
-
 std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
                                          const std::string& Output) {
     std::vector<std::string> words;
@@ -332,7 +355,9 @@ std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t
     } else if (Options.Drive) {
         words.insert(words.end(), {"--drive", std::to_string(*Options.Drive)});
     }
-    words.insert(words.end(), {"--track", std::to_string(Track), "-o", Output, "--quiet"});
+    // The name is made already: the worker takes it as it is.
+    words.insert(words.end(),
+                 {"--track", std::to_string(Track), "-o", LiteralPattern(Output), "--quiet"});
     if (Options.KeepEmphasis) {
         words.emplace_back("--keep-emphasis");
     }

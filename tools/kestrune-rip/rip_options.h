@@ -17,8 +17,11 @@ struct RipOptions {
     std::optional<std::int32_t> Drive; // --drive N
     std::string Disc;                  // --disc IMAGE
     std::optional<std::int32_t> Track; // --track N, the disc's own number
-    bool AllTracks = false;            // --all
-    std::string Output;                // -o FILE or PATTERN
+    // --track 2-5,7: several of the disc's numbers, in the order of the disc.
+    std::vector<std::int32_t> TrackList;
+    bool AllTracks = false;    // --all
+    bool WindowsNames = false; // --windows-names: no character Windows refuses in a name
+    std::string Output;        // -o FILE or PATTERN
     TMP3BitRate BitRate = TMP3BitRate::br128;
     TMP3Quality Quality = TMP3Quality::ql5;
     bool Vbr = false;
@@ -41,6 +44,11 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
+// Whether the options rip more than one track: --all or a list of tracks.
+inline bool SeveralTracks(const RipOptions& Options) {
+    return Options.AllTracks || !Options.TrackList.empty();
+}
+
 // Parses the command line (without the program name). Raises
 // std::invalid_argument with a one-line message on a mistake.
 RipOptions ParseOptions(const std::vector<std::string>& Arguments);
@@ -48,10 +56,6 @@ RipOptions ParseOptions(const std::vector<std::string>& Arguments);
 // The command line that gives Options back, for one track (an --all worker).
 std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
                                          const std::string& Output);
-
-// The file name for Track: Pattern with %n replaced by the two-digit track number,
-// or "TrackNN.mp3" when Pattern is empty.
-std::string OutputName(const std::string& Pattern, std::int32_t Track);
 
 extern const char* const Usage;
 // What messages call the output of -o -.
