@@ -21,6 +21,21 @@ std::string Bytes(const std::string& Path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The bytes after an ID3v2 tag at the head (its size is synch-safe: seven
+// bits a byte).
+std::string AfterId3v2(const std::string& File) {
+    if (File.size() < 10 || File.compare(0, 3, "ID3") != 0) {
+        return File;
+    }
+    std::size_t size = 10;
+    for (int i = 6; i < 10; ++i) {
+        size +=
+            static_cast<std::size_t>(static_cast<unsigned char>(File[static_cast<std::size_t>(i)]))
+            << (7 * (9 - i));
+    }
+    return File.substr(std::min(size, File.size()));
+}
+
 class RipFromDrive : public ::testing::Test {
 protected:
     RipFromDrive() { ::setenv("XDG_CONFIG_HOME", (images.Folder() / "config").c_str(), 1); }
@@ -52,7 +67,10 @@ TEST_F(RipFromDrive, EachFileIsTheOneItsOwnRipWouldWrite) {
         RipProcess one({"--track", track.number, "-o", alone, "--quiet"}, Logs());
         ASSERT_EQ(one.Wait(), 0) << one.Err();
         EXPECT_EQ(DecodeMp3(file).Frames(), track.seconds * 44100);
-        EXPECT_TRUE(Bytes(file) == Bytes(alone)) << "differs from its own rip";
+        // The whole disc's files also carry the album's gain in their ID3v2
+        // tag; what follows the tag is the same.
+        EXPECT_TRUE(AfterId3v2(Bytes(file)) == AfterId3v2(Bytes(alone)))
+            << "differs from its own rip";
     }
     EXPECT_EQ(PartialSize(images.Folder()), 0u);
 }

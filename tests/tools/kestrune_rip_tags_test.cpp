@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace kestrune::test {
 namespace {
@@ -179,6 +181,60 @@ TEST_F(RipTags, ATrackListRipsThoseTracksAndSkipsTheDataAmongThem) {
               std::string::npos)
         << missing.Err();
     EXPECT_FALSE(std::filesystem::exists(Path("m02.mp3")));
+}
+
+// What the independent measurement says of the sector ranges of Bin: one
+// "track GAIN PEAK" line per range, then "album GAIN PEAK".
+std::vector<std::pair<double, double>> MeasuredApart(const std::string& Bin,
+                                                     const std::vector<std::string>& Ranges) {
+    std::string command =
+        "/usr/bin/python3 " SOURCE_DIR "/tests/tools/loudness_reference.py '" + Bin + "'";
+    for (const std::string& range : Ranges) {
+        command += " " + range;
+    }
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::vector<std::pair<double, double>> figures;
+    char kind[16];
+    double gain = 0;
+    double peak = 0;
+    while (pipe && std::fscanf(pipe.get(), "%15s %lf %lf", kind, &gain, &peak) == 3) {
+        figures.emplace_back(gain, peak);
+    }
+    return figures;
+}
+
+double Decibels(const std::string& Text) {
+    return std::stod(Text.substr(0, Text.find(' ')));
+}
+
+TEST_F(RipTags, ReplayGainAgreesWithAMeasurementMadeApart) {
+    // Three tracks of very different loudness: a loud tone, a quiet one and
+    // noise, so the album's gain lies between theirs and is no track's own.
+    const std::string sheet = images.Make(
+        "loud", {"audio:3:sine=440@-6", "audio:3:sine=1000@-20", "audio:3:noise=3@-12"});
+    const auto expected = MeasuredApart(Path("loud.bin"), {"0:225", "225:225", "450:225"});
+    ASSERT_EQ(expected.size(), 4U) << "the reference measurement ran";
+    UseDrives({sheet});
+    RipProcess all({"--all", "--quiet", "-o", Path("rg%n.mp3")}, Logs());
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i + 1);
+        const auto tags = ReadId3v2(Path("rg0" + std::to_string(i + 1) + ".mp3"));
+        EXPECT_NEAR(Decibels(tags.at("TXXX:REPLAYGAIN_TRACK_GAIN")), expected[i].first, 0.05);
+        EXPECT_NEAR(std::stod(tags.at("TXXX:REPLAYGAIN_TRACK_PEAK")), expected[i].second, 1e-4);
+        EXPECT_NEAR(Decibels(tags.at("TXXX:REPLAYGAIN_ALBUM_GAIN")), expected[3].first, 0.05);
+        EXPECT_NEAR(std::stod(tags.at("TXXX:REPLAYGAIN_ALBUM_PEAK")), expected[3].second, 1e-4);
+        // The album's figures came in a second step: the audio is still whole.
+        EXPECT_EQ(DecodeMp3(Path("rg0" + std::to_string(i + 1) + ".mp3")).Frames(), 3U * 44100);
+    }
+    EXPECT_EQ(PartialSize(images.Folder()), 0U) << "no copy left behind";
+
+    // A single track has its own gain, from its own audio.
+    RipProcess one({"--disc", sheet, "--track", "2", "--quiet", "-o", Path("one.mp3")}, Logs());
+    ASSERT_EQ(one.Wait(), 0) << one.Err();
+    const auto tags = ReadId3v2(Path("one.mp3"));
+    EXPECT_NEAR(Decibels(tags.at("TXXX:REPLAYGAIN_TRACK_GAIN")), expected[1].first, 0.05);
+    EXPECT_EQ(tags.count("TXXX:REPLAYGAIN_ALBUM_GAIN"), 0U);
 }
 
 } // namespace

@@ -66,11 +66,13 @@ void DiscRip::MakeJob(const PlannedTrack& Planned) {
     job->Filter = MakeComponent<TCDDeemphasis>();
     job->Filter->SetKeepEmphasis(FOptions.KeepEmphasis);
     job->Filter->SetInput(job->Feed.get());
+    job->Meter = MakeComponent<TLoudnessMeter>();
+    job->Meter->SetInput(job->Filter.get());
     job->Sink = MakeComponent<TMP3Out>();
     ConfigureSink(*job->Sink, FOptions);
-    job->Sink->SetInput(job->Filter.get());
+    job->Sink->SetInput(job->Meter.get());
     job->Sink->SetFileName(job->Output);
-    ApplyTags(*job->Sink, Planned.Tags);
+    ApplyTags(*job->Sink, Planned.Tags, *job->Meter);
     job->Sink->SetOnDone([self](TComponent&) {
         self->Done = true;
         platform::WakeMainThread();
@@ -185,6 +187,7 @@ void DiscRip::EndFinished(const TrackEnded& Ended) {
         } else {
             const bool whole = job->Feed->Position() >= job->Bytes;
             result.Outcome = job->Stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written;
+            job->Whole = result.Outcome == RipOutcome::Written;
         }
         FDisplay.Clear();
         Ended(job->Track, job->Output, result);
@@ -269,6 +272,16 @@ void DiscRip::Run(const TrackEnded& Ended) {
         platform::WaitOnMainThread([this] { return FReaderDone.load(); });
         FReader.join();
     }
+}
+
+std::vector<std::pair<std::string, const TLoudnessMeter*>> DiscRip::Written() const {
+    std::vector<std::pair<std::string, const TLoudnessMeter*>> written;
+    for (const auto& job : FJobs) {
+        if (job->Whole) {
+            written.emplace_back(job->Output, job->Meter.get());
+        }
+    }
+    return written;
 }
 
 } // namespace kestrune::rip

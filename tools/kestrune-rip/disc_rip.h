@@ -49,6 +49,8 @@ public:
     // Runs until every track has ended, calling Ended for each (in the order
     // they end) with the progress display cleared.
     void Run(const TrackEnded& Ended);
+    // After Run: the files written whole, with the meters that measured them.
+    std::vector<std::pair<std::string, const TLoudnessMeter*>> Written() const;
 
     // The memory the feeds may hold together: about three minutes of audio.
     static constexpr std::size_t BudgetBytes = std::size_t{32} << 20;
@@ -66,9 +68,11 @@ private:
         std::mutex ErrorLock;
         std::optional<std::string> Error;
         bool Stopped = false;
+        bool Whole = false; // written to its end
         // Declared in the order of the chain, so the sink goes first.
         ComponentPtr<TTrackFeed> Feed;
         ComponentPtr<TCDDeemphasis> Filter;
+        ComponentPtr<TLoudnessMeter> Meter;
         ComponentPtr<TMP3Out> Sink;
     };
 

@@ -1,13 +1,21 @@
 #include "tools/kestrune-rip/id3v2_writer.h"
 
+#include "platform/file_stream.h"
+
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/uniquefileidentifierframe.h>
 
+#include <array>
+#include <cstdio>
+#include <fstream>
 #include <memory>
+#include <span>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
 
 namespace kestrune::rip {
 
@@ -61,6 +69,18 @@ void AddUserTexts(TagLib::ID3v2::Tag& Tag, const std::string& Description,
                      .release());
 }
 
+void AddReplayGain(TagLib::ID3v2::Tag& Tag, const char* Kind,
+                   const std::optional<ReplayGain>& Gain) {
+    if (!Gain) {
+        return;
+    }
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.2f dB", Gain->GainDb);
+    AddUserTexts(Tag, std::string("REPLAYGAIN_") + Kind + "_GAIN", {text.data()});
+    std::snprintf(text.data(), text.size(), "%.6f", Gain->Peak);
+    AddUserTexts(Tag, std::string("REPLAYGAIN_") + Kind + "_PEAK", {text.data()});
+}
+
 void AddMusicBrainzIds(TagLib::ID3v2::Tag& Tag, const TrackTags& Tags) {
     AddUserTexts(Tag, "MusicBrainz Disc Id", {Tags.MusicBrainzDiscId});
     AddUserTexts(Tag, "MusicBrainz Album Id", {Tags.MusicBrainzReleaseId});
@@ -97,11 +117,47 @@ void WriteId3v2Tag(const std::string& File, const TrackTags& Tags, const std::st
     AddText(tag, "TCON", Tags.Genre);
     AddComment(tag, Tags.Comment);
     AddMusicBrainzIds(tag, Tags);
+    AddReplayGain(tag, "TRACK", Tags.TrackGain);
+    AddReplayGain(tag, "ALBUM", Tags.AlbumGain);
     // Only the version 2 tag is written: the encoder's version 1 tag at the
     // end stays as it is.
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
                    TagLib::File::DoNotDuplicate)) {
         throw std::runtime_error("Cannot tag file \"" + Name + "\". It cannot be written.");
+    }
+}
+
+void AddAlbumGain(const std::string& File, const ReplayGain& Gain) {
+    try {
+        platform::FileStream copy(File);
+        std::ifstream in(File, std::ios::binary);
+        std::vector<char> buffer(1 << 16);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+               in.gcount() > 0) {
+            copy.Write(
+                std::as_bytes(std::span(buffer.data(), static_cast<std::size_t>(in.gcount()))));
+        }
+        if (in.bad() || copy.PendingFile().empty()) {
+            throw std::runtime_error("Cannot tag file \"" + File + "\". It cannot be read.");
+        }
+        {
+            TagLib::MPEG::File file(copy.PendingFile().c_str(), false);
+            TagLib::ID3v2::Tag* const tag = file.ID3v2Tag(true);
+            for (const char* description : {"REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"}) {
+                if (auto* old =
+                        TagLib::ID3v2::UserTextIdentificationFrame::find(tag, description)) {
+                    tag->removeFrame(old);
+                }
+            }
+            AddReplayGain(*tag, "ALBUM", Gain);
+            if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
+                           TagLib::File::DoNotDuplicate)) {
+                throw std::runtime_error("Cannot tag file \"" + File + "\". It cannot be written.");
+            }
+        }
+        copy.Finish();
+    } catch (const std::system_error& e) {
+        throw std::runtime_error("Cannot tag file \"" + File + "\". " + e.code().message());
     }
 }
 

@@ -13,4 +13,10 @@ namespace kestrune::rip {
 // cannot.
 void WriteId3v2Tag(const std::string& File, const TrackTags& Tags, const std::string& Name);
 
+// Replaces File, an MP3 already in place, with a copy of itself that has the
+// album's ReplayGain in its version 2 tag, in one step (a file is never seen
+// half changed). Raises std::runtime_error naming File when it cannot; File
+// then stays as it was.
+void AddAlbumGain(const std::string& File, const ReplayGain& Gain);
+
 } // namespace kestrune::rip

@@ -12,6 +12,7 @@
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
+#include "tools/kestrune-rip/id3v2_writer.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/track_rip.h"
@@ -95,6 +96,28 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
 }
 
+// The album's ReplayGain, once every file of it is written, added to each.
+int TagAlbum(const std::vector<std::pair<std::string, const TLoudnessMeter*>>& Written) {
+    std::vector<const TLoudnessMeter*> meters;
+    for (const auto& [file, meter] : Written) {
+        meters.push_back(meter);
+    }
+    const std::optional<ReplayGain> gain = TLoudnessMeter::AlbumGain(meters);
+    if (!gain) {
+        return 0;
+    }
+    int status = 0;
+    for (const auto& [file, meter] : Written) {
+        try {
+            AddAlbumGain(file, *gain);
+        } catch (const std::runtime_error& e) {
+            std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+            status = ExitFailed;
+        }
+    }
+    return status;
+}
+
 // Every track of a drive in one continuous read, in this process: a drive
 // must not seek back and forth between tracks.
 int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
@@ -103,6 +126,9 @@ int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<Planned
     rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
         status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
     });
+    if (!platform::InterruptRequested()) {
+        status = std::max(status, TagAlbum(rip.Written()));
+    }
     // Tracks left out or cut short are never a success.
     return platform::InterruptRequested() ? ExitInterrupted() : status;
 }

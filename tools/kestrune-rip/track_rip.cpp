@@ -20,7 +20,7 @@ void ConfigureSink(TMP3Out& Sink, const RipOptions& Options) {
     Sink.SetWriteVBRHeader(Options.VbrHeader);
 }
 
-void ApplyTags(TMP3Out& Sink, const TrackTags& Tags) {
+void ApplyTags(TMP3Out& Sink, const TrackTags& Tags, const TLoudnessMeter& Meter) {
     // The texts are UTF-8; ID3 version 1 holds Latin-1.
     Sink.SetId3TagTitle(Latin1Text(Tags.Title));
     Sink.SetId3TagArtist(Latin1Text(Tags.Artist));
@@ -30,14 +30,16 @@ void ApplyTags(TMP3Out& Sink, const TrackTags& Tags) {
     // cut the comment to 28 characters.
     Sink.SetId3TagComment(Latin1Text(Tags.Comment));
     Sink.SetId3TagGenre(Tags.Genre);
-    Sink.SetOnBeforePlacing([Tags, name = Sink.FileName()](const std::string& File) {
-        WriteId3v2Tag(File, Tags, name);
+    Sink.SetOnBeforePlacing([Tags, &Meter, name = Sink.FileName()](const std::string& File) {
+        TrackTags measured = Tags;
+        measured.TrackGain = Meter.TrackGain();
+        WriteId3v2Tag(File, measured, name);
     });
 }
 
 TrackRipper::TrackRipper(const RipOptions& Options)
     : FCd(MakeComponent<TCDIn>()), FStage(MakeComponent<TCDDeemphasis>()),
-      FSink(MakeComponent<TMP3Out>()) {
+      FMeter(MakeComponent<TLoudnessMeter>()), FSink(MakeComponent<TMP3Out>()) {
     const std::int32_t drive = Options.Drive.value_or(0);
     FCd->SetCurrentDrive(drive);
     if (FCd->CurrentDrive() != drive) {
@@ -46,7 +48,8 @@ TrackRipper::TrackRipper(const RipOptions& Options)
     ConfigureSink(*FSink, Options);
     FStage->SetInput(FCd.get());
     FStage->SetKeepEmphasis(Options.KeepEmphasis);
-    FSink->SetInput(FStage.get());
+    FMeter->SetInput(FStage.get());
+    FSink->SetInput(FMeter.get());
     FSink->SetOnDone([this](TComponent&) { FDone = true; });
     FSink->SetOnProgress([this](TComponent&) {
         if (FDisplay != nullptr) {
@@ -77,7 +80,7 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const 
     FCd->SetStartTrack(Track);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
-    ApplyTags(*FSink, Tags);
+    ApplyTags(*FSink, Tags, *FMeter);
     FSink->SetToStandardOutput(Destination == RipDestination::StandardOutput);
     FDone = false;
     {

@@ -3,6 +3,7 @@
 #include "cdin/cd_deemphasis.h"
 #include "cdin/cd_in.h"
 #include "mp3out/mp3_out.h"
+#include "tools/kestrune-rip/loudness_meter.h"
 #include "tools/kestrune-rip/progress_display.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_tags.h"
@@ -52,13 +53,15 @@ private:
     ProgressDisplay* FDisplay = nullptr;
     ComponentPtr<TCDIn> FCd;
     ComponentPtr<TCDDeemphasis> FStage;
+    ComponentPtr<TLoudnessMeter> FMeter;
     ComponentPtr<TMP3Out> FSink;
 };
 
 // Gives the sink the encoder settings of Options.
 void ConfigureSink(TMP3Out& Sink, const RipOptions& Options);
 // Gives the sink the tags of its next file: the version 1 tag's texts, and a
-// version 2.4 tag written into the file before it is put in place.
-void ApplyTags(TMP3Out& Sink, const TrackTags& Tags);
+// version 2.4 tag written into the file before it is put in place, with the
+// track's ReplayGain as Meter measured it on the way.
+void ApplyTags(TMP3Out& Sink, const TrackTags& Tags, const TLoudnessMeter& Meter);
 
 } // namespace kestrune::rip

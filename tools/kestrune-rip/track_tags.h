@@ -1,10 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrune::rip {
+
+// The ReplayGain 2 figures of some audio: the gain that brings it to the
+// reference loudness (-18 LUFS) and its sample peak (1.0 is full scale).
+struct ReplayGain {
+    double GainDb = 0;
+    double Peak = 0;
+};
 
 // Everything one file is tagged with. Texts are UTF-8; empty is unknown and
 // leaves its frame out; a number of 0 is unknown.
@@ -29,6 +37,8 @@ struct TrackTags {
     std::string MusicBrainzRecordingId;
     std::vector<std::string> MusicBrainzArtistIds;
     std::vector<std::string> MusicBrainzAlbumArtistIds;
+    std::optional<ReplayGain> TrackGain;
+    std::optional<ReplayGain> AlbumGain;
 };
 
 } // namespace kestrune::rip

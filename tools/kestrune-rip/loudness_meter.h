@@ -1,0 +1,51 @@
+#pragma once
+
+#include "pipeline/audio_converter.h"
+#include "tools/kestrune-rip/track_tags.h"
+
+#include <ebur128.h>
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace kestrune::rip {
+
+// Passes CD audio (16-bit stereo, 44100 Hz) through unchanged and measures
+// its loudness as EBU R 128 does, on the way, so the figures cost no second
+// pass. A block may end inside a sample: the bytes of that sample wait for the
+// next block. Each reading is measured anew.
+class TLoudnessMeter : public TAudioConverter {
+public:
+    explicit TLoudnessMeter(TComponent* AOwner = nullptr);
+    ~TLoudnessMeter() override;
+
+    int GetBitsPerSample() override { return 16; }
+    int GetChannels() override { return 2; }
+    int GetSampleRate() override { return 44100; }
+    std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
+    void OpenSource() override;
+    void CloseSource() override;
+
+    // The figures of what the last reading passed through; none before any
+    // audio or for silence, which no gain brings to the reference.
+    std::optional<ReplayGain> TrackGain() const;
+    // The figures of several tracks taken as one album.
+    static std::optional<ReplayGain> AlbumGain(const std::vector<const TLoudnessMeter*>& Tracks);
+
+private:
+    struct Destroy {
+        void operator()(ebur128_state* State) const;
+    };
+    void Measure(std::span<const std::byte> Bytes);
+    double Peak() const;
+
+    mutable std::mutex FLock;
+    std::unique_ptr<ebur128_state, Destroy> FState;
+    std::vector<std::byte> FCarry;
+    bool FHeard = false;
+};
+
+} // namespace kestrune::rip
