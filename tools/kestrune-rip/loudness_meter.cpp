@@ -26,9 +26,46 @@ void TLoudnessMeter::Destroy::operator()(ebur128_state* State) const {
     ebur128_destroy(&State);
 }
 
-TLoudnessMeter::TLoudnessMeter(TComponent* AOwner) : TAudioConverter(AOwner) {}
+// At most this many blocks wait for the measuring thread; the reader waits
+// beyond that, so memory stays bounded however slow the measuring is.
+constexpr std::size_t MostHandedOver = 64;
 
-TLoudnessMeter::~TLoudnessMeter() = default;
+TLoudnessMeter::TLoudnessMeter(TComponent* AOwner)
+    : TAudioConverter(AOwner),
+      FMeasurer([this](const std::stop_token& Stop) { MeasureHandedOver(Stop); }) {}
+
+TLoudnessMeter::~TLoudnessMeter() {
+    {
+        // Under the lock, or the thread could miss the wake-up between looking
+        // at the stop and waiting.
+        const std::lock_guard lock(FLock);
+        FMeasurer.request_stop();
+    }
+    FChanged.notify_all();
+}
+
+void TLoudnessMeter::MeasureHandedOver(const std::stop_token& Stop) {
+    std::unique_lock lock(FLock);
+    for (;;) {
+        FChanged.wait(lock, [&] { return Stop.stop_requested() || !FHandedOver.empty(); });
+        if (Stop.stop_requested()) {
+            return;
+        }
+        std::vector<std::byte> block = std::move(FHandedOver.front());
+        FHandedOver.pop_front();
+        FMeasuring = true;
+        FChanged.notify_all();
+        lock.unlock();
+        Measure(block);
+        lock.lock();
+        FMeasuring = false;
+        FChanged.notify_all();
+    }
+}
+
+void TLoudnessMeter::WaitMeasured(std::unique_lock<std::mutex>& Lock) const {
+    FChanged.wait(Lock, [this] { return FHandedOver.empty() && !FMeasuring; });
+}
 
 void TLoudnessMeter::OpenSource() {
     if (Busy()) {
@@ -39,13 +76,15 @@ void TLoudnessMeter::OpenSource() {
         throw EAudioException("The loudness meter has no input");
     }
     {
-        const std::lock_guard lock(FLock);
+        std::unique_lock lock(FLock);
+        WaitMeasured(lock);
         FState.reset(ebur128_init(2, 44100, EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK));
         if (!FState) {
             throw std::bad_alloc();
         }
         FCarry.clear();
         FHeard = false;
+        FFailed = false;
     }
     input->OpenSource();
     FSize = input->Size();
@@ -59,14 +98,20 @@ std::int32_t TLoudnessMeter::ReadBlock(std::span<std::byte> Buffer) {
     }
     const std::int32_t count = ReadInput(Buffer);
     if (count > 0) {
-        Measure(Buffer.first(static_cast<std::size_t>(count)));
+        const auto bytes = Buffer.first(static_cast<std::size_t>(count));
+        std::unique_lock lock(FLock);
+        FChanged.wait(lock, [this] { return FHandedOver.size() < MostHandedOver; });
+        FHandedOver.emplace_back(bytes.begin(), bytes.end());
+        FChanged.notify_all();
+        lock.unlock();
         FPosition += count;
     }
     return count;
 }
 
-void TLoudnessMeter::Measure(std::span<const std::byte> Bytes) {
-    const std::lock_guard lock(FLock);
+// Only the measuring thread calls this; the state it changes is read by
+// others only once every block is measured (WaitMeasured).
+void TLoudnessMeter::Measure(std::vector<std::byte>& Bytes) {
     FCarry.insert(FCarry.end(), Bytes.begin(), Bytes.end());
     const std::size_t frames = FCarry.size() / FrameBytes;
     if (frames == 0) {
@@ -74,8 +119,9 @@ void TLoudnessMeter::Measure(std::span<const std::byte> Bytes) {
     }
     std::vector<short> samples(frames * 2);
     std::memcpy(samples.data(), FCarry.data(), frames * FrameBytes);
+    // A measurement that cannot go on gives no figures rather than wrong ones.
     if (ebur128_add_frames_short(FState.get(), samples.data(), frames) != EBUR128_SUCCESS) {
-        throw std::bad_alloc();
+        FFailed = true;
     }
     FCarry.erase(FCarry.begin(), FCarry.begin() + static_cast<std::ptrdiff_t>(frames * FrameBytes));
     FHeard = true;
@@ -101,9 +147,10 @@ double TLoudnessMeter::Peak() const {
 }
 
 std::optional<ReplayGain> TLoudnessMeter::TrackGain() const {
-    const std::lock_guard lock(FLock);
+    std::unique_lock lock(FLock);
+    WaitMeasured(lock);
     double lufs = 0;
-    if (!FHeard || ebur128_loudness_global(FState.get(), &lufs) != EBUR128_SUCCESS) {
+    if (!FHeard || FFailed || ebur128_loudness_global(FState.get(), &lufs) != EBUR128_SUCCESS) {
         return std::nullopt;
     }
     return FiguresOf(lufs, Peak());
@@ -116,6 +163,10 @@ TLoudnessMeter::AlbumGain(const std::vector<const TLoudnessMeter*>& Tracks) {
     double peak = 0;
     for (const TLoudnessMeter* track : Tracks) {
         locks.emplace_back(track->FLock);
+        track->WaitMeasured(locks.back());
+        if (track->FFailed) {
+            return std::nullopt;
+        }
         if (track->FHeard) {
             states.push_back(track->FState.get());
             peak = std::max(peak, track->Peak());

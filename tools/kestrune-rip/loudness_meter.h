@@ -5,18 +5,24 @@
 
 #include <ebur128.h>
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 namespace kestrune::rip {
 
 // Passes CD audio (16-bit stereo, 44100 Hz) through unchanged and measures
 // its loudness as EBU R 128 does, on the way, so the figures cost no second
-// pass. A block may end inside a sample: the bytes of that sample wait for the
-// next block. Each reading is measured anew.
+// pass. The measuring runs on a thread of its own: the reader only hands each
+// block over, so a rip that keeps one core busy encoding is not slowed by it.
+// A block may end inside a sample: the bytes of that sample wait for the next
+// block. Each reading is measured anew.
 class TLoudnessMeter : public TAudioConverter {
 public:
     explicit TLoudnessMeter(TComponent* AOwner = nullptr);
@@ -39,13 +45,21 @@ private:
     struct Destroy {
         void operator()(ebur128_state* State) const;
     };
-    void Measure(std::span<const std::byte> Bytes);
+    void MeasureHandedOver(const std::stop_token& Stop);
+    void Measure(std::vector<std::byte>& Bytes);
+    // With FLock held: waits until every block handed over is measured.
+    void WaitMeasured(std::unique_lock<std::mutex>& Lock) const;
     double Peak() const;
 
     mutable std::mutex FLock;
+    mutable std::condition_variable FChanged;
+    std::deque<std::vector<std::byte>> FHandedOver;
+    bool FMeasuring = false; // a block taken off the queue is being measured
     std::unique_ptr<ebur128_state, Destroy> FState;
     std::vector<std::byte> FCarry;
     bool FHeard = false;
+    bool FFailed = false;
+    std::jthread FMeasurer; // last: it goes first, while the rest still exists
 };
 
 } // namespace kestrune::rip
