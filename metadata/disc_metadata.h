@@ -30,7 +30,8 @@ struct AlbumMetadata {
     std::string ReleaseGroupId; // MusicBrainz release group
     std::vector<std::string> ArtistIds; // MusicBrainz artists of the album
     std::string Country;
-    std::string Source;                // where it came from, for messages: "CD-Text", "MusicBrainz"
+    std::string DiscTitle; // the disc's own title within a set ("Bonus Disc"); mostly empty
+    std::string Source;    // where it came from, for messages: "CD-Text", "MusicBrainz"
     std::vector<TrackMetadata> Tracks; // in the disc's order
 };
 

@@ -39,6 +39,8 @@ packages=(
     libmpg123-dev
     # reading tags back in tests with a reader that is not ours
     python3-mutagen
+    # the loopback web services the online lookups are tested against
+    python3
     xvfb
     xauth
     # the real-desktop tray test: a window manager, a panel with a system tray,
