@@ -78,13 +78,14 @@ void TLoudnessMeter::OpenSource() {
     {
         std::unique_lock lock(FLock);
         WaitMeasured(lock);
-        FState.reset(ebur128_init(2, 44100, EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK));
+        FState.reset(ebur128_init(2, 44100, EBUR128_MODE_I));
         if (!FState) {
             throw std::bad_alloc();
         }
         FCarry.clear();
         FHeard = false;
         FFailed = false;
+        FPeak = 0;
     }
     input->OpenSource();
     FSize = input->Size();
@@ -112,18 +113,22 @@ std::int32_t TLoudnessMeter::ReadBlock(std::span<std::byte> Buffer) {
 // Only the measuring thread calls this; the state it changes is read by
 // others only once every block is measured (WaitMeasured).
 void TLoudnessMeter::Measure(std::vector<std::byte>& Bytes) {
+    // A sample cut by the last block goes first; most blocks hold whole ones.
     FCarry.insert(FCarry.end(), Bytes.begin(), Bytes.end());
     const std::size_t frames = FCarry.size() / FrameBytes;
     if (frames == 0) {
         return;
     }
-    std::vector<short> samples(frames * 2);
-    std::memcpy(samples.data(), FCarry.data(), frames * FrameBytes);
+    FSamples.resize(frames * 2);
+    std::memcpy(FSamples.data(), FCarry.data(), frames * FrameBytes);
+    FCarry.erase(FCarry.begin(), FCarry.begin() + static_cast<std::ptrdiff_t>(frames * FrameBytes));
+    // The peak is a sample's size; counted here, it costs the library no pass.
+    const auto [low, high] = std::minmax_element(FSamples.begin(), FSamples.end());
+    FPeak = std::max({FPeak, -static_cast<int>(*low), static_cast<int>(*high)});
     // A measurement that cannot go on gives no figures rather than wrong ones.
-    if (ebur128_add_frames_short(FState.get(), samples.data(), frames) != EBUR128_SUCCESS) {
+    if (ebur128_add_frames_short(FState.get(), FSamples.data(), frames) != EBUR128_SUCCESS) {
         FFailed = true;
     }
-    FCarry.erase(FCarry.begin(), FCarry.begin() + static_cast<std::ptrdiff_t>(frames * FrameBytes));
     FHeard = true;
 }
 
@@ -136,14 +141,7 @@ void TLoudnessMeter::CloseSource() {
 }
 
 double TLoudnessMeter::Peak() const {
-    double peak = 0;
-    for (unsigned channel = 0; channel < 2; ++channel) {
-        double value = 0;
-        if (ebur128_sample_peak(FState.get(), channel, &value) == EBUR128_SUCCESS) {
-            peak = std::max(peak, value);
-        }
-    }
-    return peak;
+    return FPeak / 32768.0;
 }
 
 std::optional<ReplayGain> TLoudnessMeter::TrackGain() const {

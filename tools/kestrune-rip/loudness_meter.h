@@ -57,6 +57,8 @@ private:
     bool FMeasuring = false; // a block taken off the queue is being measured
     std::unique_ptr<ebur128_state, Destroy> FState;
     std::vector<std::byte> FCarry;
+    std::vector<short> FSamples; // kept from block to block: no allocation each time
+    int FPeak = 0;               // the largest sample's size, 32768 at most
     bool FHeard = false;
     bool FFailed = false;
     std::jthread FMeasurer; // last: it goes first, while the rest still exists
