@@ -11,7 +11,7 @@ namespace kestrune::rip {
 namespace {
 
 constexpr double ReferenceLufs = -18.0;
-constexpr std::size_t FrameBytes = 4;
+constexpr std::size_t FrameBytes = CDChannels * CDBitsPerSample / 8;
 
 std::optional<ReplayGain> FiguresOf(double Lufs, double Peak) {
     if (!std::isfinite(Lufs)) {
@@ -78,7 +78,7 @@ void TLoudnessMeter::OpenSource() {
     {
         std::unique_lock lock(FLock);
         WaitMeasured(lock);
-        FState.reset(ebur128_init(2, 44100, EBUR128_MODE_I));
+        FState.reset(ebur128_init(CDChannels, CDSampleRate, EBUR128_MODE_I));
         if (!FState) {
             throw std::bad_alloc();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cdin/cd_format.h"
 #include "pipeline/audio_converter.h"
 #include "tools/kestrune-rip/track_tags.h"
 
@@ -28,9 +29,9 @@ public:
     explicit TLoudnessMeter(TComponent* AOwner = nullptr);
     ~TLoudnessMeter() override;
 
-    int GetBitsPerSample() override { return 16; }
-    int GetChannels() override { return 2; }
-    int GetSampleRate() override { return 44100; }
+    int GetBitsPerSample() override { return CDBitsPerSample; }
+    int GetChannels() override { return CDChannels; }
+    int GetSampleRate() override { return CDSampleRate; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;
