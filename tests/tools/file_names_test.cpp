@@ -61,10 +61,5 @@ TEST(FileNames, MissingTextsGetNamesAndLongOnesAreCutOnACharacter) {
     EXPECT_EQ(folder, greek.substr(0, 254) + "/x.mp3");
 }
 
-TEST(FileNames, ALiteralPatternGivesTheNameBack) {
-    const std::string name = "100%n %t %%.mp3";
-    EXPECT_EQ(ExpandName(LiteralPattern(name), Tags(), NameRules::Windows), name);
-}
-
 } // namespace
 } // namespace kestrune::rip

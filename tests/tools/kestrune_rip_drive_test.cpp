@@ -77,8 +77,8 @@ TEST_F(RipFromDrive, EachFileIsTheOneItsOwnRipWouldWrite) {
 }
 
 TEST_F(RipFromDrive, QuietRunsOfEveryTrackSayNothingOnADriveOrAnImage) {
-    // --quiet leaves out progress and the written tracks, whichever way the
-    // tracks are ripped (the workers of an image once still said each one).
+    // --quiet leaves out progress and the written tracks, from a drive and from
+    // an image alike.
     const auto cue = images.Make("q", {"audio:1", "audio:1", "audio:1"});
     UseDrives({cue});
     RipProcess drive({"--all", "--quiet", "-o", Path("d%n.mp3")}, Logs());

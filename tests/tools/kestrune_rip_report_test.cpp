@@ -1,6 +1,5 @@
 // What kestrune-rip says happened must be what happened: a stop that came
-// when the whole track was read finished a whole file, and a worker of --all
-// that was killed from outside cost a track.
+// when the whole track was read finished a whole file.
 
 #include "platform/interrupt.h"
 #include "tests/support/disc_images.h"
@@ -53,32 +52,6 @@ TEST(RipReport, AStopAfterTheWholeTrackWasReadIsAWrittenTrack) {
     ASSERT_TRUE(platform::InterruptRequested()) << "the display never showed 100 %";
     EXPECT_EQ(result.Outcome, rip::RipOutcome::Written) << result.Error;
     EXPECT_EQ(DecodeMp3(output).Frames(), 44100u);
-}
-
-TEST(RipReport, AWorkerKilledFromOutsideIsNamedAndTheTrackIsNotCounted) {
-    DiscImages images;
-    const auto cue = images.Make("d", {"audio:60", "audio:1", "audio:1"});
-    // The workers wait at the reading library's gate: the first one is still
-    // ripping when it is found, however fast the machine.
-    auto gate = std::make_unique<ReadGate>(images.Folder() / "gate");
-    RipProcess rip({"--disc", cue, "--all", "-o", (images.Folder() / "t%n.mp3").string()},
-                   images.Folder() / "logs");
-    std::vector<int> workers;
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while ((workers = ChildrenOf(rip.Pid())).empty() &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(2ms);
-    }
-    ASSERT_FALSE(workers.empty()) << "no worker started";
-    // The first worker started rips the first track.
-    ::kill(workers.front(), SIGKILL);
-    // The others read on to the end.
-    gate.reset();
-    EXPECT_EQ(rip.Wait(), 1) << rip.Err();
-    const std::string err = rip.Err();
-    EXPECT_NE(err.find("track 01: its worker was ended by signal 9"), std::string::npos) << err;
-    EXPECT_NE(err.find("(2 of 3)"), std::string::npos) << err;
-    EXPECT_EQ(err.find("(3 of 3)"), std::string::npos) << err;
 }
 
 } // namespace

@@ -38,8 +38,8 @@ protected:
 };
 
 TEST_F(RipTags, EveryTrackOfADiscIsTaggedFromItsCdTextOnAnImageAndOnADrive) {
-    // An image's --all runs a worker per track, a drive's one process for the
-    // disc: the tags must not depend on which.
+    // An image's texts come from its sheet, a drive's from libcdio's CD-Text:
+    // the tags must not depend on which.
     const std::string sheet = AlbumWithCdText();
     RipProcess image({"--disc", sheet, "--all", "--quiet", "-o", Path("image-%n.mp3")}, Logs());
     ASSERT_EQ(image.Wait(), 0) << image.Err();

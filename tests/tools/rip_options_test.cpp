@@ -161,25 +161,5 @@ TEST(DiscTable, TextsFromTheSheetReachTheTerminalWithoutControlCharacters) {
               "    1  0:00.00   0:01.00   audio  -            USABC1234567  Evil[2Jtitle end\n");
 }
 
-TEST(RipOptions, WorkersGetBackTheSameSettingsForTheirTrack) {
-    const RipOptions parent =
-        ParseOptions({"--disc", "d.cue", "--all", "-o", "out-%n.mp3", "--vbr", "--vbr-min", "160",
-                      "--vbr-header", "--mode", "mono", "--artist", "Someone"});
-    // The parent has made the name; a '%' the disc's texts put in it stays one.
-    const RipOptions worker = ParseOptions(WorkerArguments(parent, 7, "out-07 100%n.mp3"));
-    EXPECT_EQ(worker.Disc, "d.cue");
-    EXPECT_EQ(worker.Track, 7);
-    EXPECT_EQ(ExpandName(worker.Output, {}, NameRules::Posix), "out-07 100%n.mp3");
-    EXPECT_TRUE(worker.Quiet);
-    EXPECT_TRUE(worker.Vbr);
-    EXPECT_EQ(worker.VbrMin, 160);
-    EXPECT_TRUE(worker.VbrHeader);
-    EXPECT_EQ(worker.Mode, TMP3Mode::MONO);
-    // The artist of a whole disc is its album artist.
-    EXPECT_EQ(worker.AlbumArtist, "Someone");
-    EXPECT_EQ(worker.Artist, "");
-    EXPECT_EQ(worker.Comment, ProgramTagComment);
-}
-
 } // namespace
 } // namespace kestrune::rip

@@ -141,29 +141,6 @@ bool ReadGate::WaitUntilTakenOr(const std::function<bool()>& Done) const {
     return true;
 }
 
-std::vector<int> ChildrenOf(int Parent) {
-    std::vector<int> children;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        // The parent is the fourth field, after the name in parentheses.
-        const std::string stat = ReadAll(entry.path() / "stat");
-        const auto close = stat.rfind(')');
-        if (close == std::string::npos) {
-            continue;
-        }
-        char state = 0;
-        int parent = 0;
-        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
-            parent == Parent) {
-            children.push_back(std::stoi(name));
-        }
-    }
-    return children;
-}
-
 bool Ended(int Pid) {
     const std::string stat = ReadAll("/proc/" + std::to_string(Pid) + "/stat");
     const auto close = stat.rfind(')');

@@ -72,8 +72,6 @@ template <class Condition> bool ReadGate::ChunkByChunkUntil(Condition Done) cons
     return true;
 }
 
-// The processes whose parent is Parent.
-std::vector<int> ChildrenOf(int Parent);
 // Whether the process has ended (gone, or a zombie nobody reaped yet).
 bool Ended(int Pid);
 

@@ -148,12 +148,4 @@ std::string ExpandName(const std::string& Pattern, const TrackTags& Tags, NameRu
     }
 }
 
-std::string LiteralPattern(const std::string& Name) {
-    std::string pattern;
-    for (const char c : Name) {
-        pattern += c == '%' ? std::string("%%") : std::string(1, c);
-    }
-    return pattern;
-}
-
 } // namespace kestrune::rip

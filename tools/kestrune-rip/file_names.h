@@ -22,7 +22,4 @@ enum class NameRules {
 // empty pattern gives "TrackNN.mp3".
 std::string ExpandName(const std::string& Pattern, const TrackTags& Tags, NameRules Rules);
 
-// Pattern with every '%' doubled: ExpandName gives it back as it is.
-std::string LiteralPattern(const std::string& Name);
-
 } // namespace kestrune::rip

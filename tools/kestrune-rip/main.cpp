@@ -2,10 +2,8 @@
 // on the same components as the desktop program.
 
 #include "cdin/discread_binding.h"
-#include "platform/child_process.h"
 #include "platform/environment.h"
 #include "platform/interrupt.h"
-#include "platform/program_directory.h"
 #include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/album_tags.h"
 #include "tools/kestrune-rip/disc_ids.h"
@@ -20,11 +18,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace kestrune::rip {
@@ -68,8 +64,7 @@ void SayStopped(std::int32_t Track, const std::string& Output) {
                  Output.c_str());
 }
 
-// Says how a track went on standard error (standard output may carry the MP3);
-// a worker of a parallel run leaves written and stopped tracks to its parent.
+// Says how a track went on standard error (standard output may carry the MP3).
 int Report(const RipResult& Result, std::int32_t Track, const std::string& Output, bool Quiet) {
     switch (Result.Outcome) {
     case RipOutcome::Written:
@@ -118,9 +113,10 @@ int TagAlbum(const std::vector<std::pair<std::string, const TLoudnessMeter*>>& W
     return status;
 }
 
-// Every track of a drive in one continuous read, in this process: a drive
-// must not seek back and forth between tracks.
-int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
+// Every track in one continuous read, encoded on every core at once: a drive
+// must not seek back and forth between tracks, and the album's loudness needs
+// every track's measurement in one place.
+int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
     int status = 0;
     DiscRip rip(Cd, Options, Plan);
     rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
@@ -128,91 +124,6 @@ int RipFromDrive(TCDIn& Cd, const RipOptions& Options, const std::vector<Planned
     });
     if (!platform::InterruptRequested()) {
         status = std::max(status, TagAlbum(rip.Written()));
-    }
-    // Tracks left out or cut short are never a success.
-    return platform::InterruptRequested() ? ExitInterrupted() : status;
-}
-
-struct Running {
-    std::int32_t Track;
-    std::string Output;
-    std::unique_ptr<platform::ChildProcess> Process;
-};
-
-// Says how a worker ended; Written counts the tracks written whole. Quiet
-// leaves out what --quiet leaves out of a single rip: written and stopped tracks.
-void ReportWorkerEnd(const Running& Worker, std::size_t& Written, std::size_t Total, bool Quiet) {
-    const int result = Worker.Process->Status();
-    if (result == 0) {
-        ++Written;
-        if (Quiet) {
-            return;
-        }
-        std::fprintf(stderr, "Track %02d written to %s (%zu of %zu)\n",
-                     static_cast<int>(Worker.Track), Worker.Output.c_str(), Written, Total);
-    } else if (result > 128 && platform::InterruptRequested()) {
-        if (!Quiet) {
-            SayStopped(Worker.Track, Worker.Output);
-        }
-    } else if (result > 128) {
-        // Killed from outside (the out-of-memory killer, kill -9): it could
-        // say nothing itself.
-        std::fprintf(stderr,
-                     "kestrune-rip: track %02d: its worker was ended by signal %d; the "
-                     "track was not ripped whole\n",
-                     static_cast<int>(Worker.Track), result - 128);
-    }
-}
-
-// Several tracks at once, one process each: the reading library reads one range
-// at a time per process, and an image has no head to move.
-int RipInParallel(const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
-    const std::string self = platform::ExecutablePath();
-    const auto workers = std::max(1u, std::thread::hardware_concurrency());
-    std::deque<const PlannedTrack*> waiting;
-    for (const PlannedTrack& planned : Plan) {
-        waiting.push_back(&planned);
-    }
-    std::vector<Running> running;
-    int status = 0;
-    std::size_t written = 0;
-    bool forwarded = false;
-    while (!waiting.empty() || !running.empty()) {
-        while (!waiting.empty() && running.size() < workers && !platform::InterruptRequested()) {
-            const PlannedTrack& planned = *waiting.front();
-            waiting.pop_front();
-            const std::int32_t track = planned.Track.Number;
-            auto process = std::make_unique<platform::ChildProcess>(
-                self, WorkerArguments(Options, track, planned.Output));
-            running.push_back({track, planned.Output, std::move(process)});
-        }
-        // A signal sent to this process alone (by kill, a service manager or a
-        // closed terminal) stops the workers as Ctrl-C at the terminal would.
-        if (platform::InterruptRequested() && !forwarded) {
-            waiting.clear();
-            for (const auto& worker : running) {
-                worker.Process->Signal(SIGINT);
-            }
-            forwarded = true;
-        }
-        const std::size_t before = running.size();
-        for (auto it = running.begin(); it != running.end();) {
-            if (!it->Process->Poll()) {
-                ++it;
-                continue;
-            }
-            ReportWorkerEnd(*it, written, Plan.size(), Options.Quiet);
-            status = std::max(status, it->Process->Status() == 0 ? 0 : ExitFailed);
-            it = running.erase(it);
-        }
-        if (running.size() < before) {
-            continue; // the next track starts at once
-        }
-        std::vector<const platform::ChildProcess*> processes;
-        for (const auto& worker : running) {
-            processes.push_back(worker.Process.get());
-        }
-        platform::WaitForAnyEnd(processes, std::chrono::milliseconds(50));
     }
     // Tracks left out or cut short are never a success.
     return platform::InterruptRequested() ? ExitInterrupted() : status;
@@ -281,10 +192,7 @@ int RipSeveral(TrackRipper& Ripper, const RipOptions& Options) {
     const std::vector<PlannedTrack> plan =
         PlanRip(audio, ChosenTracks(Ripper.Cd(), audio, Options), CdTextAlbum(audio), Options);
     MakeFolders(plan);
-    if (!Options.Disc.empty() && plan.size() > 1) {
-        return RipInParallel(Options, plan);
-    }
-    return RipFromDrive(Ripper.Cd(), Options, plan);
+    return RipInOneRead(Ripper.Cd(), Options, plan);
 }
 
 int Run(const RipOptions& Options) {

@@ -347,39 +347,4 @@ RipOptions ParseOptions(const std::vector<std::string>& List) {
 
 const char* const StandardOutputName = "standard output";
 
-std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
-                                         const std::string& Output) {
-    std::vector<std::string> words;
-    if (!Options.Disc.empty()) {
-        words.insert(words.end(), {"--disc", Options.Disc});
-    } else if (Options.Drive) {
-        words.insert(words.end(), {"--drive", std::to_string(*Options.Drive)});
-    }
-    // The name is made already: the worker takes it as it is.
-    words.insert(words.end(),
-                 {"--track", std::to_string(Track), "-o", LiteralPattern(Output), "--quiet"});
-    if (Options.KeepEmphasis) {
-        words.emplace_back("--keep-emphasis");
-    }
-    if (Options.Vbr) {
-        words.insert(words.end(),
-                     {"--vbr", "--vbr-quality", std::to_string(Digit(Options.VbrQuality)),
-                      "--vbr-min", std::to_string(Options.VbrMin), "--vbr-max",
-                      std::to_string(Options.VbrMax)});
-        if (Options.VbrHeader) {
-            words.emplace_back("--vbr-header");
-        }
-    } else {
-        words.insert(words.end(), {"--bitrate", std::to_string(Kbps(Options.BitRate)), "--quality",
-                                   std::to_string(Digit(Options.Quality))});
-    }
-    constexpr std::array<const char*, 4> modes{"stereo", "joint", "dual", "mono"};
-    words.insert(words.end(), {"--mode", modes.at(static_cast<std::size_t>(Options.Mode))});
-    words.insert(words.end(),
-                 {"--title", Options.Title, "--artist", Options.Artist, "--album", Options.Album,
-                  "--album-artist", Options.AlbumArtist, "--year", Options.Year, "--comment",
-                  Options.Comment, "--genre", Options.Genre});
-    return words;
-}
-
 } // namespace kestrune::rip

@@ -33,8 +33,7 @@ struct RipOptions {
     TMP3Mode Mode = TMP3Mode::STEREO;
     // Tag texts that win over the disc's; with --all, --artist is the album's.
     std::string Title, Artist, Album, AlbumArtist, Year, Comment, Genre;
-    // Set by the parent of an --all run for its workers: no progress display.
-    bool Quiet = false;
+    bool Quiet = false; // --quiet: no progress and no line per written track
 };
 
 // A mistake in the command line that shows only once the encoder is there to
@@ -52,10 +51,6 @@ inline bool SeveralTracks(const RipOptions& Options) {
 // Parses the command line (without the program name). Raises
 // std::invalid_argument with a one-line message on a mistake.
 RipOptions ParseOptions(const std::vector<std::string>& Arguments);
-
-// The command line that gives Options back, for one track (an --all worker).
-std::vector<std::string> WorkerArguments(const RipOptions& Options, std::int32_t Track,
-                                         const std::string& Output);
 
 extern const char* const Usage;
 // What messages call the output of -o -.
