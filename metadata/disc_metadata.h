@@ -28,6 +28,7 @@ struct AlbumMetadata {
     std::string Catalogue;      // the disc's media catalogue number or the release's barcode
     std::string ReleaseId;      // MusicBrainz release
     std::string ReleaseGroupId; // MusicBrainz release group
+    std::string DiscId;         // the MusicBrainz disc id the release was found by
     std::vector<std::string> ArtistIds; // MusicBrainz artists of the album
     std::string Country;
     std::string DiscTitle; // the disc's own title within a set ("Bonus Disc"); mostly empty

@@ -27,7 +27,7 @@ std::string DiscIdLookupUrl(const std::string& BaseUrl, const std::string& DiscI
     }
     // Disc stubs are what users typed in for discs MusicBrainz lacks: no ids, often no artists.
     return WithoutTrailingSlash(BaseUrl) + "/ws/2/discid/" + DiscId +
-           "?inc=recordings+artist-credits&fmt=json&cdstubs=no";
+           "?inc=recordings+artist-credits+release-groups+isrcs&fmt=json&cdstubs=no";
 }
 
 std::vector<AlbumMetadata> LookUpDisc(HttpClient& Client, const std::string& BaseUrl,

@@ -106,6 +106,11 @@ TrackMetadata ReadTrack(const json& Track, const std::string& Where, const Album
     const auto recording = Track.find("recording");
     if (recording != Track.end() && recording->is_object()) {
         track.RecordingId = OptionalText(*recording, "id", "the recording of " + Where);
+        // A recording may have several codes (reissues); the first is the usual one.
+        const auto isrcs = recording->find("isrcs");
+        if (isrcs != recording->end() && isrcs->is_array() && !isrcs->empty()) {
+            track.Isrc = isrcs->front().is_string() ? isrcs->front().get<std::string>() : "";
+        }
     }
     Credit credit = ReadCredit(Track, Where);
     if (credit.Text.empty()) {
@@ -167,6 +172,7 @@ std::optional<AlbumMetadata> ReadRelease(const json& Release, const std::string&
         return std::nullopt;
     }
     AlbumMetadata album = ReadAlbum(Release, Where);
+    album.DiscId = DiscId;
     const json& medium = media[*chosen];
     const std::string here = Numbered("medium", *chosen, Where);
     album.DiscNumber = PositionMember(medium, "position", here);

@@ -12,4 +12,12 @@ void SetEnvironment(const std::string& Name, const std::string& Value) {
     }
 }
 
+std::optional<std::string> EnvironmentValue(const std::string& Name) {
+    const char* const value = std::getenv(Name.c_str());
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
 } // namespace kestrune::platform

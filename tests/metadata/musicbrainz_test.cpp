@@ -59,6 +59,9 @@ TEST(DiscIdAnswerTest, ReadsTheAlbumAndItsTracks) {
     EXPECT_EQ(album.DiscCount, 1);
     ASSERT_EQ(album.Tracks.size(), 3U);
     EXPECT_THAT(Titles(album), ElementsAre("Το κύμα", "Νύχτα στο λιμάνι", "Ο γλάρος"));
+    // A recording with several codes gives its first; one with none gives none.
+    EXPECT_EQ(album.Tracks[0].Isrc, "GRA019800101");
+    EXPECT_EQ(album.Tracks[1].Isrc, "");
 
     const TrackMetadata& last = album.Tracks[2];
     EXPECT_EQ(last.Number, 3);
@@ -117,8 +120,9 @@ TEST(DiscIdAnswerTest, RefusesWhatIsNoLookupAnswer) {
 // The address users give may end in a slash; the disc id goes into the path
 // as it is, so a text that could change the path is refused.
 TEST(DiscIdLookupUrlTest, BuildsTheLookupAddress) {
-    const std::string expected = "https://musicbrainz.org/ws/2/discid/" + Disc +
-                                 "?inc=recordings+artist-credits&fmt=json&cdstubs=no";
+    const std::string expected =
+        "https://musicbrainz.org/ws/2/discid/" + Disc +
+        "?inc=recordings+artist-credits+release-groups+isrcs&fmt=json&cdstubs=no";
     EXPECT_EQ(DiscIdLookupUrl(DefaultMusicBrainzUrl, Disc), expected);
     EXPECT_EQ(DiscIdLookupUrl("https://musicbrainz.org/", Disc), expected);
     EXPECT_THROW(static_cast<void>(DiscIdLookupUrl(DefaultMusicBrainzUrl, "../../release/x")),
@@ -131,7 +135,8 @@ using LookUpDiscTest = test::AnswerFixture;
 TEST_F(LookUpDiscTest, AsksTheServiceAndReadsItsAnswer) {
     const std::vector<AlbumMetadata> albums = LookUpDisc(Client, Server.Url("/"), Disc);
     const nlohmann::json request = Server.RecordOf("/ws/2/discid/" + Disc);
-    EXPECT_EQ(request["query"], "inc=recordings+artist-credits&fmt=json&cdstubs=no");
+    EXPECT_EQ(request["query"],
+              "inc=recordings+artist-credits+release-groups+isrcs&fmt=json&cdstubs=no");
     ASSERT_EQ(albums.size(), 2U);
     EXPECT_EQ(albums[1].ReleaseId, Japanese);
 }

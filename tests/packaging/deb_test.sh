@@ -159,7 +159,7 @@ useradd --create-home --shell /bin/sh "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
 cp "$work/disc.cue" "$work/disc.bin" "$home/"
 chown "$user:" "$home/disc.cue" "$home/disc.bin"
-runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LD_BIND_NOW=1 \
+runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LD_BIND_NOW=1 KESTRUNE_OFFLINE=1 \
     sh -c 'cd "$HOME" && kestrune-rip --disc disc.cue --all -o "Track%n.mp3" && ls Track0*.mp3' \
     >"$work/user.log" 2>&1 || { cat "$work/user.log" >&2; fail "the installed kestrune-rip failed for a user"; }
 [ "$(grep -c '^Track0[1-4].mp3$' "$work/user.log")" -eq 4 ] ||

@@ -27,6 +27,7 @@ void PutAlbum(const metadata::AlbumMetadata& Album, TrackTags& Tags) {
     Tags.DiscCount = Album.DiscCount;
     Tags.MusicBrainzReleaseId = Album.ReleaseId;
     Tags.MusicBrainzReleaseGroupId = Album.ReleaseGroupId;
+    Tags.MusicBrainzDiscId = Album.DiscId;
     Tags.MusicBrainzAlbumArtistIds = Album.ArtistIds;
 }
 

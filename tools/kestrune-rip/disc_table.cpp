@@ -26,9 +26,8 @@ std::string Flags(std::uint8_t Flag) {
     return flags.empty() ? "-" : flags;
 }
 
-// A text of the sheet as the terminal may see it: a sheet is anyone's file, and
-// escape sequences in a title would clear the screen or retitle the window.
-// A tab keeps its place as a blank.
+} // namespace
+
 std::string Printable(const std::string& Text) {
     std::string printable;
     for (const char c : Text) {
@@ -40,8 +39,6 @@ std::string Printable(const std::string& Text) {
     }
     return printable;
 }
-
-} // namespace
 
 std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
     const std::int32_t count = Cd.TrackCount();

@@ -28,6 +28,11 @@ std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd);
 // The table as --list prints it.
 std::string FormatDiscTable(const std::vector<DiscTrack>& Tracks);
 
+// A text of a sheet or a database as the terminal may see it: those are
+// anyone's, and escape sequences in a title would clear the screen or retitle
+// the window. A tab keeps its place as a blank.
+std::string Printable(const std::string& Text);
+
 // The track the disc numbers Number; raises std::runtime_error naming the
 // numbers the disc has when there is none.
 const DiscTrack& TrackNumbered(const std::vector<DiscTrack>& Tracks, std::int32_t Number);

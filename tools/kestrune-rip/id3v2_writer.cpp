@@ -2,6 +2,7 @@
 
 #include "platform/file_stream.h"
 
+#include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -98,6 +99,19 @@ void AddMusicBrainzIds(TagLib::ID3v2::Tag& Tag, const TrackTags& Tags) {
     }
 }
 
+void AddFrontCover(TagLib::ID3v2::Tag& Tag, const CoverPicture* Cover) {
+    if (Cover == nullptr || Cover->Data.empty()) {
+        return;
+    }
+    auto frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+    frame->setTextEncoding(TagLib::String::UTF8);
+    frame->setMimeType(Utf8(Cover->MimeType));
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setPicture(
+        TagLib::ByteVector(Cover->Data.data(), static_cast<unsigned>(Cover->Data.size())));
+    Tag.addFrame(frame.release());
+}
+
 } // namespace
 
 void WriteId3v2Tag(const std::string& File, const TrackTags& Tags, const std::string& Name) {
@@ -119,6 +133,7 @@ void WriteId3v2Tag(const std::string& File, const TrackTags& Tags, const std::st
     AddMusicBrainzIds(tag, Tags);
     AddReplayGain(tag, "TRACK", Tags.TrackGain);
     AddReplayGain(tag, "ALBUM", Tags.AlbumGain);
+    AddFrontCover(tag, Tags.FrontCover.get());
     // Only the version 2 tag is written: the encoder's version 1 tag at the
     // end stays as it is.
     if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,

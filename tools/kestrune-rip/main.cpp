@@ -5,6 +5,7 @@
 #include "platform/environment.h"
 #include "platform/interrupt.h"
 #include "platform/standard_descriptors.h"
+#include "tools/kestrune-rip/album_lookup.h"
 #include "tools/kestrune-rip/album_tags.h"
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
@@ -129,17 +130,32 @@ int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const std::vector<Planned
     return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
-void ListDisc(TCDIn& Cd) {
+void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options) {
     const std::vector<DiscTrack> table = ReadDiscTable(Cd);
     std::fputs(FormatDiscTable(table).c_str(), stdout);
     try {
         std::fputs(FormatDiscIds(ComputeDiscIds(table)).c_str(), stdout);
     } catch (const std::runtime_error& e) {
         std::printf("Disc ids: none (%s)\n", e.what());
+        return;
     }
+    std::fputs(ListReleases(Client, table, Options).c_str(), stdout);
 }
 
-int RipOne(TrackRipper& Ripper, const RipOptions& Options) {
+// The names and tags of Chosen, from the disc and the services; the folders
+// they go to made.
+std::vector<PlannedTrack> Plan(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
+                               const std::vector<DiscTrack>& Chosen, const RipOptions& Options) {
+    const FoundAlbum found = FindAlbum(Client, Table, Options, stderr);
+    std::vector<PlannedTrack> plan = PlanRip(Table, Chosen, found.Album, Options);
+    for (PlannedTrack& planned : plan) {
+        planned.Tags.FrontCover = found.FrontCover;
+    }
+    MakeFolders(plan);
+    return plan;
+}
+
+int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& Options) {
     // The disc's own number; a table that cannot be read leaves the source
     // to say why when the rip starts.
     DiscTrack track;
@@ -154,8 +170,7 @@ int RipOne(TrackRipper& Ripper, const RipOptions& Options) {
     if (!table.empty()) {
         track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
     }
-    const std::vector<PlannedTrack> plan = PlanRip(table, {track}, CdTextAlbum(table), Options);
-    MakeFolders(plan);
+    const std::vector<PlannedTrack> plan = Plan(Client, table, {track}, Options);
     const PlannedTrack& planned = plan.front();
     char label[32];
     std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
@@ -187,11 +202,10 @@ std::vector<DiscTrack> ChosenTracks(TCDIn& Cd, const std::vector<DiscTrack>& Aud
     return chosen;
 }
 
-int RipSeveral(TrackRipper& Ripper, const RipOptions& Options) {
+int RipSeveral(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& Options) {
     const std::vector<DiscTrack> audio = AudioTracks(Ripper.Cd());
     const std::vector<PlannedTrack> plan =
-        PlanRip(audio, ChosenTracks(Ripper.Cd(), audio, Options), CdTextAlbum(audio), Options);
-    MakeFolders(plan);
+        Plan(Client, audio, ChosenTracks(Ripper.Cd(), audio, Options), Options);
     return RipInOneRead(Ripper.Cd(), Options, plan);
 }
 
@@ -203,11 +217,13 @@ int Run(const RipOptions& Options) {
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
     CheckGenre(Options.Genre);
+    metadata::HttpClient client(UserAgent(KESTRUNE_VERSION));
     if (Options.What == Action::List) {
-        ListDisc(ripper.Cd());
+        ListDisc(ripper.Cd(), client, Options);
         return 0;
     }
-    return SeveralTracks(Options) ? RipSeveral(ripper, Options) : RipOne(ripper, Options);
+    return SeveralTracks(Options) ? RipSeveral(ripper, client, Options)
+                                  : RipOne(ripper, client, Options);
 }
 
 } // namespace
@@ -231,6 +247,7 @@ int main(int argc, char** argv) {
         std::printf("kestrune-rip %s\n", KESTRUNE_VERSION);
         return 0;
     }
+    TakeLookupSettings(options);
     int status = ExitFailed;
     try {
         status = Run(options);

@@ -17,7 +17,8 @@ const char* const Usage =
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
-    "                    [--genre T] [--quiet]\n"
+    "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
+    "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -29,7 +30,8 @@ const char* const Usage =
     "  --all            copy every audio track\n"
     "  --list           print the disc's table: number, start, length, audio or data,\n"
     "                   flags (DCP copy permitted, PRE pre-emphasis, 4CH), ISRC, title,\n"
-    "                   and the disc's MusicBrainz, FreeDB and AccurateRip ids\n"
+    "                   the disc's MusicBrainz, FreeDB and AccurateRip ids and the\n"
+    "                   releases MusicBrainz lists for it\n"
     "  -o FILE|PATTERN  the MP3 file (also --output), or a pattern: %n the track's\n"
     "                   number, %N the count, %t title, %a artist, %A album artist,\n"
     "                   %b album, %y year, %d disc number, %% a '%'; a '/' in it\n"
@@ -50,12 +52,22 @@ const char* const Usage =
     "                   --vbr-max K in kbit/s, 32 to 320 (default 128 and 192),\n"
     "                   --vbr-header\n"
     "  --title, --artist, --album, --album-artist, --year, --comment, --genre\n"
-    "                   tag texts that win over the disc's CD-Text; with --all,\n"
+    "                   tag texts that win over the disc's and MusicBrainz's; with --all,\n"
     "                   --artist is the album artist and --title is refused. Files\n"
     "                   get an ID3v2.4 tag (UTF-8) and an ID3v1 tag (Latin-1, a\n"
     "                   character it lacks becomes '?'); the comment has the\n"
     "                   program's default; --year takes up to four digits, --genre\n"
     "                   a name of the ID3 list or its number\n"
+    "  --offline        no online lookup: names and tags come from the disc's\n"
+    "                   CD-Text and the options (also KESTRUNE_OFFLINE=1)\n"
+    "  --release N|ID   the disc's release to tag from, as --list numbers them or\n"
+    "                   by its MusicBrainz id (default the first)\n"
+    "  --prefer-cdtext  the disc's CD-Text wins over MusicBrainz's texts\n"
+    "  --cover          put the release's front cover from the Cover Art Archive\n"
+    "                   into each file's ID3v2 tag\n"
+    "  --musicbrainz-url URL, --coverart-url URL\n"
+    "                   the services' addresses (default the public ones, or\n"
+    "                   KESTRUNE_MUSICBRAINZ_URL and KESTRUNE_COVERART_URL)\n"
     "  --quiet          no progress and no line per written track; errors are still\n"
     "                   printed\n"
     "  --help, --version\n"
@@ -286,6 +298,30 @@ bool TakeTagOption(ArgumentList& Args, RipOptions& Options) {
     return true;
 }
 
+// Where names and tags are looked up; false when the option is none of those.
+bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
+    const std::string_view option = Args.Option();
+    if (option == "--offline") {
+        Options.Offline = true;
+    } else if (option == "--musicbrainz-url") {
+        Options.MusicBrainzUrl = Args.Value();
+    } else if (option == "--coverart-url") {
+        Options.CoverArtUrl = Args.Value();
+    } else if (option == "--release") {
+        Options.Release = Args.Value();
+        if (Options.Release.empty()) {
+            throw std::invalid_argument("--release needs a number from 1 or a release's id");
+        }
+    } else if (option == "--prefer-cdtext") {
+        Options.PreferCdText = true;
+    } else if (option == "--cover") {
+        Options.Cover = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Options each of which is fine, but not together.
 void CheckCombination(const Parsed& All) {
     const RipOptions& options = All.Options;
@@ -304,6 +340,9 @@ void CheckCombination(const Parsed& All) {
     }
     if (options.What == Action::List && (options.Track || SeveralTracks(options))) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
+    }
+    if (options.Offline && (!options.Release.empty() || options.Cover)) {
+        throw std::invalid_argument("--release and --cover need MusicBrainz; leave out --offline");
     }
     if (All.SawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");
@@ -326,7 +365,7 @@ RipOptions ParseOptions(const std::vector<std::string>& List) {
     ArgumentList args(List);
     while (args.Next()) {
         if (!TakeSourceOption(args, parsed.Options) && !TakeEncoderOption(args, parsed) &&
-            !TakeTagOption(args, parsed.Options)) {
+            !TakeTagOption(args, parsed.Options) && !TakeLookupOption(args, parsed.Options)) {
             throw std::invalid_argument("unknown option '" + std::string(args.Option()) +
                                         "' (see --help)");
         }

@@ -34,6 +34,15 @@ struct RipOptions {
     // Tag texts that win over the disc's; with --all, --artist is the album's.
     std::string Title, Artist, Album, AlbumArtist, Year, Comment, Genre;
     bool Quiet = false; // --quiet: no progress and no line per written track
+    // The online lookups. The addresses' defaults are the public services,
+    // or KESTRUNE_MUSICBRAINZ_URL and KESTRUNE_COVERART_URL when set;
+    // KESTRUNE_OFFLINE=1 is --offline.
+    bool Offline = false;       // --offline: the disc's CD-Text and the options alone
+    std::string MusicBrainzUrl; // --musicbrainz-url URL
+    std::string CoverArtUrl;    // --coverart-url URL
+    std::string Release;        // --release N|MBID: which of the disc's releases, 1 the first
+    bool PreferCdText = false;  // --prefer-cdtext: the disc's texts win over MusicBrainz's
+    bool Cover = false;         // --cover: the release's front cover into the ID3v2 tag
 };
 
 // A mistake in the command line that shows only once the encoder is there to

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,12 @@ namespace kestrune::rip {
 struct ReplayGain {
     double GainDb = 0;
     double Peak = 0;
+};
+
+// A picture for the tag, as its bytes are (JPEG or PNG).
+struct CoverPicture {
+    std::string MimeType;
+    std::string Data;
 };
 
 // Everything one file is tagged with. Texts are UTF-8; empty is unknown and
@@ -37,6 +44,7 @@ struct TrackTags {
     std::string MusicBrainzRecordingId;
     std::vector<std::string> MusicBrainzArtistIds;
     std::vector<std::string> MusicBrainzAlbumArtistIds;
+    std::shared_ptr<const CoverPicture> FrontCover; // one picture for every track of a disc
     std::optional<ReplayGain> TrackGain;
     std::optional<ReplayGain> AlbumGain;
 };
