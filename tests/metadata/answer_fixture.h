@@ -29,7 +29,7 @@ public:
     }
 
 protected:
-    AnswerServer Server;
+    AnswerServer Server{ANSWERS_FOLDER};
     metadata::HttpClient Client{Agent, Unpaced()};
 };
 

@@ -33,8 +33,8 @@ platform::FileDescriptor MakePipe(std::optional<platform::FileDescriptor>& Ours,
 
 // Starts the server with Input as its standard input and Output as its
 // standard output; every other descriptor of ours closes at its exec.
-pid_t Spawn(int Input, int Output) {
-    std::vector<std::string> words{KESTRUNE_PYTHON, ANSWER_SERVER, ANSWERS_FOLDER};
+pid_t Spawn(const std::string& Folder, int Input, int Output) {
+    std::vector<std::string> words{KESTRUNE_PYTHON, ANSWER_SERVER, Folder};
     std::vector<char*> argv;
     argv.reserve(words.size() + 1);
     for (std::string& word : words) {
@@ -56,14 +56,14 @@ pid_t Spawn(int Input, int Output) {
 
 } // namespace
 
-AnswerServer::AnswerServer() {
+AnswerServer::AnswerServer(const std::string& Folder) {
     // A proxy the machine has set would answer for the loopback server (the
     // discovered tests take one environment variable only, so it is set here).
     ::setenv("no_proxy", "127.0.0.1", 1);
     {
         const platform::FileDescriptor input = MakePipe(FInput, false);
         const platform::FileDescriptor output = MakePipe(FOutput, true);
-        FPid = Spawn(input.Get(), output.Get());
+        FPid = Spawn(Folder, input.Get(), output.Get());
     }
     try {
         FPort = NextRecord().get<int>();

@@ -11,10 +11,10 @@
 
 namespace kestrune::test {
 
-// answer_server.py on a port of its own, answering from tests/metadata/answers.
+// answer_server.py on a port of its own, answering from the files of Folder.
 class AnswerServer {
 public:
-    AnswerServer();
+    explicit AnswerServer(const std::string& Folder);
     ~AnswerServer();
     AnswerServer(const AnswerServer&) = delete;
     AnswerServer& operator=(const AnswerServer&) = delete;

@@ -44,9 +44,10 @@ void FillTrack(metadata::TrackMetadata& Track, const metadata::TrackMetadata& Ot
 
 // The releases MusicBrainz lists for the disc; none, with a warning on
 // Messages, when it cannot say.
-std::optional<std::vector<metadata::AlbumMetadata>>
-LookUp(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table, const RipOptions& Options,
-       std::FILE* Messages) {
+std::optional<std::vector<metadata::AlbumMetadata>> LookUp(metadata::HttpClient& Client,
+                                                           const std::vector<DiscTrack>& Table,
+                                                           const RipOptions& Options,
+                                                           std::FILE* Messages) {
     try {
         const std::string discId = ComputeDiscIds(Table).MusicBrainz;
         return metadata::LookUpDisc(Client, Options.MusicBrainzUrl, discId);
@@ -135,8 +136,9 @@ metadata::AlbumMetadata MergeAlbums(const metadata::AlbumMetadata& Preferred,
     Fill(album.Country, Other.Country);
     Fill(album.DiscTitle, Other.DiscTitle);
     for (const metadata::TrackMetadata& other : Other.Tracks) {
-        const auto same = std::find_if(album.Tracks.begin(), album.Tracks.end(),
-                                       [&](const auto& track) { return track.Number == other.Number; });
+        const auto same =
+            std::find_if(album.Tracks.begin(), album.Tracks.end(),
+                         [&](const auto& track) { return track.Number == other.Number; });
         if (same == album.Tracks.end()) {
             album.Tracks.push_back(other);
         } else {
@@ -158,16 +160,16 @@ const metadata::AlbumMetadata& PickRelease(const std::vector<metadata::AlbumMeta
             return Releases[number - 1];
         }
     } else {
-        const auto found = std::find_if(Releases.begin(), Releases.end(),
-                                        [&](const auto& release) { return release.ReleaseId == Wanted; });
+        const auto found = std::find_if(Releases.begin(), Releases.end(), [&](const auto& release) {
+            return release.ReleaseId == Wanted;
+        });
         if (found != Releases.end()) {
             return *found;
         }
     }
-    throw UsageError("--release " + Wanted + ": MusicBrainz lists " +
-                     std::to_string(Releases.size()) +
-                     (Releases.size() == 1 ? " release" : " releases") +
-                     " of this disc (see --list)");
+    throw UsageError(
+        "--release " + Wanted + ": MusicBrainz lists " + std::to_string(Releases.size()) +
+        (Releases.size() == 1 ? " release" : " releases") + " of this disc (see --list)");
 }
 
 FoundAlbum FindAlbum(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
@@ -212,8 +214,7 @@ std::string ListReleases(metadata::HttpClient& Client, const std::vector<DiscTra
         std::string text = "MusicBrainz releases:\n";
         for (std::size_t index = 0; index < releases.size(); ++index) {
             text += "  " + std::to_string(index + 1) + "  " + Printable(releases[index].ReleaseId) +
-                    "  " +
-                    Described(releases[index]) + "\n";
+                    "  " + Described(releases[index]) + "\n";
         }
         return text;
     } catch (const std::exception& e) {
