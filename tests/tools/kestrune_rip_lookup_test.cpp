@@ -66,19 +66,20 @@ protected:
         ::setenv("XDG_CONFIG_HOME", (images.Folder() / "config").c_str(), 1);
         // The tests' environment keeps every rip offline; these ask their own server.
         ::unsetenv("KESTRUNE_OFFLINE");
+        // An Enhanced CD: its disc id is its audio session's, whichever tracks are ripped.
         auto disc = DiscImages::Spec({"audio:1:melody=1@-10,title=CD-Text one",
                                       "audio:1:melody=2@-10,title=CD-Text two",
-                                      "audio:1:melody=3@-10"});
+                                      "audio:1:melody=3@-10", "data:1"});
         disc.Title = "CD-Text album";
         disc.Performer = "CD-Text artist";
         Sheet = images.Make("album", disc);
         DiscId = DiscIdOf(Sheet);
         const json answer = {
             {"id", DiscId},
-            {"releases", json::array({Release(FirstRelease, "Τραγούδια της θάλασσας", DiscId,
-                                              {"Το κύμα", "Νύχτα στο λιμάνι", ""}),
-                                      Release(SecondRelease, "海の歌", DiscId,
-                                              {"波", "港の夜", "カモメ"})})}};
+            {"releases",
+             json::array({Release(FirstRelease, "Τραγούδια της θάλασσας", DiscId,
+                                  {"Το κύμα", "Νύχτα στο λιμάνι", ""}),
+                          Release(SecondRelease, "海の歌", DiscId, {"波", "港の夜", "カモメ"})})}};
         WriteFile(Answers / "ws/2/discid" / (DiscId + ".json"), answer.dump());
         // The same lookup answered with something that is no JSON.
         WriteFile(Answers / "broken/ws/2/discid" / (DiscId + ".json"), "{\"releases\": [");

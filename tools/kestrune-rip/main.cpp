@@ -7,6 +7,7 @@
 #include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/album_lookup.h"
 #include "tools/kestrune-rip/album_tags.h"
+#include "tools/kestrune-rip/cue_sheet_writer.h"
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
@@ -20,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -114,22 +116,6 @@ int TagAlbum(const std::vector<std::pair<std::string, const TLoudnessMeter*>>& W
     return status;
 }
 
-// Every track in one continuous read, encoded on every core at once: a drive
-// must not seek back and forth between tracks, and the album's loudness needs
-// every track's measurement in one place.
-int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const std::vector<PlannedTrack>& Plan) {
-    int status = 0;
-    DiscRip rip(Cd, Options, Plan);
-    rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
-        status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
-    });
-    if (!platform::InterruptRequested()) {
-        status = std::max(status, TagAlbum(rip.Written()));
-    }
-    // Tracks left out or cut short are never a success.
-    return platform::InterruptRequested() ? ExitInterrupted() : status;
-}
-
 void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options) {
     const std::vector<DiscTrack> table = ReadDiscTable(Cd);
     std::fputs(FormatDiscTable(table).c_str(), stdout);
@@ -142,17 +128,78 @@ void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options
     std::fputs(ListReleases(Client, table, Options).c_str(), stdout);
 }
 
-// The names and tags of Chosen, from the disc and the services; the folders
-// they go to made.
-std::vector<PlannedTrack> Plan(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
-                               const std::vector<DiscTrack>& Chosen, const RipOptions& Options) {
+// A run's tracks and what its cue sheet tells of the disc.
+struct PlannedRun {
+    std::vector<PlannedTrack> Tracks;
+    CueDisc Disc;
+};
+
+std::string FreeDbIdOf(const std::vector<DiscTrack>& Table) {
+    try {
+        return ComputeDiscIds(Table).FreeDb;
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+}
+
+// The names and tags of Chosen, from the disc (whose whole table is Table)
+// and the services; the folders they go to made.
+PlannedRun Plan(TCDIn& Cd, metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
+                const std::vector<DiscTrack>& Chosen, const RipOptions& Options) {
+    // The cue sheet must not replace a file of the image being read.
+    if (!Options.CueSheet.empty() && Cd.ReadsFile(Options.CueSheet)) {
+        throw std::runtime_error("--cue " + Options.CueSheet + " is a file of the disc being read");
+    }
     const FoundAlbum found = FindAlbum(Client, Table, Options, stderr);
-    std::vector<PlannedTrack> plan = PlanRip(Table, Chosen, found.Album, Options);
-    for (PlannedTrack& planned : plan) {
+    PlannedRun run{PlanRip(Table, Chosen, found.Album, Options),
+                   {found.Album.Catalogue, FreeDbIdOf(Table), Options.KeepEmphasis}};
+    for (PlannedTrack& planned : run.Tracks) {
         planned.Tags.FrontCover = found.FrontCover;
     }
-    MakeFolders(plan);
-    return plan;
+    MakeFolders(run.Tracks);
+    return run;
+}
+
+// The cue sheet of the files written whole, when one was asked for.
+int WriteCue(const RipOptions& Options, const PlannedRun& Run,
+             const std::vector<std::string>& Written) {
+    if (Options.CueSheet.empty() || Written.empty()) {
+        return 0;
+    }
+    std::vector<PlannedTrack> tracks;
+    std::copy_if(Run.Tracks.begin(), Run.Tracks.end(), std::back_inserter(tracks),
+                 [&](const PlannedTrack& planned) {
+                     return std::find(Written.begin(), Written.end(), planned.Output) !=
+                            Written.end();
+                 });
+    try {
+        WriteCueSheet(Options.CueSheet, FormatCueSheet(Options.CueSheet, tracks, Run.Disc));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
+        return ExitFailed;
+    }
+    return 0;
+}
+
+// Every track in one continuous read, encoded on every core at once: a drive
+// must not seek back and forth between tracks, and the album's loudness needs
+// every track's measurement in one place.
+int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const PlannedRun& Run) {
+    int status = 0;
+    DiscRip rip(Cd, Options, Run.Tracks);
+    rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
+        status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
+    });
+    if (!platform::InterruptRequested()) {
+        status = std::max(status, TagAlbum(rip.Written()));
+        std::vector<std::string> written;
+        for (const auto& [file, meter] : rip.Written()) {
+            written.push_back(file);
+        }
+        status = std::max(status, WriteCue(Options, Run, written));
+    }
+    // Tracks left out or cut short are never a success.
+    return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
 int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& Options) {
@@ -170,15 +217,17 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     if (!table.empty()) {
         track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
     }
-    const std::vector<PlannedTrack> plan = Plan(Client, table, {track}, Options);
-    const PlannedTrack& planned = plan.front();
+    const PlannedRun run = Plan(Ripper.Cd(), Client, table, {track}, Options);
+    const PlannedTrack& planned = run.Tracks.front();
     char label[32];
     std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
     ProgressDisplay display(stderr, label, !Options.Quiet);
     const RipDestination destination =
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
-    return Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display, destination),
-                  track.Number, planned.Output, Options.Quiet);
+    const int status =
+        Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display, destination),
+               track.Number, planned.Output, Options.Quiet);
+    return status != 0 ? status : WriteCue(Options, run, {planned.Output});
 }
 
 // The audio tracks --track names, in the order of the disc (a data track among
@@ -204,9 +253,10 @@ std::vector<DiscTrack> ChosenTracks(TCDIn& Cd, const std::vector<DiscTrack>& Aud
 
 int RipSeveral(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& Options) {
     const std::vector<DiscTrack> audio = AudioTracks(Ripper.Cd());
-    const std::vector<PlannedTrack> plan =
-        Plan(Client, audio, ChosenTracks(Ripper.Cd(), audio, Options), Options);
-    return RipInOneRead(Ripper.Cd(), Options, plan);
+    // The disc's ids are those of its whole table, an Enhanced CD's data track included.
+    const PlannedRun run = Plan(Ripper.Cd(), Client, ReadDiscTable(Ripper.Cd()),
+                                ChosenTracks(Ripper.Cd(), audio, Options), Options);
+    return RipInOneRead(Ripper.Cd(), Options, run);
 }
 
 int Run(const RipOptions& Options) {

@@ -13,7 +13,7 @@ namespace kestrune::rip {
 
 const char* const Usage =
     "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N[-M],... | --all | --list]\n"
-    "                    [-o FILE|PATTERN] [--keep-emphasis]\n"
+    "                    [-o FILE|PATTERN] [--cue FILE] [--keep-emphasis]\n"
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
@@ -41,6 +41,8 @@ const char* const Usage =
     "                   -o - writes to standard output; a pipe or a device is\n"
     "                   written directly and keeps no Info frame, so players may\n"
     "                   show a wrong length\n"
+    "  --cue FILE       also write a cue sheet of the files written: the album's and\n"
+    "                   tracks' texts, ISRC, catalogue number, a FILE per track\n"
     "  --windows-names  also replace in names the characters Windows refuses\n"
     "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
     "                   default they are de-emphasised as a CD player does\n"
@@ -235,6 +237,11 @@ bool TakeSourceOption(ArgumentList& Args, RipOptions& Options) {
         if (Options.Output.empty()) {
             throw std::invalid_argument("-o needs a file name (- for standard output)");
         }
+    } else if (option == "--cue") {
+        Options.CueSheet = Args.Value();
+        if (Options.CueSheet.empty()) {
+            throw std::invalid_argument("--cue needs a file name");
+        }
     } else if (option == "--quiet") {
         Options.Quiet = true;
     } else {
@@ -337,6 +344,9 @@ void CheckCombination(const Parsed& All) {
     }
     if (SeveralTracks(options) && options.Output == "-") {
         throw std::invalid_argument("standard output takes one track; give -o a pattern");
+    }
+    if (!options.CueSheet.empty() && options.Output == "-") {
+        throw std::invalid_argument("--cue lists files; standard output is none");
     }
     if (options.What == Action::List && (options.Track || SeveralTracks(options))) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");

@@ -42,6 +42,7 @@ struct RipOptions {
     std::string CoverArtUrl;    // --coverart-url URL
     std::string Release;        // --release N|MBID: which of the disc's releases, 1 the first
     bool PreferCdText = false;  // --prefer-cdtext: the disc's texts win over MusicBrainz's
+    std::string CueSheet;       // --cue FILE: a cue sheet of the files written
     bool Cover = false;         // --cover: the release's front cover into the ID3v2 tag
 };
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "tools/kestrune-rip/rip_plan.h"
+
+#include <string>
+#include <vector>
+
+namespace kestrune::rip {
+
+// What a cue sheet of ripped files tells beyond each track's tags.
+struct CueDisc {
+    std::string Catalogue;    // the disc's media catalogue number: 13 digits, else left out
+    std::string FreeDbId;     // 8 hexadecimal digits, else left out
+    bool KeepEmphasis = false; // the files hold pre-emphasised audio as the disc does
+};
+
+// A cue sheet of Tracks, one FILE per MP3 in rip order, each track starting at
+// its file's start (the gap before a track is the end of the file before it).
+// File names are relative to CueFile's folder when they lie within it. The
+// texts (album, performer, title) are the tags'; a '"' in them becomes '\'',
+// since a cue sheet's texts have no escapes, and a line break a blank.
+std::string FormatCueSheet(const std::string& CueFile, const std::vector<PlannedTrack>& Tracks,
+                           const CueDisc& Disc);
+
+// Writes Text to CueFile as every file is written: whole, or not at all.
+// Raises std::system_error naming the file.
+void WriteCueSheet(const std::string& CueFile, const std::string& Text);
+
+} // namespace kestrune::rip
