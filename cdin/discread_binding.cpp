@@ -130,6 +130,11 @@ std::string RipLibraryTrackText(std::int32_t Index, std::int32_t Field) {
         [&](char* Text, std::int32_t Bytes) { return text(Index, Field, Text, Bytes); });
 }
 
+std::int32_t RipLibraryTrackPregap(std::int32_t Index) {
+    const auto& pregap = Binding().Calls.DR_GetTrackPregap;
+    return pregap ? std::max<std::int32_t>(0, pregap(Index)) : 0;
+}
+
 std::string RipLibraryDriveName(std::int32_t Index) {
     const auto& name = Binding().Calls.DR_GetDriveName;
     if (!name) {

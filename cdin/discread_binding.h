@@ -52,6 +52,8 @@ struct TRipEntryPoints : platform::EntryPointTable {
         DR_GetTrackText{*this, "DR_GetTrackText", Need::Optional};
     Entry<std::int32_t(std::int32_t Index, char* Text, std::int32_t Bytes)> DR_GetDriveName{
         *this, "DR_GetDriveName", Need::Optional};
+    Entry<std::int32_t(std::int32_t Index)> DR_GetTrackPregap{*this, "DR_GetTrackPregap",
+                                                              Need::Optional};
 };
 
 // Loads the library (each call counts one load), resolves its entry points,
@@ -90,6 +92,10 @@ inline constexpr std::int32_t TrackTextTitle = 1;
 inline constexpr std::int32_t TrackTextPerformer = 2;
 // The index of the disc's own texts (whose ISRC is the catalogue number).
 inline constexpr std::int32_t DiscTextIndex = -1;
+
+// The pregap in sectors of table Index (DR_GetTrackPregap); 0 when the library
+// cannot tell or lacks the call.
+[[nodiscard]] std::int32_t RipLibraryTrackPregap(std::int32_t Index);
 
 // The path of drive Index as the library names it (a device node or a disc
 // image); empty when there is no such drive or the library cannot tell.

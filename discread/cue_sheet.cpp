@@ -387,6 +387,14 @@ private:
     }
 
     void Append(FileCursor& At, std::int64_t Sectors) {
+        // Where on the disc an INDEX 00 in these sectors lands.
+        for (std::size_t t = 0; t < FScan.Tracks.size(); ++t) {
+            const CueTrack& cue = FScan.Tracks[t];
+            if (cue.Index0File == At.File && cue.Index0 >= At.Position &&
+                cue.Index0 < At.Position + Sectors) {
+                FIndex0Sector[t] = FLayout.End() + (cue.Index0 - At.Position);
+            }
+        }
         FLayout.AppendFile(At.File, At.Byte, Sectors, At.SectorBytes, At.Swap);
         At.Byte += Sectors * At.SectorBytes;
         At.Position += Sectors;
@@ -398,6 +406,8 @@ private:
         ImageTrack track;
         track.Number = cue.Number;
         track.Start = FLayout.End();
+        // From INDEX 00 on (with any PREGAP silence after it), else the silence alone.
+        track.Pregap = FIndex0Sector[Index] >= 0 ? track.Start - FIndex0Sector[Index] : cue.Pregap;
         track.Control = static_cast<std::uint8_t>(
             (Format.Audio ? 0 : DR_CONTROL_DATA) |
             (track_is_set_flag(info, FLAG_PRE_EMPHASIS) != 0 ? DR_CONTROL_PRE_EMPHASIS : 0) |
@@ -416,6 +426,7 @@ private:
     Cd& FParsed;
     ImageLayout FLayout;
     std::vector<RegularFile> FFiles;
+    std::vector<std::int64_t> FIndex0Sector = std::vector<std::int64_t>(FScan.Tracks.size(), -1);
 };
 
 } // namespace

@@ -123,6 +123,28 @@ DiscTexts Disc::Texts() const {
     return texts;
 }
 
+std::vector<std::int32_t> Disc::Pregaps() const {
+    std::vector<std::int32_t> pregaps;
+    if (FImage) {
+        for (const ImageTrack& track : FImage->Layout().Tracks) {
+            pregaps.push_back(static_cast<std::int32_t>(track.Pregap));
+        }
+        return pregaps;
+    }
+    std::vector<TTocEntry> toc;
+    if (!ReadToc(toc)) {
+        return pregaps;
+    }
+    for (std::size_t i = 0; i + 1 < toc.size(); ++i) {
+        // Drives that cannot scan the sub-channel for INDEX 00 give none.
+        const lsn_t from = cdio_get_track_pregap_lsn(Handle(), toc[i].TrackNumber);
+        const bool known = from != CDIO_INVALID_LSN && from < toc[i].StartSector &&
+                           from >= (i == 0 ? 0 : toc[i - 1].StartSector);
+        pregaps.push_back(known ? toc[i].StartSector - from : 0);
+    }
+    return pregaps;
+}
+
 bool Disc::AudioPlaying() const {
     // Sub-channel queries are for real drives only; an image never plays.
     if (FDrive.Image) {

@@ -33,6 +33,9 @@ public:
     bool ReadToc(std::vector<TTocEntry>& Toc) const;
     // The texts an image keeps, or the CD-Text and codes a drive reads.
     DiscTexts Texts() const;
+    // Each track's pregap in sectors before its start, in table order; 0 where
+    // there is none or the drive cannot tell.
+    std::vector<std::int32_t> Pregaps() const;
     bool AudioPlaying() const;
     // The first sector past the disc's data (for an image, past what its data
     // files hold); -1 when it cannot be told.

@@ -35,8 +35,9 @@ struct LibraryState {
     Settings Options;
     std::vector<Drive> Drives;
     int Active = 0;
-    std::vector<TTocEntry> Toc; // tracks, then the lead-out; empty when unread
-    discread::DiscTexts Texts;  // of what was read with the table
+    std::vector<TTocEntry> Toc;        // tracks, then the lead-out; empty when unread
+    discread::DiscTexts Texts;         // of what was read with the table
+    std::vector<std::int32_t> Pregaps; // likewise, a track's pregap in sectors
     std::unique_ptr<Ripper> Reading;
 };
 
@@ -217,6 +218,7 @@ int32_t DR_ReadToc(void) {
         auto& s = State();
         const std::lock_guard lock(s.Lock);
         s.Toc.clear();
+        s.Pregaps.clear();
         const discread::Drive* const drive = discread::ActiveDrive(s);
         if (drive == nullptr) {
             return s.Initialised ? DR_ERR_NO_DRIVE : DR_ERR_NOT_INITIALISED;
@@ -229,6 +231,8 @@ int32_t DR_ReadToc(void) {
             return DR_ERR_TOC;
         }
         s.Texts = disc->Texts();
+        s.Pregaps = disc->Pregaps();
+        s.Pregaps.resize(s.Toc.size() - 1);
         return DR_OK;
     });
 }
@@ -356,6 +360,17 @@ int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes)
     }
     const auto& fields = index < 0 ? s.Texts.Disc : s.Texts.Tracks[static_cast<std::size_t>(index)];
     return CopyText(fields[static_cast<std::size_t>(field)], text, bytes);
+}
+
+int32_t DR_GetTrackPregap(int32_t index) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (index < 0 || index >= static_cast<int32_t>(s.Pregaps.size())) {
+        discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+        return -1;
+    }
+    return s.Pregaps[static_cast<std::size_t>(index)];
 }
 
 int32_t DR_GetLastErrorText(char* text, int32_t bytes) {

@@ -140,6 +140,13 @@ DISCREAD_API int32_t DR_ReadsFile(const char* path, int32_t* reads);
 enum { DR_TEXT_ISRC = 0, DR_TEXT_TITLE = 1, DR_TEXT_PERFORMER = 2, DR_TEXT_SONGWRITER = 3 };
 DISCREAD_API int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes);
 
+/* The pregap of table index (0 .. DR_GetNumTocEntries()-1), from what
+ * DR_ReadToc read: how many sectors before the track's start (INDEX 01) its
+ * INDEX 00 lies, stored or silent. Those sectors end the range of the track in
+ * front. 0 when the track has none or the drive cannot tell; -1 for an index
+ * out of range. Optional like DR_GetTrackText. */
+DISCREAD_API int32_t DR_GetTrackPregap(int32_t index);
+
 /* The path of drive index (0 .. DR_GetNumCDROM()-1) as the drive list names
  * it: a device node such as /dev/sr0, or a disc image. Copies it as
  * DR_GetLastErrorText does and returns its full length, -1 for an index out

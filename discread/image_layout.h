@@ -34,6 +34,9 @@ struct ImageTrack {
     int Number = 1;
     std::uint8_t Control = 0; // the CONTROL nibble: DR_CONTROL_* bits
     std::int64_t Start = 0;   // the sector of INDEX 01
+    // The sectors before Start that are the track's pregap (from its INDEX 00,
+    // stored or silence); they lie at the end of the track in front's range.
+    std::int64_t Pregap = 0;
     std::string Isrc, Title, Performer, Songwriter;
 };
 

@@ -76,6 +76,7 @@ public:
             ImageTrack info;
             info.Number = FFirst + static_cast<int>(i);
             info.Start = layout.End();
+            info.Pregap = (track.Index1 - from) / track.SectorBytes;
             const auto control = FControl.find(info.Number);
             info.Control = control != FControl.end()
                                ? control->second

@@ -337,6 +337,8 @@ private:
                  Track.Line);
         }
         Track.Info.Start = Track.Begin + start;
+        // What comes before START (PREGAP silence or stored sectors) is the pregap.
+        Track.Info.Pregap = start;
         FLayout.Tracks.push_back(Track.Info);
         FCurrent = nullptr;
     }

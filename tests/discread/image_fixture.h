@@ -66,12 +66,18 @@ protected:
             EXPECT_EQ(entry.TrackNumber, Disc.FirstTrack + static_cast<int>(i)) << i;
             EXPECT_EQ(entry.StartSector, mkdisc::TrackStart(Disc, i)) << i;
             EXPECT_EQ(entry.Flag, flag) << i;
+            // Stored or silent, the pregap is the sectors before INDEX 01.
+            EXPECT_EQ(DR_GetTrackPregap(static_cast<std::int32_t>(i)),
+                      written.PregapSectors + written.GapSectors)
+                << "the pregap of track " << i + 1;
             std::int32_t error = -1;
             const auto bytes = Rip(entry.StartSector, next.StartSector, error);
             EXPECT_EQ(error, DR_OK) << LastError();
             EXPECT_TRUE(bytes == mkdisc::TrackBytes(Disc, i)) << "the bytes of track " << i + 1;
         }
         EXPECT_EQ(DR_GetTocEntry(static_cast<std::int32_t>(Disc.Tracks.size())).TrackNumber, 0xAA);
+        EXPECT_EQ(DR_GetTrackPregap(static_cast<std::int32_t>(Disc.Tracks.size())), -1)
+            << "the lead-out has no pregap";
     }
 
     DiscImages images;

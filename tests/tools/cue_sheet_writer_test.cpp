@@ -66,6 +66,33 @@ TEST(CueSheetText, NamesTheFilesFromTheSheetsFolderAndKeepsTheDiscsFacts) {
     EXPECT_EQ(kept.find("DISCID"), std::string::npos) << kept;
 }
 
+TEST(CueSheetText, APregapEndsTheFileInFrontOrIsSilenceWhenNoFileHoldsIt) {
+    std::vector<PlannedTrack> tracks{Planned(1, "/m/01.mp3", 0x10), Planned(2, "/m/02.mp3", 0x10),
+                                     Planned(4, "/m/04.mp3", 0x10)};
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        tracks[i].Track.Position = tracks[i].Track.Number;
+        tracks[i].Track.Sectors = 750;
+        tracks[i].Tags = {};
+    }
+    // Track 1's pregap lies before the disc's first audio in no file; track
+    // 2's ends track 1's file; track 3 was not ripped, so track 4's is in no file.
+    tracks[0].Track.Pregap = 33;
+    tracks[1].Track.Pregap = 150;
+    tracks[2].Track.Pregap = 80;
+    EXPECT_EQ(FormatCueSheet("/m/a.cue", tracks, {}), "FILE \"01.mp3\" MP3\n"
+                                                      "  TRACK 01 AUDIO\n"
+                                                      "    PREGAP 00:00:33\n"
+                                                      "    INDEX 01 00:00:00\n"
+                                                      "  TRACK 02 AUDIO\n"
+                                                      "    INDEX 00 00:08:00\n"
+                                                      "FILE \"02.mp3\" MP3\n"
+                                                      "    INDEX 01 00:00:00\n"
+                                                      "FILE \"04.mp3\" MP3\n"
+                                                      "  TRACK 04 AUDIO\n"
+                                                      "    PREGAP 00:01:05\n"
+                                                      "    INDEX 01 00:00:00\n");
+}
+
 } // namespace
 } // namespace kestrune::rip
 
@@ -77,28 +104,47 @@ std::string ReadText(const std::filesystem::path& Path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(CueSheetFile, ARunOfTracksWritesItsSheetAndNeverTheImagesOwn) {
+TEST(CueSheetFile, ARunOfTracksWritesItsSheetWithTheDiscsGapsAndNeverTheImagesOwn) {
     DiscImages images;
-    auto spec = DiscImages::Spec({"audio:1:sine=440@-12,title=One", "audio:1", "data:1"});
+    // A stored pregap (INDEX 00) and one no file holds (PREGAP).
+    auto spec = DiscImages::Spec({"audio:1:sine=440@-12,title=One", "audio:1:sine=500@-12,pregap=1",
+                                  "audio:1:sine=600@-12,gap=0.5", "data:1"});
     spec.Title = "The Album";
     const auto cue = images.Make("d", spec);
     const auto folder = images.Folder();
-    RipProcess rip({"--disc", cue, "--all", "--quiet", "-o", (folder / "out/%n.mp3").string(),
-                    "--cue", (folder / "out/album.cue").string()},
-                   folder / "logs");
-    ASSERT_EQ(rip.Wait(), 0) << rip.Err();
-    const std::string sheet = ReadText(folder / "out/album.cue");
-    EXPECT_NE(sheet.find("TITLE \"The Album\"\nFILE \"01.mp3\" MP3\n  TRACK 01 AUDIO\n"
-                         "    TITLE \"One\"\n    INDEX 01 00:00:00\n"
-                         "FILE \"02.mp3\" MP3\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"),
-              std::string::npos)
-        << sheet;
-    EXPECT_EQ(sheet.find("03"), std::string::npos) << "the data track is no file: " << sheet;
+    // The same gaps whether the image's reader or a drive's (libcdio) reads them.
+    for (const bool drive : {false, true}) {
+        SCOPED_TRACE(drive ? "drive" : "image");
+        const auto out = folder / (drive ? "drive" : "image");
+        std::vector<std::string> words{"--all", "--quiet",
+                                       "-o",    (out / "%n.mp3").string(),
+                                       "--cue", (out / "album.cue").string()};
+        if (drive) {
+            UseDrives({cue});
+        } else {
+            words.insert(words.begin(), {"--disc", cue});
+        }
+        RipProcess rip(words, folder / "logs");
+        ASSERT_EQ(rip.Wait(), 0) << rip.Err();
+        ::unsetenv("DISCREAD_DRIVES");
+        const std::string sheet = ReadText(out / "album.cue");
+        // Track 2's pregap ends track 1's file; track 3's silence ends track 2's.
+        EXPECT_NE(sheet.find("TITLE \"The Album\"\n"
+                             "FILE \"01.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"One\"\n"
+                             "    INDEX 01 00:00:00\n"
+                             "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n"
+                             "FILE \"02.mp3\" MP3\n    INDEX 01 00:00:00\n"
+                             "  TRACK 03 AUDIO\n    INDEX 00 00:01:00\n"
+                             "FILE \"03.mp3\" MP3\n    INDEX 01 00:00:00\n"),
+                  std::string::npos)
+            << sheet;
+        EXPECT_EQ(sheet.find("TRACK 04"), std::string::npos)
+            << "the data track is no file: " << sheet;
+    }
 
     // The image's own sheet as the cue sheet: refused before anything is ripped.
     const std::string before = ReadText(cue);
-    RipProcess own({"--disc", cue, "--track", "1", "-o", (folder / "x.mp3").string(), "--cue",
-                    cue},
+    RipProcess own({"--disc", cue, "--track", "1", "-o", (folder / "x.mp3").string(), "--cue", cue},
                    folder / "logs");
     EXPECT_EQ(own.Wait(), 1);
     EXPECT_NE(own.Err().find("is a file of the disc being read"), std::string::npos) << own.Err();

@@ -1,5 +1,6 @@
 #include "tools/kestrune-rip/cue_sheet_writer.h"
 
+#include "discread/cd_time.h"
 #include "platform/file_stream.h"
 
 #include <algorithm>
@@ -89,6 +90,24 @@ std::string AlbumLines(const TrackTags& First, const CueDisc& Disc) {
     return text;
 }
 
+std::string TrackLines(const PlannedTrack& Planned, bool KeepEmphasis) {
+    const TrackTags& tags = Planned.Tags;
+    std::array<char, 32> number{};
+    std::snprintf(number.data(), number.size(), "%02d", static_cast<int>(Planned.Track.Number));
+    std::string text = "  TRACK " + std::string(number.data()) + " AUDIO\n";
+    if (!tags.Title.empty()) {
+        text += "    TITLE " + Quoted(tags.Title) + "\n";
+    }
+    if (!tags.Artist.empty()) {
+        text += "    PERFORMER " + Quoted(tags.Artist) + "\n";
+    }
+    text += TrackFlags(Planned.Track.Flag, KeepEmphasis);
+    if (tags.Isrc.size() == 12) {
+        text += "    ISRC " + tags.Isrc + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 std::string FormatCueSheet(const std::string& CueFile, const std::vector<PlannedTrack>& Tracks,
@@ -97,24 +116,29 @@ std::string FormatCueSheet(const std::string& CueFile, const std::vector<Planned
         return {};
     }
     std::string text = AlbumLines(Tracks.front().Tags, Disc);
+    const PlannedTrack* previous = nullptr;
     for (const PlannedTrack& planned : Tracks) {
-        const TrackTags& tags = planned.Tags;
-        std::array<char, 32> number{};
-        std::snprintf(number.data(), number.size(), "%02d",
-                      static_cast<int>(planned.Track.Number));
-        text += "FILE " + Quoted(FileName(CueFile, planned.Output)) + " MP3\n";
-        text += "  TRACK " + std::string(number.data()) + " AUDIO\n";
-        if (!tags.Title.empty()) {
-            text += "    TITLE " + Quoted(tags.Title) + "\n";
-        }
-        if (!tags.Artist.empty()) {
-            text += "    PERFORMER " + Quoted(tags.Artist) + "\n";
-        }
-        text += TrackFlags(planned.Track.Flag, Disc.KeepEmphasis);
-        if (tags.Isrc.size() == 12) {
-            text += "    ISRC " + tags.Isrc + "\n";
+        const DiscTrack& track = planned.Track;
+        const std::string file = "FILE " + Quoted(FileName(CueFile, planned.Output)) + " MP3\n";
+        // The pregap is the end of the file in front when that file is the
+        // disc's track in front; else no file holds it and it is silence.
+        const bool inFront = previous != nullptr &&
+                             previous->Track.Position + 1 == track.Position && track.Pregap > 0 &&
+                             track.Pregap < previous->Track.Sectors;
+        if (inFront) {
+            text += TrackLines(planned, Disc.KeepEmphasis);
+            text += "    INDEX 00 " +
+                    discread::FormatCdTime(previous->Track.Sectors - track.Pregap) + "\n";
+            text += file;
+        } else {
+            text += file;
+            text += TrackLines(planned, Disc.KeepEmphasis);
+            if (track.Pregap > 0) {
+                text += "    PREGAP " + discread::FormatCdTime(track.Pregap) + "\n";
+            }
         }
         text += "    INDEX 01 00:00:00\n";
+        previous = &planned;
     }
     return text;
 }

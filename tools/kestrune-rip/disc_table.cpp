@@ -58,6 +58,7 @@ std::vector<DiscTrack> ReadDiscTable(TCDIn& Cd) {
         track.Isrc = RipLibraryTrackText(i, TrackTextIsrc);
         track.Title = RipLibraryTrackText(i, TrackTextTitle);
         track.Performer = RipLibraryTrackText(i, TrackTextPerformer);
+        track.Pregap = RipLibraryTrackPregap(i);
         tracks.push_back(track);
     }
     return tracks;

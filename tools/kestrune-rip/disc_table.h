@@ -15,6 +15,9 @@ struct DiscTrack {
     std::int32_t Number = 0;
     std::int32_t Start = 0;   // sector
     std::int32_t Sectors = 0; // up to the next track
+    // The sectors before Start that are this track's pregap (they end the
+    // range of the track in front); 0 when none or the drive cannot tell.
+    std::int32_t Pregap = 0;
     std::uint8_t Flag = 0;
     std::string Isrc;
     std::string Title;

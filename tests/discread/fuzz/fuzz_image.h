@@ -68,6 +68,11 @@ inline int ReadImage(const std::uint8_t* Data, std::size_t Size, const char* End
             }
             const TTocEntry first = DR_GetTocEntry(i);
             const TTocEntry next = DR_GetTocEntry(i + 1);
+            // A pregap reaches back from the track's start, never before the disc's.
+            const std::int32_t pregap = DR_GetTrackPregap(i);
+            if (pregap < 0 || pregap > first.StartSector) {
+                __builtin_trap();
+            }
             std::int32_t chunk = static_cast<std::int32_t>(buffer.size());
             // The first sectors of each track and the last ones before the next.
             for (const std::int32_t from : {first.StartSector, next.StartSector - 3}) {
