@@ -160,6 +160,22 @@ TEST_F(RipLookup, MusicBrainzNamesAndTagsTheFilesAndTheDiscFillsWhatItLacks) {
     EXPECT_TRUE(std::filesystem::exists(Path("03 Track 03.mp3")));
 }
 
+TEST_F(RipLookup, ADiscWithoutCdTextIsTaggedFromMusicBrainzAloneTrackByTrackToo) {
+    // The same table without texts: the same disc id, so the same answer.
+    const auto bare = images.Make(
+        "bare", {"audio:1:melody=1@-10", "audio:1:melody=2@-10", "audio:1:melody=3@-10", "data:1"});
+    ASSERT_EQ(DiscIdOf(bare), DiscId);
+    RipProcess rip({"--disc", bare, "--track", "2", "--quiet", "-o", Path("%b - %t.mp3"),
+                    "--musicbrainz-url", Server.Url("")},
+                   Logs());
+    ASSERT_EQ(rip.Wait(), 0) << rip.Err();
+    const auto tags = ReadId3v2(Path("Τραγούδια της θάλασσας - Νύχτα στο λιμάνι.mp3"));
+    EXPECT_EQ(tags.at("TIT2"), "Νύχτα στο λιμάνι");
+    EXPECT_EQ(tags.at("TPE2"), "Ελένη Σταυρίδου");
+    EXPECT_EQ(tags.at("TRCK"), "2/3");
+    EXPECT_EQ(tags.at("TXXX:MusicBrainz Release Track Id"), "10000000-0000-4000-8000-000000000002");
+}
+
 TEST_F(RipLookup, ThePreferredSourceAndTheChosenReleaseWin) {
     // The disc's texts first; MusicBrainz still gives what the disc lacks.
     RipProcess cdText = RipAll("c%n.mp3", {"--prefer-cdtext", "--quiet"});

@@ -228,6 +228,13 @@ TEST_F(RipTags, ReplayGainAgreesWithAMeasurementMadeApart) {
         EXPECT_EQ(DecodeMp3(Path("rg0" + std::to_string(i + 1) + ".mp3")).Frames(), 3U * 44100);
     }
     EXPECT_EQ(PartialSize(images.Folder()), 0U) << "no copy left behind";
+    ::unsetenv("DISCREAD_DRIVES");
+
+    // The image read as an image gives the album the same figures.
+    RipProcess image({"--disc", sheet, "--all", "--quiet", "-o", Path("im%n.mp3")}, Logs());
+    ASSERT_EQ(image.Wait(), 0) << image.Err();
+    EXPECT_NEAR(Decibels(ReadId3v2(Path("im03.mp3")).at("TXXX:REPLAYGAIN_ALBUM_GAIN")),
+                expected[3].first, 0.05);
 
     // A single track has its own gain, from its own audio.
     RipProcess one({"--disc", sheet, "--track", "2", "--quiet", "-o", Path("one.mp3")}, Logs());
