@@ -13,6 +13,15 @@ namespace {
 
 constexpr std::uint8_t PreEmphasisBit = 0x01;
 
+// The source behind Input: stages that pass the audio on unchanged (a
+// checksum, say) may stand between it and this stage.
+const TAudioInput* AudioSource(const TAudioInput* Input) {
+    while (const auto* const stage = dynamic_cast<const TAudioConverter*>(Input)) {
+        Input = stage->Input();
+    }
+    return Input;
+}
+
 } // namespace
 
 void TCDDeemphasis::OpenSource() {
@@ -26,8 +35,9 @@ void TCDDeemphasis::OpenSource() {
     input->OpenSource();
     // The CD source has just read the table; its start track's entry tells.
     // A track handed over by a continuous read carries its entry's flag.
-    const auto* const cd = dynamic_cast<TCDIn*>(input);
-    const auto* const feed = dynamic_cast<TTrackFeed*>(input);
+    const TAudioInput* const source = AudioSource(input);
+    const auto* const cd = dynamic_cast<const TCDIn*>(source);
+    const auto* const feed = dynamic_cast<const TTrackFeed*>(source);
     const bool emphasised = (cd != nullptr && RipLibraryLoaded() &&
                              (ReadTocEntry(cd->StartTrack() - 1).Flag & PreEmphasisBit) != 0) ||
                             (feed != nullptr && (feed->Flag() & PreEmphasisBit) != 0);

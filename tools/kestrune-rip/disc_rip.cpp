@@ -63,9 +63,12 @@ void DiscRip::MakeJob(const PlannedTrack& Planned) {
     // Asked now: once the reading runs, the library serves its reader first.
     const bool readsOutput = FCd.ReadsFile(job->Output);
     job->Feed = MakeComponent<TTrackFeed>(job->Bytes, Track.Flag, FBudget, readsOutput);
+    job->Checksums = MakeComponent<TTrackChecksums>();
+    job->Checksums->SetInput(job->Feed.get());
+    job->Checksums->SetFirstAndLast(Planned.FirstAudio, Planned.LastAudio);
     job->Filter = MakeComponent<TCDDeemphasis>();
     job->Filter->SetKeepEmphasis(FOptions.KeepEmphasis);
-    job->Filter->SetInput(job->Feed.get());
+    job->Filter->SetInput(job->Checksums.get());
     job->Meter = MakeComponent<TLoudnessMeter>();
     job->Meter->SetInput(job->Filter.get());
     job->Sink = MakeComponent<TMP3Out>();
@@ -183,11 +186,12 @@ void DiscRip::EndFinished(const TrackEnded& Ended) {
             result.Outcome = RipOutcome::NotStarted;
         } else if (JobFailed(*job)) {
             const std::lock_guard lock(job->ErrorLock);
-            result = {RipOutcome::Failed, *job->Error};
+            result = {RipOutcome::Failed, *job->Error, {}};
         } else {
             const bool whole = job->Feed->Position() >= job->Bytes;
             result.Outcome = job->Stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written;
             job->Whole = result.Outcome == RipOutcome::Written;
+            result.Checksums = job->Checksums->Checksums();
         }
         FDisplay.Clear();
         Ended(job->Track, job->Output, result);

@@ -71,6 +71,7 @@ private:
         bool Whole = false; // written to its end
         // Declared in the order of the chain, so the sink goes first.
         ComponentPtr<TTrackFeed> Feed;
+        ComponentPtr<TTrackChecksums> Checksums;
         ComponentPtr<TCDDeemphasis> Filter;
         ComponentPtr<TLoudnessMeter> Meter;
         ComponentPtr<TMP3Out> Sink;

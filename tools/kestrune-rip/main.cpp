@@ -72,8 +72,12 @@ int Report(const RipResult& Result, std::int32_t Track, const std::string& Outpu
     switch (Result.Outcome) {
     case RipOutcome::Written:
         if (!Quiet) {
-            std::fprintf(stderr, "Track %02d written to %s\n", static_cast<int>(Track),
-                         Output.c_str());
+            const TrackChecksums& sums = Result.Checksums;
+            std::fprintf(stderr,
+                         "Track %02d written to %s\n"
+                         "  CRC32 %08X, without silence %08X; AccurateRip v1 %08X, v2 %08X\n",
+                         static_cast<int>(Track), Output.c_str(), sums.Crc32,
+                         sums.Crc32WithoutZeros, sums.AccurateRip1, sums.AccurateRip2);
         }
         return 0;
     case RipOutcome::Stopped:
@@ -224,9 +228,9 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     ProgressDisplay display(stderr, label, !Options.Quiet);
     const RipDestination destination =
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
-    const int status =
-        Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display, destination),
-               track.Number, planned.Output, Options.Quiet);
+    const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,
+                                         destination, planned.FirstAudio, planned.LastAudio),
+                              track.Number, planned.Output, Options.Quiet);
     return status != 0 ? status : WriteCue(Options, run, {planned.Output});
 }
 

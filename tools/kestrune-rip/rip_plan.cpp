@@ -1,8 +1,10 @@
 #include "tools/kestrune-rip/rip_plan.h"
 
+#include "cdin/disc_types.h"
 #include "tools/kestrune-rip/album_tags.h"
 #include "tools/kestrune-rip/file_names.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -26,7 +28,12 @@ std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
     std::vector<PlannedTrack> plan;
     std::map<std::string, std::int32_t> taken;
     for (const DiscTrack& track : Chosen) {
-        PlannedTrack planned{track, {}, TagsFor(Album, Table, track, Options)};
+        PlannedTrack planned{track, {}, TagsFor(Album, Table, track, Options), false, false};
+        const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
+        const auto first = std::find_if(Table.begin(), Table.end(), audio);
+        const auto last = std::find_if(Table.rbegin(), Table.rend(), audio);
+        planned.FirstAudio = first != Table.end() && first->Number == track.Number;
+        planned.LastAudio = last != Table.rend() && last->Number == track.Number;
         planned.Output = Options.Output == "-" ? std::string(StandardOutputName)
                                                : ExpandName(Options.Output, planned.Tags, rules);
         const auto [at, added] = taken.emplace(Comparable(planned.Output), track.Number);

@@ -15,6 +15,9 @@ struct PlannedTrack {
     DiscTrack Track;
     std::string Output;
     TrackTags Tags;
+    // The disc's first and last audio tracks, whose checksums leave out their outer ends.
+    bool FirstAudio = false;
+    bool LastAudio = false;
 };
 
 // The tracks of Chosen (from the disc's Table) named by the -o pattern and

@@ -38,15 +38,17 @@ void ApplyTags(TMP3Out& Sink, const TrackTags& Tags, const TLoudnessMeter& Meter
 }
 
 TrackRipper::TrackRipper(const RipOptions& Options)
-    : FCd(MakeComponent<TCDIn>()), FStage(MakeComponent<TCDDeemphasis>()),
-      FMeter(MakeComponent<TLoudnessMeter>()), FSink(MakeComponent<TMP3Out>()) {
+    : FCd(MakeComponent<TCDIn>()), FChecksums(MakeComponent<TTrackChecksums>()),
+      FStage(MakeComponent<TCDDeemphasis>()), FMeter(MakeComponent<TLoudnessMeter>()),
+      FSink(MakeComponent<TMP3Out>()) {
     const std::int32_t drive = Options.Drive.value_or(0);
     FCd->SetCurrentDrive(drive);
     if (FCd->CurrentDrive() != drive) {
         throw std::invalid_argument("there is no drive " + std::to_string(drive));
     }
     ConfigureSink(*FSink, Options);
-    FStage->SetInput(FCd.get());
+    FChecksums->SetInput(FCd.get());
+    FStage->SetInput(FChecksums.get());
     FStage->SetKeepEmphasis(Options.KeepEmphasis);
     FMeter->SetInput(FStage.get());
     FSink->SetInput(FMeter.get());
@@ -76,8 +78,10 @@ double TrackRipper::AudioSeconds() const {
 }
 
 RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const TrackTags& Tags,
-                           ProgressDisplay& Display, RipDestination Destination) {
+                           ProgressDisplay& Display, RipDestination Destination, bool First,
+                           bool Last) {
     FCd->SetStartTrack(Track);
+    FChecksums->SetFirstAndLast(First, Last);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
     ApplyTags(*FSink, Tags, *FMeter);
@@ -92,7 +96,7 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const 
     // user wants no file, so none is created, emptied or replaced.
     if (platform::InterruptRequested()) {
         FDisplay = nullptr;
-        return {RipOutcome::NotStarted, {}};
+        return {RipOutcome::NotStarted, {}, {}};
     }
 
     FSink->Start();
@@ -118,10 +122,11 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const 
 
     if (Failed()) {
         const std::lock_guard lock(FErrorMutex);
-        return {RipOutcome::Failed, *FError};
+        return {RipOutcome::Failed, *FError, {}};
     }
     const bool whole = FCd->Position() >= rangeBytes;
-    return {stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written, {}};
+    return {
+        stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written, {}, FChecksums->Checksums()};
 }
 
 } // namespace kestrune::rip

@@ -6,6 +6,7 @@
 #include "tools/kestrune-rip/loudness_meter.h"
 #include "tools/kestrune-rip/progress_display.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/track_checksums.h"
 #include "tools/kestrune-rip/track_tags.h"
 
 #include <mutex>
@@ -22,12 +23,13 @@ enum class RipDestination { NamedFile, StandardOutput };
 
 struct RipResult {
     RipOutcome Outcome = RipOutcome::Failed;
-    std::string Error; // the component's message when Failed
+    std::string Error;        // the component's message when Failed
+    TrackChecksums Checksums; // of the disc's audio, when Written
 };
 
-// A CD source, the de-emphasis stage and an MP3 sink set up from the options, ripping one track
-// after another. The sink's handlers point here, so the sink (and its worker) goes before the state
-// they use.
+// A CD source, the checksums, the de-emphasis stage and an MP3 sink set up from the options,
+// ripping one track after another. The sink's handlers point here, so the sink (and its worker)
+// goes before the state they use.
 class TrackRipper {
 public:
     // Raises the components' errors (a library that cannot be loaded, say) and
@@ -39,9 +41,12 @@ public:
     // Rips Track into Output, running the main-thread calls until the run ends.
     // Ctrl-C stops the run; the file is then finished as far as it got (and
     // reported written when the stop came after the whole track was read).
+    // First and Last say whether the track is the disc's first or last audio
+    // track, for the checksums' ends.
     [[nodiscard]] RipResult Rip(std::int32_t Track, const std::string& Output,
                                 const TrackTags& Tags, ProgressDisplay& Display,
-                                RipDestination Destination = RipDestination::NamedFile);
+                                RipDestination Destination = RipDestination::NamedFile,
+                                bool First = false, bool Last = false);
 
 private:
     bool Failed();
@@ -52,6 +57,7 @@ private:
     bool FDone = false;
     ProgressDisplay* FDisplay = nullptr;
     ComponentPtr<TCDIn> FCd;
+    ComponentPtr<TTrackChecksums> FChecksums;
     ComponentPtr<TCDDeemphasis> FStage;
     ComponentPtr<TLoudnessMeter> FMeter;
     ComponentPtr<TMP3Out> FSink;

@@ -1,0 +1,137 @@
+#include "tools/kestrune-rip/track_checksums.h"
+
+#include "pipeline/audio_exception.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrune::rip {
+
+namespace {
+
+constexpr std::size_t SampleBytes = CDChannels * CDBitsPerSample / 8;
+// Five sectors of samples at each end of the disc's audio.
+constexpr std::uint64_t EndSamples = 5 * 588;
+
+std::uint32_t Crc(std::uint32_t Sum, std::span<const std::byte> Bytes) {
+    return static_cast<std::uint32_t>(crc32(Sum, reinterpret_cast<const Bytef*>(Bytes.data()),
+                                            static_cast<uInt>(Bytes.size())));
+}
+
+} // namespace
+
+void TTrackChecksums::SetFirstAndLast(bool First, bool Last) {
+    const std::lock_guard lock(FLock);
+    FFirst = First;
+    FLast = Last;
+}
+
+TrackChecksums TTrackChecksums::Checksums() const {
+    const std::lock_guard lock(FLock);
+    return FSums;
+}
+
+void TTrackChecksums::OpenSource() {
+    if (Busy()) {
+        throw EAudioException("The component is busy");
+    }
+    TAudioInput* const input = Input();
+    if (input == nullptr) {
+        throw EAudioException("The checksums have no input");
+    }
+    input->OpenSource();
+    {
+        const std::lock_guard lock(FLock);
+        FSums = {};
+        FCarry.clear();
+        FTotalSamples = static_cast<std::uint64_t>(input->Size()) / SampleBytes;
+    }
+    FSize = input->Size();
+    FPosition = 0;
+    FBusy = true;
+}
+
+std::int32_t TTrackChecksums::ReadBlock(std::span<std::byte> Buffer) {
+    if (!Busy()) {
+        throw EAudioException("The Stream is not opened");
+    }
+    const std::int32_t count = ReadInput(Buffer);
+    if (count > 0) {
+        Add(Buffer.first(static_cast<std::size_t>(count)));
+        FPosition += count;
+    }
+    return count;
+}
+
+void TTrackChecksums::AddSamples(std::span<const std::byte> Whole) {
+    const std::uint64_t from = FFirst ? EndSamples : 1;
+    const std::uint64_t to =
+        FLast && FTotalSamples >= EndSamples ? FTotalSamples - EndSamples : FTotalSamples;
+    std::uint32_t v1 = FSums.AccurateRip1;
+    std::uint32_t v2 = FSums.AccurateRip2;
+    std::uint64_t position = FSums.Samples;
+    bool silence = false;
+    for (std::size_t at = 0; at < Whole.size(); at += SampleBytes) {
+        std::uint32_t sample = 0;
+        std::memcpy(&sample, Whole.data() + at, SampleBytes); // little-endian, left low
+        ++position;
+        silence = silence || sample == 0;
+        if (position >= from && position <= to) {
+            const std::uint64_t product = static_cast<std::uint64_t>(sample) * position;
+            v1 += static_cast<std::uint32_t>(product);
+            v2 += static_cast<std::uint32_t>(product) + static_cast<std::uint32_t>(product >> 32);
+        }
+    }
+    FSums.AccurateRip1 = v1;
+    FSums.AccurateRip2 = v2;
+    FSums.Samples = position;
+    // One pass of the CRC serves both sums unless silent samples are to be left out.
+    const std::uint32_t block = Crc(0, Whole);
+    const auto length = static_cast<z_off_t>(Whole.size());
+    FSums.Crc32 = static_cast<std::uint32_t>(crc32_combine(FSums.Crc32, block, length));
+    if (!silence) {
+        FSums.Crc32WithoutZeros =
+            static_cast<std::uint32_t>(crc32_combine(FSums.Crc32WithoutZeros, block, length));
+        return;
+    }
+    std::size_t run = 0; // where the samples that are not silence began
+    for (std::size_t at = 0; at < Whole.size(); at += SampleBytes) {
+        std::uint32_t sample = 0;
+        std::memcpy(&sample, Whole.data() + at, SampleBytes);
+        if (sample == 0) {
+            FSums.Crc32WithoutZeros = Crc(FSums.Crc32WithoutZeros, Whole.subspan(run, at - run));
+            run = at + SampleBytes;
+        }
+    }
+    FSums.Crc32WithoutZeros = Crc(FSums.Crc32WithoutZeros, Whole.subspan(run));
+}
+
+void TTrackChecksums::Add(std::span<const std::byte> Bytes) {
+    const std::lock_guard lock(FLock);
+    // A sample a block cut in two is counted once it is whole.
+    if (!FCarry.empty()) {
+        const std::size_t wanted = std::min(SampleBytes - FCarry.size(), Bytes.size());
+        FCarry.insert(FCarry.end(), Bytes.begin(), Bytes.begin() + static_cast<std::ptrdiff_t>(wanted));
+        Bytes = Bytes.subspan(wanted);
+        if (FCarry.size() < SampleBytes) {
+            return;
+        }
+        AddSamples(FCarry);
+        FCarry.clear();
+    }
+    const std::size_t whole = Bytes.size() / SampleBytes * SampleBytes;
+    AddSamples(Bytes.first(whole));
+    FCarry.assign(Bytes.begin() + static_cast<std::ptrdiff_t>(whole), Bytes.end());
+}
+
+void TTrackChecksums::CloseSource() {
+    if (TAudioInput* const input = Input()) {
+        input->CloseSource();
+    }
+    FBusy = false;
+    FSize = 0;
+}
+
+} // namespace kestrune::rip
