@@ -76,8 +76,8 @@ TEST_F(RipChecksums, EachTrackHasTheChecksumsOfTheDiscsOwnAudio) {
         const std::int64_t start = mkdisc::TrackStart(spec, Index);
         return Range{start, mkdisc::TrackStart(spec, Index + 1) - start, Ends};
     };
-    const auto expected = ComputedApart(
-        Path("disc.bin"), {range(0, "first"), range(1, "-"), range(2, "last")});
+    const auto expected =
+        ComputedApart(Path("disc.bin"), {range(0, "first"), range(1, "-"), range(2, "last")});
     ASSERT_EQ(expected.size(), 3u) << "the reference ran";
 
     RipProcess all({"--disc", sheet, "--all", "-o", Path("a%n.mp3")}, Logs());

@@ -16,8 +16,8 @@ constexpr std::size_t SampleBytes = CDChannels * CDBitsPerSample / 8;
 constexpr std::uint64_t EndSamples = 5 * 588;
 
 std::uint32_t Crc(std::uint32_t Sum, std::span<const std::byte> Bytes) {
-    return static_cast<std::uint32_t>(crc32(Sum, reinterpret_cast<const Bytef*>(Bytes.data()),
-                                            static_cast<uInt>(Bytes.size())));
+    return static_cast<std::uint32_t>(
+        crc32(Sum, reinterpret_cast<const Bytef*>(Bytes.data()), static_cast<uInt>(Bytes.size())));
 }
 
 } // namespace
@@ -113,7 +113,8 @@ void TTrackChecksums::Add(std::span<const std::byte> Bytes) {
     // A sample a block cut in two is counted once it is whole.
     if (!FCarry.empty()) {
         const std::size_t wanted = std::min(SampleBytes - FCarry.size(), Bytes.size());
-        FCarry.insert(FCarry.end(), Bytes.begin(), Bytes.begin() + static_cast<std::ptrdiff_t>(wanted));
+        FCarry.insert(FCarry.end(), Bytes.begin(),
+                      Bytes.begin() + static_cast<std::ptrdiff_t>(wanted));
         Bytes = Bytes.subspan(wanted);
         if (FCarry.size() < SampleBytes) {
             return;

@@ -11,7 +11,7 @@ namespace kestrune::rip {
 
 // The checksums that tell a track's audio exactly, as the disc holds it.
 struct TrackChecksums {
-    std::uint32_t Crc32 = 0;            // zlib's CRC32 of every byte
+    std::uint32_t Crc32 = 0;             // zlib's CRC32 of every byte
     std::uint32_t Crc32WithoutZeros = 0; // of the samples that are not silence in both channels
     std::uint32_t AccurateRip1 = 0;
     std::uint32_t AccurateRip2 = 0;
