@@ -110,7 +110,7 @@ std::string AsSentence(std::string Text) {
 class Transfer {
 public:
     Transfer(const std::string& AUrl, const std::string& UserAgent, const HttpOptions& Options,
-             const std::vector<std::string>& Headers);
+             const std::vector<std::string>& Headers, std::stop_token AStop);
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
     Transfer(Transfer&&) = delete;
@@ -121,9 +121,11 @@ public:
 
 private:
     void SetLimits(const HttpOptions& Options);
+    void WatchStop();
     [[nodiscard]] HttpError Failure(CURLcode Code) const;
 
     const std::string FUrl;
+    const std::stop_token FStop;
     curl::EasyHandle FHandle;
     curl::HeaderList FHeaders;
     std::array<char, CURL_ERROR_SIZE> FErrors{};
@@ -131,8 +133,9 @@ private:
 };
 
 Transfer::Transfer(const std::string& AUrl, const std::string& UserAgent,
-                   const HttpOptions& Options, const std::vector<std::string>& Headers)
-    : FUrl(AUrl), FHandle(curl::NewEasyHandle()) {
+                   const HttpOptions& Options, const std::vector<std::string>& Headers,
+                   std::stop_token AStop)
+    : FUrl(AUrl), FStop(std::move(AStop)), FHandle(curl::NewEasyHandle()) {
     for (const std::string& line : Headers) {
         curl::Append(FHeaders, line);
     }
@@ -155,6 +158,24 @@ Transfer::Transfer(const std::string& AUrl, const std::string& UserAgent,
     Require(curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, ReceiveBody));
     Require(curl_easy_setopt(handle, CURLOPT_WRITEDATA, &FSink));
     SetLimits(Options);
+    WatchStop();
+}
+
+// libcurl asks at least once a second while a transfer runs, also while it
+// waits for the server; any answer but 0 aborts it.
+int StopAsked(void* Stop, curl_off_t /*unused*/, curl_off_t /*unused*/, curl_off_t /*unused*/,
+              curl_off_t /*unused*/) {
+    return static_cast<const std::stop_token*>(Stop)->stop_requested() ? 1 : 0;
+}
+
+void Transfer::WatchStop() {
+    if (!FStop.stop_possible()) {
+        return;
+    }
+    CURL* const handle = FHandle.get();
+    Require(curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, StopAsked));
+    Require(curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &FStop));
+    Require(curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L));
 }
 
 void Transfer::SetLimits(const HttpOptions& Options) {
@@ -198,9 +219,10 @@ HttpClient::HttpClient(std::string AUserAgent, HttpOptions AOptions)
     : FUserAgent(std::move(AUserAgent)), FOptions(AOptions),
       FPacer(FOptions.MinimumInterval, std::make_unique<SteadyPacingClock>()) {}
 
-HttpResponse HttpClient::Get(const std::string& Url, const std::vector<std::string>& Headers) {
+HttpResponse HttpClient::Get(const std::string& Url, const std::vector<std::string>& Headers,
+                             std::stop_token Stop) {
     const std::string host = HostOf(Url);
-    Transfer transfer(Url, FUserAgent, FOptions, Headers);
+    Transfer transfer(Url, FUserAgent, FOptions, Headers, std::move(Stop));
     FPacer.AwaitTurn(host);
     return transfer.Run();
 }

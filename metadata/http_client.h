@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,12 @@ public:
 
     // Any status the server answers with is returned; only a request that got
     // no whole answer raises HttpError. Headers are extra request header
-    // lines ("Accept: application/json").
+    // lines ("Accept: application/json"). A stop asked of Stop ends the
+    // request within about a second (HttpFailure::Transfer), so a request on
+    // a thread of its own never holds up a program that is done.
     [[nodiscard]] HttpResponse Get(const std::string& Url,
-                                   const std::vector<std::string>& Headers = {});
+                                   const std::vector<std::string>& Headers = {},
+                                   std::stop_token Stop = {});
 
 private:
     const std::string FUserAgent;

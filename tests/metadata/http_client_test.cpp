@@ -59,6 +59,21 @@ TEST_F(HttpClientTest, GivesUpOnAServerThatDoesNotAnswer) {
     EXPECT_THAT(error.what(), HasSubstr(url));
 }
 
+// A request on a thread of its own ends soon after its owner is done with
+// it, long before its timeout, while a server keeps it waiting.
+TEST_F(HttpClientTest, AStopEndsARequestUnderWay) {
+    std::stop_source stop;
+    std::jthread stopper([&] {
+        (void)Server.RecordOf("/slow");
+        stop.request_stop();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const HttpError error =
+        FailureOf([&] { return Client.Get(Server.Url("/slow?seconds=60"), {}, stop.get_token()); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "the default timeout is 10 s";
+    EXPECT_EQ(error.Reason(), HttpFailure::Transfer);
+}
+
 // A huge answer is refused whether or not it declares its length, and the
 // client stops taking it soon after the limit instead of holding all 50 MB:
 // the server counts what it could send before the client went.

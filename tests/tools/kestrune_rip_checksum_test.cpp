@@ -4,15 +4,14 @@
 // audio tracks, whichever way the tracks are ripped.
 
 #include "tests/support/disc_images.h"
+#include "tests/tools/checksum_reference.h"
 #include "tests/tools/rip_process.h"
 #include "tools/mkdisc/image_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -20,28 +19,7 @@
 namespace kestrune::test {
 namespace {
 
-struct Range {
-    std::int64_t Start;
-    std::int64_t Sectors;
-    const char* Ends; // "first", "last", "only" or "-"
-};
-
-// The reference's line for each range of Bin.
-std::vector<std::string> ComputedApart(const std::string& Bin, const std::vector<Range>& Ranges) {
-    std::string command =
-        "/usr/bin/python3 " SOURCE_DIR "/tests/tools/checksum_reference.py '" + Bin + "'";
-    for (const Range& range : Ranges) {
-        command += " " + std::to_string(range.Start) + ":" + std::to_string(range.Sectors) + ":" +
-                   range.Ends;
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    std::vector<std::string> lines;
-    char line[128];
-    while (pipe && std::fgets(line, sizeof line, pipe.get()) != nullptr) {
-        lines.emplace_back(line, std::strlen(line) - 1);
-    }
-    return lines;
-}
+using Range = ChecksumRange;
 
 // What the rip said of track Number, in the reference's form.
 std::string Said(const std::string& Err, int Number) {

@@ -109,7 +109,9 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         {"--year", "19x9"},
         {"--year", "-1"},
         // An empty image path would quietly read the drive instead.
-        {"--disc", ""}};
+        {"--disc", ""},
+        // A demand nothing could meet: every track would fail it unasked.
+        {"--offline", "--require-accurate"}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);

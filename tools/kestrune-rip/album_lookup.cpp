@@ -1,5 +1,6 @@
 #include "tools/kestrune-rip/album_lookup.h"
 
+#include "metadata/accuraterip.h"
 #include "metadata/cover_art.h"
 #include "metadata/musicbrainz.h"
 #include "platform/environment.h"
@@ -117,6 +118,10 @@ void TakeLookupSettings(RipOptions& Options) {
     if (Options.CoverArtUrl.empty()) {
         Options.CoverArtUrl = platform::EnvironmentValue("KESTRUNE_COVERART_URL")
                                   .value_or(metadata::DefaultCoverArtUrl);
+    }
+    if (Options.AccurateRipUrl.empty()) {
+        Options.AccurateRipUrl = platform::EnvironmentValue("KESTRUNE_ACCURATERIP_URL")
+                                     .value_or(metadata::DefaultAccurateRipUrl);
     }
 }
 

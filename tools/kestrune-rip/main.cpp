@@ -15,6 +15,7 @@
 #include "tools/kestrune-rip/id3v2_writer.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
+#include "tools/kestrune-rip/track_accuracy.h"
 #include "tools/kestrune-rip/track_rip.h"
 
 #include <algorithm>
@@ -31,6 +32,8 @@ namespace {
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+// Every track written, but not every one proven exact.
+constexpr int ExitUnverified = 3;
 
 // A stopped run ends as the shell expects of a program the signal ended.
 int ExitInterrupted() {
@@ -67,32 +70,54 @@ void SayStopped(std::int32_t Track, const std::string& Output) {
                  Output.c_str());
 }
 
-// Says how a track went on standard error (standard output may carry the MP3).
-int Report(const RipResult& Result, std::int32_t Track, const std::string& Output, bool Quiet) {
+// The status of a run from its tracks': a stop above a failure, a failure
+// above a track not proven exact.
+int Worse(int Status, int Other) {
+    const auto rank = [](int Code) {
+        return Code == ExitUnverified ? 1 : Code == ExitFailed ? 3 : Code;
+    };
+    return rank(Other) > rank(Status) ? Other : Status;
+}
+
+void SayWritten(const RipResult& Result, std::int32_t Track, const std::string& Output,
+                const TrackAccuracy& Verdict) {
+    const TrackChecksums& sums = Result.Checksums;
+    std::fprintf(stderr,
+                 "Track %02d written to %s\n"
+                 "  CRC32 %08X, without silence %08X; AccurateRip v1 %08X, v2 %08X\n"
+                 "  AccurateRip: %s\n",
+                 static_cast<int>(Track), Output.c_str(), sums.Crc32, sums.Crc32WithoutZeros,
+                 sums.AccurateRip1, sums.AccurateRip2, DescribeAccuracy(Verdict).c_str());
+}
+
+// Says how a track went on standard error (standard output may carry the MP3);
+// a written track is checked against the database's answer.
+int Report(const RipResult& Result, const PlannedTrack& Planned, AccurateRipLookup& Database,
+           const RipOptions& Options) {
+    const std::int32_t track = Planned.Track.Number;
+    const std::string& output = Planned.Output;
     switch (Result.Outcome) {
-    case RipOutcome::Written:
-        if (!Quiet) {
-            const TrackChecksums& sums = Result.Checksums;
-            std::fprintf(stderr,
-                         "Track %02d written to %s\n"
-                         "  CRC32 %08X, without silence %08X; AccurateRip v1 %08X, v2 %08X\n",
-                         static_cast<int>(Track), Output.c_str(), sums.Crc32,
-                         sums.Crc32WithoutZeros, sums.AccurateRip1, sums.AccurateRip2);
+    case RipOutcome::Written: {
+        const TrackAccuracy verdict =
+            CheckAccuracy(Database.Answer(stderr), Planned.AudioNumber, Result.Checksums);
+        if (!Options.Quiet) {
+            SayWritten(Result, track, output, verdict);
         }
-        return 0;
+        return Options.RequireAccurate && verdict.Result != Accuracy::Accurate ? ExitUnverified : 0;
+    }
     case RipOutcome::Stopped:
-        if (!Quiet) {
-            SayStopped(Track, Output);
+        if (!Options.Quiet) {
+            SayStopped(track, output);
         }
         return ExitInterrupted();
     case RipOutcome::NotStarted:
         std::fprintf(stderr, "Track %02d not ripped: stopped before it began\n",
-                     static_cast<int>(Track));
+                     static_cast<int>(track));
         return ExitInterrupted();
     case RipOutcome::Failed:
         break;
     }
-    std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", static_cast<int>(Track),
+    std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", static_cast<int>(track),
                  Result.Error.c_str());
     // A start that Ctrl-C cut short (waiting for a pipe's reader, say) is a stop.
     return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
@@ -132,10 +157,12 @@ void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options
     std::fputs(ListReleases(Client, table, Options).c_str(), stdout);
 }
 
-// A run's tracks and what its cue sheet tells of the disc.
+// A run's tracks, what its cue sheet tells of the disc, and the database's
+// answer on its way.
 struct PlannedRun {
     std::vector<PlannedTrack> Tracks;
     CueDisc Disc;
+    std::unique_ptr<AccurateRipLookup> Database;
 };
 
 std::string FreeDbIdOf(const std::vector<DiscTrack>& Table) {
@@ -154,9 +181,12 @@ PlannedRun Plan(TCDIn& Cd, metadata::HttpClient& Client, const std::vector<DiscT
     if (!Options.CueSheet.empty() && Cd.ReadsFile(Options.CueSheet)) {
         throw std::runtime_error("--cue " + Options.CueSheet + " is a file of the disc being read");
     }
+    // Asked first: the answer comes while MusicBrainz is asked and the tracks are ripped.
+    auto database = std::make_unique<AccurateRipLookup>(Client, Table, Options);
     const FoundAlbum found = FindAlbum(Client, Table, Options, stderr);
     PlannedRun run{PlanRip(Table, Chosen, found.Album, Options),
-                   {found.Album.Catalogue, FreeDbIdOf(Table), Options.KeepEmphasis}};
+                   {found.Album.Catalogue, FreeDbIdOf(Table), Options.KeepEmphasis},
+                   std::move(database)};
     for (PlannedTrack& planned : run.Tracks) {
         planned.Tags.FrontCover = found.FrontCover;
     }
@@ -191,16 +221,20 @@ int WriteCue(const RipOptions& Options, const PlannedRun& Run,
 int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const PlannedRun& Run) {
     int status = 0;
     DiscRip rip(Cd, Options, Run.Tracks);
-    rip.Run([&](const DiscTrack& Track, const std::string& Output, const RipResult& Result) {
-        status = std::max(status, Report(Result, Track.Number, Output, Options.Quiet));
+    rip.Run([&](const DiscTrack& Track, const std::string& /*Output*/, const RipResult& Result) {
+        const auto planned =
+            std::find_if(Run.Tracks.begin(), Run.Tracks.end(), [&](const PlannedTrack& Each) {
+                return Each.Track.Number == Track.Number;
+            });
+        status = Worse(status, Report(Result, *planned, *Run.Database, Options));
     });
     if (!platform::InterruptRequested()) {
-        status = std::max(status, TagAlbum(rip.Written()));
+        status = Worse(status, TagAlbum(rip.Written()));
         std::vector<std::string> written;
         for (const auto& [file, meter] : rip.Written()) {
             written.push_back(file);
         }
-        status = std::max(status, WriteCue(Options, Run, written));
+        status = Worse(status, WriteCue(Options, Run, written));
     }
     // Tracks left out or cut short are never a success.
     return platform::InterruptRequested() ? ExitInterrupted() : status;
@@ -230,8 +264,10 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
     const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,
                                          destination, planned.FirstAudio, planned.LastAudio),
-                              track.Number, planned.Output, Options.Quiet);
-    return status != 0 ? status : WriteCue(Options, run, {planned.Output});
+                              planned, *run.Database, Options);
+    return status != 0 && status != ExitUnverified
+               ? status
+               : Worse(status, WriteCue(Options, run, {planned.Output}));
 }
 
 // The audio tracks --track names, in the order of the disc (a data track among

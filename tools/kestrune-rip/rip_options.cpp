@@ -18,7 +18,8 @@ const char* const Usage =
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
-    "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL] [--quiet]\n"
+    "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
+    "                    [--accuraterip-url URL] [--require-accurate] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -70,6 +71,13 @@ const char* const Usage =
     "  --musicbrainz-url URL, --coverart-url URL\n"
     "                   the services' addresses (default the public ones, or\n"
     "                   KESTRUNE_MUSICBRAINZ_URL and KESTRUNE_COVERART_URL)\n"
+    "  --accuraterip-url URL\n"
+    "                   where AccurateRip is asked for other users' checksums of\n"
+    "                   the disc (default the public one, or KESTRUNE_ACCURATERIP_URL);\n"
+    "                   each written track says whether it was accurately ripped\n"
+    "  --require-accurate\n"
+    "                   end with exit status 3 unless AccurateRip calls every\n"
+    "                   track written accurately ripped\n"
     "  --quiet          no progress and no line per written track; errors are still\n"
     "                   printed\n"
     "  --help, --version\n"
@@ -323,6 +331,10 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.PreferCdText = true;
     } else if (option == "--cover") {
         Options.Cover = true;
+    } else if (option == "--accuraterip-url") {
+        Options.AccurateRipUrl = Args.Value();
+    } else if (option == "--require-accurate") {
+        Options.RequireAccurate = true;
     } else {
         return false;
     }
@@ -353,6 +365,9 @@ void CheckCombination(const Parsed& All) {
     }
     if (options.Offline && (!options.Release.empty() || options.Cover)) {
         throw std::invalid_argument("--release and --cover need MusicBrainz; leave out --offline");
+    }
+    if (options.Offline && options.RequireAccurate) {
+        throw std::invalid_argument("--require-accurate needs AccurateRip; leave out --offline");
     }
     if (All.SawVbrSetting && !options.Vbr) {
         throw std::invalid_argument("the --vbr-... settings need --vbr");

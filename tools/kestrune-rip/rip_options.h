@@ -44,6 +44,11 @@ struct RipOptions {
     bool PreferCdText = false;  // --prefer-cdtext: the disc's texts win over MusicBrainz's
     std::string CueSheet;       // --cue FILE: a cue sheet of the files written
     bool Cover = false;         // --cover: the release's front cover into the ID3v2 tag
+    // The proof of a rip: AccurateRip's address (default the public one, or
+    // KESTRUNE_ACCURATERIP_URL), and whether a track it cannot call accurate
+    // fails the run.
+    std::string AccurateRipUrl;   // --accuraterip-url URL
+    bool RequireAccurate = false; // --require-accurate
 };
 
 // A mistake in the command line that shows only once the encoder is there to

@@ -28,12 +28,17 @@ std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
     std::vector<PlannedTrack> plan;
     std::map<std::string, std::int32_t> taken;
     for (const DiscTrack& track : Chosen) {
-        PlannedTrack planned{track, {}, TagsFor(Album, Table, track, Options), false, false};
+        PlannedTrack planned{track, {}, TagsFor(Album, Table, track, Options), false, false, 0};
         const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
         const auto first = std::find_if(Table.begin(), Table.end(), audio);
         const auto last = std::find_if(Table.rbegin(), Table.rend(), audio);
         planned.FirstAudio = first != Table.end() && first->Number == track.Number;
         planned.LastAudio = last != Table.rend() && last->Number == track.Number;
+        const auto self = std::find_if(Table.begin(), Table.end(), [&](const DiscTrack& Each) {
+            return Each.Number == track.Number;
+        });
+        planned.AudioNumber = static_cast<std::int32_t>(std::count_if(Table.begin(), self, audio)) +
+                              (self != Table.end() && audio(*self) ? 1 : 0);
         planned.Output = Options.Output == "-" ? std::string(StandardOutputName)
                                                : ExpandName(Options.Output, planned.Tags, rules);
         const auto [at, added] = taken.emplace(Comparable(planned.Output), track.Number);

@@ -18,6 +18,8 @@ struct PlannedTrack {
     // The disc's first and last audio tracks, whose checksums leave out their outer ends.
     bool FirstAudio = false;
     bool LastAudio = false;
+    // Its place among the disc's audio tracks, from 1, as AccurateRip counts them.
+    std::int32_t AudioNumber = 0;
 };
 
 // The tracks of Chosen (from the disc's Table) named by the -o pattern and

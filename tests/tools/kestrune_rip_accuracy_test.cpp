@@ -1,0 +1,229 @@
+// kestrune-rip checks each written track against AccurateRip, asked on a
+// loopback server whose answers are made here from checksums computed apart
+// from the program: a match with either version in any pressing, no match,
+// and answers that cannot be used, none of which may fail the rip unless the
+// user demands accurate tracks.
+
+#include "tests/metadata/answer_server.h"
+#include "tests/support/disc_images.h"
+#include "tests/tools/checksum_reference.h"
+#include "tests/tools/rip_process.h"
+#include "tools/mkdisc/image_writer.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace kestrune::test {
+namespace {
+
+// A track's v1 and v2 checksums, as the reference computed them.
+struct Sums {
+    std::uint32_t V1 = 0;
+    std::uint32_t V2 = 0;
+};
+
+void Put(std::string& Bytes, std::uint32_t Word) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        Bytes += static_cast<char>(Word >> shift & 0xFFU);
+    }
+}
+
+// What AccurateRip's verdict line says of track Number.
+std::string Verdict(const std::string& Err, int Number) {
+    char track[16];
+    std::snprintf(track, sizeof track, "Track %02d", Number);
+    const std::regex line(std::string(track) +
+                          " written to [^\\n]*\\n[^\\n]*\\n  AccurateRip: ([^\\n]*)\\n");
+    std::smatch found;
+    return std::regex_search(Err, found, line) ? found.str(1) : "(not said)";
+}
+
+class RipAccuracy : public ::testing::Test {
+protected:
+    RipAccuracy() {
+        ::setenv("XDG_CONFIG_HOME", (images.Folder() / "config").c_str(), 1);
+        // The tests' environment keeps every rip offline; these ask their own server.
+        ::unsetenv("KESTRUNE_OFFLINE");
+        // An Enhanced CD: its ids count the audio tracks and end at the audio session.
+        auto spec = DiscImages::Spec(
+            {"audio:2:noise=1@-10", "audio:1:sine=440@-12", "audio:2:melody=3@-10", "data:1"});
+        Sheet = images.Make("disc", spec);
+        std::vector<ChecksumRange> ranges;
+        for (std::size_t index = 0; index < 3; ++index) {
+            const std::int64_t start = mkdisc::TrackStart(spec, index);
+            ranges.push_back({start, mkdisc::TrackStart(spec, index + 1) - start,
+                              index == 0   ? "first"
+                              : index == 2 ? "last"
+                                           : "-"});
+        }
+        for (const std::string& line :
+             ComputedApart((images.Folder() / "disc.bin").string(), ranges)) {
+            Tracks.push_back(
+                {static_cast<std::uint32_t>(std::stoul(line.substr(18, 8), nullptr, 16)),
+                 static_cast<std::uint32_t>(std::stoul(line.substr(27, 8), nullptr, 16))});
+        }
+        ReadIds();
+    }
+    ~RipAccuracy() override { ::setenv("KESTRUNE_OFFLINE", "1", 1); }
+
+    // The disc's AccurateRip ids as --list prints them: 003-id1-id2-freedb.
+    void ReadIds() {
+        RipProcess list({"--disc", Sheet, "--list", "--offline"}, Logs());
+        EXPECT_EQ(list.Wait(), 0) << list.Err();
+        std::smatch found;
+        const std::string out = list.Out();
+        ASSERT_TRUE(std::regex_search(out, found,
+                                      std::regex("AccurateRip ids: 003-([0-9a-f]{8})-([0-9a-f]{8})-"
+                                                 "([0-9a-f]{8})")))
+            << out;
+        Id1 = found[1];
+        Id2 = found[2];
+        FreeDb = found[3];
+    }
+
+    // The path the service keeps the disc's checksums under.
+    std::string DiscPath() const {
+        return std::string("/accuraterip/") + Id1[7] + "/" + Id1[6] + "/" + Id1[5] + "/dBAR-003-" +
+               Id1 + "-" + Id2 + "-" + FreeDb + ".bin";
+    }
+
+    // A chunk of the answer: the disc's header, then each track's confidence and checksum.
+    std::string Chunk(const std::array<std::pair<int, std::uint32_t>, 3>& Entries,
+                      std::uint32_t Id1Change = 0) const {
+        std::string bytes(1, '\3');
+        Put(bytes, static_cast<std::uint32_t>(std::stoul(Id1, nullptr, 16)) + Id1Change);
+        Put(bytes, static_cast<std::uint32_t>(std::stoul(Id2, nullptr, 16)));
+        Put(bytes, static_cast<std::uint32_t>(std::stoul(FreeDb, nullptr, 16)));
+        for (const auto& [confidence, crc] : Entries) {
+            bytes += static_cast<char>(confidence);
+            Put(bytes, crc);
+            Put(bytes, 0);
+        }
+        return bytes;
+    }
+
+    // Serves Body as the disc's file under the base address Base.
+    std::string Answering(const std::string& Base, const std::string& Body) {
+        const std::filesystem::path file = Answers / (Base + DiscPath()).substr(1);
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << Body;
+        return Server.Url(Base);
+    }
+
+    RipProcess Rip(const std::string& AccurateRip, const std::vector<std::string>& Extra) {
+        std::vector<std::string> words{"--disc",
+                                       Sheet,
+                                       "-o",
+                                       Path("t%n.mp3"),
+                                       "--musicbrainz-url",
+                                       Server.Url("/none"),
+                                       "--accuraterip-url",
+                                       AccurateRip};
+        words.insert(words.end(), Extra.begin(), Extra.end());
+        return RipProcess(words, Logs());
+    }
+
+    std::string Path(const std::string& Name) const { return (images.Folder() / Name).string(); }
+    std::filesystem::path Logs() const { return images.Folder() / "logs"; }
+
+    DiscImages images;
+    std::filesystem::path Answers = images.Folder() / "answers";
+    AnswerServer Server{Answers.string()};
+    std::string Sheet;
+    std::vector<Sums> Tracks;
+    std::string Id1, Id2, FreeDb;
+};
+
+TEST_F(RipAccuracy, EachTrackMatchesEitherVersionInAnyPressingWithItsBestConfidence) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    // v1 of every track from older rips; v2 of tracks 1 and 3 from newer
+    // ones, whose track 2 is another pressing's; a pressing nobody matches.
+    const std::string base = Answering(
+        "/ar", Chunk({{{4, Tracks[0].V1}, {4, Tracks[1].V1}, {4, Tracks[2].V1}}}) +
+                   Chunk({{{9, Tracks[0].V2}, {9, Tracks[1].V2 + 1}, {9, Tracks[2].V2}}}) +
+                   Chunk({{{2, 0x12345678}, {2, 0x9ABCDEF0}, {2, 0x0FEDCBA9}}}));
+    RipProcess all = Rip(base, {"--all", "--require-accurate"});
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 1), "accurately ripped (confidence 9 of 15, v2)") << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 2), "accurately ripped (confidence 4 of 15, v1)") << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 3), "accurately ripped (confidence 9 of 15, v2)") << all.Err();
+    // The service was asked where it files the disc, once for the whole run.
+    EXPECT_EQ(Server.RecordOf("/ar" + DiscPath())["agent"].get<std::string>().rfind("kestrune/", 0),
+              0u);
+
+    // One track alone knows its place among the audio tracks.
+    RipProcess one = Rip(base, {"--track", "2"});
+    ASSERT_EQ(one.Wait(), 0) << one.Err();
+    EXPECT_EQ(Verdict(one.Err(), 2), "accurately ripped (confidence 4 of 15, v1)") << one.Err();
+}
+
+TEST_F(RipAccuracy, TracksNoSubmissionMatchesFailOnlyARunThatDemandsAccuracy) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const std::string base =
+        Answering("/wrong", Chunk({{{6, Tracks[0].V1 ^ 1}, {6, Tracks[1].V2 ^ 1}, {0, 0}}}));
+    RipProcess plain = Rip(base, {"--all"});
+    ASSERT_EQ(plain.Wait(), 0) << plain.Err();
+    EXPECT_EQ(Verdict(plain.Err(), 1),
+              "not accurately ripped: none of the 6 submissions in the database matches");
+    EXPECT_EQ(Verdict(plain.Err(), 3),
+              "not verified: the database holds no submission of this track");
+
+    RipProcess strict = Rip(base, {"--all", "--require-accurate"});
+    EXPECT_EQ(strict.Wait(), 3) << strict.Err();
+    // Written all the same: the files are what the disc holds.
+    for (const char* file : {"t01.mp3", "t02.mp3", "t03.mp3"}) {
+        EXPECT_GT(std::filesystem::file_size(Path(file)), 10'000u) << file;
+    }
+}
+
+TEST_F(RipAccuracy, AnswersThatCannotBeUsedLeaveTheTracksUnverifiedAndTheRipWhole) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const std::string whole = Chunk({{{5, Tracks[0].V2}, {5, Tracks[1].V2}, {5, Tracks[2].V2}}});
+    struct Case {
+        std::string Base;
+        std::string Warning; // empty: none
+        std::string Said;
+    };
+    const std::vector<Case> cases{
+        // Not in the database: an answer in itself, and no warning.
+        {Server.Url("/unknown"), "", "not verified: the disc is not in the database"},
+        {Answering("/cut", whole + whole.substr(0, 20)), "it ends inside a chunk",
+         "not verified: the database could not be asked"},
+        {Answering("/other", whole + Chunk({{{5, 1}, {5, 2}, {5, 3}}}, 1)),
+         "chunk 2 is of another disc", "not verified: the database could not be asked"},
+        {Server.Url("/status/503"), "with status 503",
+         "not verified: the database could not be asked"},
+        {"http://127.0.0.1:9", "Could not get http://127.0.0.1:9/accuraterip/",
+         "not verified: the database could not be asked"}};
+    for (const Case& each : cases) {
+        RipProcess rip = Rip(each.Base, {"--track", "1"});
+        EXPECT_EQ(rip.Wait(), 0) << each.Base << "\n" << rip.Err();
+        EXPECT_EQ(Verdict(rip.Err(), 1), each.Said) << each.Base << "\n" << rip.Err();
+        if (each.Warning.empty()) {
+            EXPECT_EQ(rip.Err().find("The tracks are not verified."), std::string::npos)
+                << rip.Err();
+        } else {
+            EXPECT_NE(rip.Err().find(each.Warning), std::string::npos) << rip.Err();
+            EXPECT_NE(rip.Err().find("The tracks are not verified."), std::string::npos);
+        }
+    }
+    // Unverified is a failure only when accuracy is demanded.
+    RipProcess strict = Rip(Server.Url("/unknown"), {"--track", "1", "--require-accurate"});
+    EXPECT_EQ(strict.Wait(), 3) << strict.Err();
+    EXPECT_TRUE(std::filesystem::exists(Path("t01.mp3")));
+    // Offline asks nobody.
+    RipProcess offline = Rip(Server.Url("/ar"), {"--track", "1", "--offline"});
+    ASSERT_EQ(offline.Wait(), 0) << offline.Err();
+    EXPECT_EQ(Verdict(offline.Err(), 1), "not verified: offline");
+}
+
+} // namespace
+} // namespace kestrune::test

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "metadata/accuraterip.h"
+#include "metadata/http_client.h"
+#include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/track_checksums.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <future>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kestrune::rip {
+
+// What the database said of the disc.
+enum class DatabaseAnswer {
+    Answered,
+    NotInDatabase,
+    NotAsked, // --offline, or a table that gives no disc ids (no drive's table, say)
+    Failed    // no answer, or one that could not be read
+};
+
+struct AccurateRipAnswer {
+    DatabaseAnswer State = DatabaseAnswer::NotAsked;
+    std::vector<metadata::AccurateRipPressing> Pressings;
+    std::string Warning; // why it failed, for the user
+};
+
+// Asks AccurateRip for the disc whose whole table is Table on a thread of its
+// own, from the moment it is made, so the rip never waits for the network:
+// only a track's verdict does, for at most the request's timeout. Offline, it
+// asks nobody. Going, it ends a request under way.
+class AccurateRipLookup {
+public:
+    AccurateRipLookup(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
+                      const RipOptions& Options);
+    ~AccurateRipLookup() = default;
+    AccurateRipLookup(const AccurateRipLookup&) = delete;
+    AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
+    AccurateRipLookup(AccurateRipLookup&&) = delete;
+    AccurateRipLookup& operator=(AccurateRipLookup&&) = delete;
+
+    // The answer, waiting for it; a failure's warning goes to Messages the
+    // first time. One thread asks.
+    const AccurateRipAnswer& Answer(std::FILE* Messages);
+
+private:
+    std::future<AccurateRipAnswer> FPending;
+    std::optional<AccurateRipAnswer> FAnswer;
+    std::jthread FAsker; // last: it goes first, while the rest still exists
+};
+
+enum class Accuracy {
+    Accurate,      // a submitted checksum matches, v1 or v2
+    NotAccurate,   // the database holds the track, but no submission matches
+    NotInDatabase, // it holds nothing of the disc
+    NotChecked     // offline, or the database could not be asked
+};
+
+struct TrackAccuracy {
+    Accuracy Result = Accuracy::NotChecked;
+    std::int32_t Confidence = 0; // the best matching submission's
+    std::int32_t Total = 0;      // of every submission of the track, matching or not
+    int Version = 0;             // which checksum matched, 1 or 2
+    DatabaseAnswer State = DatabaseAnswer::NotAsked;
+};
+
+// The verdict on the track at AudioNumber (from 1) among the disc's audio
+// tracks, whose checksums are Sums.
+TrackAccuracy CheckAccuracy(const AccurateRipAnswer& Answer, std::int32_t AudioNumber,
+                            const TrackChecksums& Sums);
+
+// "accurately ripped (confidence 12 of 15)", or why not.
+std::string DescribeAccuracy(const TrackAccuracy& Verdict);
+
+} // namespace kestrune::rip
