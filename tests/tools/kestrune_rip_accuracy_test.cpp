@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -64,8 +65,8 @@ protected:
                               : index == 2 ? "last"
                                            : "-"});
         }
-        for (const std::string& line :
-             ComputedApart((images.Folder() / "disc.bin").string(), ranges)) {
+        Reference = ComputedApart((images.Folder() / "disc.bin").string(), ranges);
+        for (const std::string& line : Reference) {
             Tracks.push_back(
                 {static_cast<std::uint32_t>(std::stoul(line.substr(18, 8), nullptr, 16)),
                  static_cast<std::uint32_t>(std::stoul(line.substr(27, 8), nullptr, 16))});
@@ -138,6 +139,7 @@ protected:
     std::filesystem::path Answers = images.Folder() / "answers";
     AnswerServer Server{Answers.string()};
     std::string Sheet;
+    std::vector<std::string> Reference; // the reference's lines: CRC32, without silence, v1, v2
     std::vector<Sums> Tracks;
     std::string Id1, Id2, FreeDb;
 };
@@ -163,6 +165,50 @@ TEST_F(RipAccuracy, EachTrackMatchesEitherVersionInAnyPressingWithItsBestConfide
     RipProcess one = Rip(base, {"--track", "2"});
     ASSERT_EQ(one.Wait(), 0) << one.Err();
     EXPECT_EQ(Verdict(one.Err(), 2), "accurately ripped (confidence 4 of 15, v1)") << one.Err();
+}
+
+// The log beside the files holds every figure the terminal showed, a line
+// each, so that grep finds a track's.
+TEST_F(RipAccuracy, TheLogHoldsEachTracksFiguresAndVerdict) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const std::string base = Answering(
+        "/ar", Chunk({{{4, Tracks[0].V1}, {4, Tracks[1].V2 ^ 1}, {4, Tracks[2].V1}}}) +
+                   Chunk({{{9, Tracks[0].V2}, {9, Tracks[1].V2 ^ 2}, {9, Tracks[2].V2}}}));
+    RipProcess all = Rip(base, {"--all", "--quiet"});
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    // The disc has no album title: the log is named after its FreeDB id.
+    std::ifstream file(Path(FreeDb + ".log"));
+    ASSERT_TRUE(file.good()) << "no log " << FreeDb << ".log";
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    const auto has = [&](const std::string& Line) {
+        return std::find(lines.begin(), lines.end(), Line) != lines.end();
+    };
+    EXPECT_EQ(lines.front().rfind("kestrune-rip ", 0), 0u);
+    EXPECT_TRUE(has("Read from: disc image " + Sheet));
+    EXPECT_TRUE(has("Encoder: 128 kbit/s constant bit rate, quality 5, stereo"));
+    EXPECT_TRUE(has("AccurateRip ids: 003-" + Id1 + "-" + Id2 + "-" + FreeDb));
+    EXPECT_TRUE(has("AccurateRip answer: 2 sets of checksums"));
+    for (std::size_t index = 0; index < 3; ++index) {
+        const std::string number = std::to_string(index + 1);
+        const std::string track = "Track 0" + number;
+        const std::string& reference = Reference[index];
+        EXPECT_TRUE(has(track + " file: " + Path("t0" + number + ".mp3"))) << track;
+        EXPECT_TRUE(has(track + " CRC32 copy: " + reference.substr(0, 8) + ", without silence " +
+                        reference.substr(9, 8)))
+            << track;
+        EXPECT_TRUE(has(track + " result: written")) << track;
+    }
+    EXPECT_TRUE(has("Track 01 AccurateRip v1 " + Reference[0].substr(18, 8) + ", v2 " +
+                    Reference[0].substr(27, 8) + ": accurately ripped (confidence 9 of 13, v2)"));
+    EXPECT_TRUE(has("Track 02 AccurateRip v1 " + Reference[1].substr(18, 8) + ", v2 " +
+                    Reference[1].substr(27, 8) +
+                    ": not accurately ripped: none of the 13 submissions in the database matches"));
+    EXPECT_TRUE(has("Summary: 3 of 3 tracks written; 2 accurately ripped, 1 not accurately "
+                    "ripped, 0 not verified"))
+        << lines.back();
 }
 
 TEST_F(RipAccuracy, TracksNoSubmissionMatchesFailOnlyARunThatDemandsAccuracy) {

@@ -1,14 +1,12 @@
 #include "tools/kestrune-rip/cue_sheet_writer.h"
 
 #include "discread/cd_time.h"
-#include "platform/file_stream.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <span>
 
 namespace kestrune::rip {
 
@@ -141,12 +139,6 @@ std::string FormatCueSheet(const std::string& CueFile, const std::vector<Planned
         previous = &planned;
     }
     return text;
-}
-
-void WriteCueSheet(const std::string& CueFile, const std::string& Text) {
-    platform::FileStream file(CueFile);
-    file.Write(std::as_bytes(std::span(Text.data(), Text.size())));
-    file.Finish();
 }
 
 } // namespace kestrune::rip

@@ -24,8 +24,4 @@ struct CueDisc {
 std::string FormatCueSheet(const std::string& CueFile, const std::vector<PlannedTrack>& Tracks,
                            const CueDisc& Disc);
 
-// Writes Text to CueFile as every file is written: whole, or not at all.
-// Raises std::system_error naming the file.
-void WriteCueSheet(const std::string& CueFile, const std::string& Text);
-
 } // namespace kestrune::rip

@@ -7,12 +7,12 @@
 #include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/album_lookup.h"
 #include "tools/kestrune-rip/album_tags.h"
-#include "tools/kestrune-rip/cue_sheet_writer.h"
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/id3v2_writer.h"
+#include "tools/kestrune-rip/planned_run.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/track_accuracy.h"
@@ -90,16 +90,19 @@ void SayWritten(const RipResult& Result, std::int32_t Track, const std::string& 
                  sums.AccurateRip1, sums.AccurateRip2, DescribeAccuracy(Verdict).c_str());
 }
 
-// Says how a track went on standard error (standard output may carry the MP3);
-// a written track is checked against the database's answer.
-int Report(const RipResult& Result, const PlannedTrack& Planned, AccurateRipLookup& Database,
+// Says how a track went on standard error (standard output may carry the MP3)
+// and keeps it for the log; a written track is checked against the database's
+// answer.
+int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run,
            const RipOptions& Options) {
     const std::int32_t track = Planned.Track.Number;
     const std::string& output = Planned.Output;
+    LoggedTrack& logged = Run.Ended.emplace_back(LoggedTrack{Planned, Result, {}});
     switch (Result.Outcome) {
     case RipOutcome::Written: {
         const TrackAccuracy verdict =
-            CheckAccuracy(Database.Answer(stderr), Planned.AudioNumber, Result.Checksums);
+            CheckAccuracy(Run.Database->Answer(stderr), Planned.AudioNumber, Result.Checksums);
+        logged.Verdict = verdict;
         if (!Options.Quiet) {
             SayWritten(Result, track, output, verdict);
         }
@@ -157,68 +160,20 @@ void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options
     std::fputs(ListReleases(Client, table, Options).c_str(), stdout);
 }
 
-// A run's tracks, what its cue sheet tells of the disc, and the database's
-// answer on its way.
-struct PlannedRun {
-    std::vector<PlannedTrack> Tracks;
-    CueDisc Disc;
-    std::unique_ptr<AccurateRipLookup> Database;
-};
-
-std::string FreeDbIdOf(const std::vector<DiscTrack>& Table) {
-    try {
-        return ComputeDiscIds(Table).FreeDb;
-    } catch (const std::runtime_error&) {
-        return {};
+// What the run read, for its log.
+std::string SourceOf(TCDIn& Cd, const RipOptions& Options) {
+    if (!Options.Disc.empty()) {
+        return "disc image " + Options.Disc;
     }
-}
-
-// The names and tags of Chosen, from the disc (whose whole table is Table)
-// and the services; the folders they go to made.
-PlannedRun Plan(TCDIn& Cd, metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
-                const std::vector<DiscTrack>& Chosen, const RipOptions& Options) {
-    // The cue sheet must not replace a file of the image being read.
-    if (!Options.CueSheet.empty() && Cd.ReadsFile(Options.CueSheet)) {
-        throw std::runtime_error("--cue " + Options.CueSheet + " is a file of the disc being read");
-    }
-    // Asked first: the answer comes while MusicBrainz is asked and the tracks are ripped.
-    auto database = std::make_unique<AccurateRipLookup>(Client, Table, Options);
-    const FoundAlbum found = FindAlbum(Client, Table, Options, stderr);
-    PlannedRun run{PlanRip(Table, Chosen, found.Album, Options),
-                   {found.Album.Catalogue, FreeDbIdOf(Table), Options.KeepEmphasis},
-                   std::move(database)};
-    for (PlannedTrack& planned : run.Tracks) {
-        planned.Tags.FrontCover = found.FrontCover;
-    }
-    MakeFolders(run.Tracks);
-    return run;
-}
-
-// The cue sheet of the files written whole, when one was asked for.
-int WriteCue(const RipOptions& Options, const PlannedRun& Run,
-             const std::vector<std::string>& Written) {
-    if (Options.CueSheet.empty() || Written.empty()) {
-        return 0;
-    }
-    std::vector<PlannedTrack> tracks;
-    std::copy_if(Run.Tracks.begin(), Run.Tracks.end(), std::back_inserter(tracks),
-                 [&](const PlannedTrack& planned) {
-                     return std::find(Written.begin(), Written.end(), planned.Output) !=
-                            Written.end();
-                 });
-    try {
-        WriteCueSheet(Options.CueSheet, FormatCueSheet(Options.CueSheet, tracks, Run.Disc));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "kestrune-rip: %s\n", e.what());
-        return ExitFailed;
-    }
-    return 0;
+    const std::int32_t drive = Options.Drive.value_or(0);
+    const std::string name = Cd.DriveName(drive);
+    return "drive " + std::to_string(drive) + (name.empty() ? "" : " (" + name + ")");
 }
 
 // Every track in one continuous read, encoded on every core at once: a drive
 // must not seek back and forth between tracks, and the album's loudness needs
 // every track's measurement in one place.
-int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const PlannedRun& Run) {
+int RipInOneRead(TCDIn& Cd, const RipOptions& Options, PlannedRun& Run) {
     int status = 0;
     DiscRip rip(Cd, Options, Run.Tracks);
     rip.Run([&](const DiscTrack& Track, const std::string& /*Output*/, const RipResult& Result) {
@@ -226,7 +181,7 @@ int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const PlannedRun& Run) {
             std::find_if(Run.Tracks.begin(), Run.Tracks.end(), [&](const PlannedTrack& Each) {
                 return Each.Track.Number == Track.Number;
             });
-        status = Worse(status, Report(Result, *planned, *Run.Database, Options));
+        status = Worse(status, Report(Result, *planned, Run, Options));
     });
     if (!platform::InterruptRequested()) {
         status = Worse(status, TagAlbum(rip.Written()));
@@ -235,6 +190,7 @@ int RipInOneRead(TCDIn& Cd, const RipOptions& Options, const PlannedRun& Run) {
             written.push_back(file);
         }
         status = Worse(status, WriteCue(Options, Run, written));
+        status = Worse(status, WriteLog(Options, Run, KESTRUNE_VERSION, SourceOf(Cd, Options)));
     }
     // Tracks left out or cut short are never a success.
     return platform::InterruptRequested() ? ExitInterrupted() : status;
@@ -255,7 +211,7 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     if (!table.empty()) {
         track = Options.Track ? TrackNumbered(table, *Options.Track) : table.front();
     }
-    const PlannedRun run = Plan(Ripper.Cd(), Client, table, {track}, Options);
+    PlannedRun run = Plan(Ripper.Cd(), Client, table, {track}, Options);
     const PlannedTrack& planned = run.Tracks.front();
     char label[32];
     std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
@@ -264,10 +220,15 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
     const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,
                                          destination, planned.FirstAudio, planned.LastAudio),
-                              planned, *run.Database, Options);
+                              planned, run, Options);
+    if (platform::InterruptRequested()) {
+        return status;
+    }
+    const int logged =
+        Worse(status, WriteLog(Options, run, KESTRUNE_VERSION, SourceOf(Ripper.Cd(), Options)));
     return status != 0 && status != ExitUnverified
-               ? status
-               : Worse(status, WriteCue(Options, run, {planned.Output}));
+               ? logged
+               : Worse(logged, WriteCue(Options, run, {planned.Output}));
 }
 
 // The audio tracks --track names, in the order of the disc (a data track among
@@ -294,8 +255,8 @@ std::vector<DiscTrack> ChosenTracks(TCDIn& Cd, const std::vector<DiscTrack>& Aud
 int RipSeveral(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& Options) {
     const std::vector<DiscTrack> audio = AudioTracks(Ripper.Cd());
     // The disc's ids are those of its whole table, an Enhanced CD's data track included.
-    const PlannedRun run = Plan(Ripper.Cd(), Client, ReadDiscTable(Ripper.Cd()),
-                                ChosenTracks(Ripper.Cd(), audio, Options), Options);
+    PlannedRun run = Plan(Ripper.Cd(), Client, ReadDiscTable(Ripper.Cd()),
+                          ChosenTracks(Ripper.Cd(), audio, Options), Options);
     return RipInOneRead(Ripper.Cd(), Options, run);
 }
 

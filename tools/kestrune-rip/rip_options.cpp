@@ -13,7 +13,8 @@ namespace kestrune::rip {
 
 const char* const Usage =
     "usage: kestrune-rip [--drive N | --disc IMAGE] [--track N[-M],... | --all | --list]\n"
-    "                    [-o FILE|PATTERN] [--cue FILE] [--keep-emphasis]\n"
+    "                    [-o FILE|PATTERN] [--cue FILE] [--log FILE | --no-log]\n"
+    "                    [--keep-emphasis]\n"
     "                    [--bitrate K] [--quality Q] [--mode M]\n"
     "                    [--vbr [--vbr-quality Q] [--vbr-min K] [--vbr-max K] [--vbr-header]]\n"
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
@@ -44,6 +45,11 @@ const char* const Usage =
     "                   show a wrong length\n"
     "  --cue FILE       also write a cue sheet of the files written: the album's and\n"
     "                   tracks' texts, ISRC, catalogue number, a FILE per track\n"
+    "  --log FILE       where the run's log goes: the settings, the disc's table and\n"
+    "                   ids, each track's range, checksums, AccurateRip's verdict and\n"
+    "                   result (default beside the first file, named after the\n"
+    "                   album or the disc's FreeDB id; none for -o -)\n"
+    "  --no-log         write no log\n"
     "  --windows-names  also replace in names the characters Windows refuses\n"
     "  --keep-emphasis  encode tracks mastered with pre-emphasis as they are; by\n"
     "                   default they are de-emphasised as a CD player does\n"
@@ -250,6 +256,13 @@ bool TakeSourceOption(ArgumentList& Args, RipOptions& Options) {
         if (Options.CueSheet.empty()) {
             throw std::invalid_argument("--cue needs a file name");
         }
+    } else if (option == "--log") {
+        Options.LogFile = Args.Value();
+        if (Options.LogFile.empty()) {
+            throw std::invalid_argument("--log needs a file name");
+        }
+    } else if (option == "--no-log") {
+        Options.NoLog = true;
     } else if (option == "--quiet") {
         Options.Quiet = true;
     } else {
@@ -356,6 +369,9 @@ void CheckCombination(const Parsed& All) {
     }
     if (SeveralTracks(options) && options.Output == "-") {
         throw std::invalid_argument("standard output takes one track; give -o a pattern");
+    }
+    if (!options.LogFile.empty() && options.NoLog) {
+        throw std::invalid_argument("--log and --no-log exclude each other");
     }
     if (!options.CueSheet.empty() && options.Output == "-") {
         throw std::invalid_argument("--cue lists files; standard output is none");

@@ -49,6 +49,9 @@ struct RipOptions {
     // fails the run.
     std::string AccurateRipUrl;   // --accuraterip-url URL
     bool RequireAccurate = false; // --require-accurate
+    // The run's log: by default beside the first file, named after the album.
+    std::string LogFile; // --log FILE
+    bool NoLog = false;  // --no-log
 };
 
 // A mistake in the command line that shows only once the encoder is there to

@@ -19,8 +19,7 @@ AccurateRipAnswer Ask(metadata::HttpClient& Client, const metadata::AccurateRipD
             answer.Pressings.empty() ? DatabaseAnswer::NotInDatabase : DatabaseAnswer::Answered;
     } catch (const std::exception& e) {
         answer.State = DatabaseAnswer::Failed;
-        answer.Warning =
-            std::string("kestrune-rip: warning: ") + e.what() + " The tracks are not verified.\n";
+        answer.Warning = e.what();
     }
     return answer;
 }
@@ -58,7 +57,10 @@ AccurateRipLookup::AccurateRipLookup(metadata::HttpClient& Client,
 const AccurateRipAnswer& AccurateRipLookup::Answer(std::FILE* Messages) {
     if (!FAnswer) {
         FAnswer = FPending.get();
-        std::fputs(FAnswer->Warning.c_str(), Messages);
+        if (!FAnswer->Warning.empty()) {
+            std::fprintf(Messages, "kestrune-rip: warning: %s The tracks are not verified.\n",
+                         FAnswer->Warning.c_str());
+        }
     }
     return *FAnswer;
 }

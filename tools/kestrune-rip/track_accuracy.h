@@ -27,7 +27,7 @@ enum class DatabaseAnswer {
 struct AccurateRipAnswer {
     DatabaseAnswer State = DatabaseAnswer::NotAsked;
     std::vector<metadata::AccurateRipPressing> Pressings;
-    std::string Warning; // why it failed, for the user
+    std::string Warning; // why it failed: a sentence for the user
 };
 
 // Asks AccurateRip for the disc whose whole table is Table on a thread of its

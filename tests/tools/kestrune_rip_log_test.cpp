@@ -1,0 +1,112 @@
+// kestrune-rip's log of a run: where it goes, what it must never replace, and
+// a track that failed among tracks that were written.
+
+#include "tests/support/disc_images.h"
+#include "tests/tools/rip_process.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kestrune::test {
+namespace {
+
+std::string Text(const std::filesystem::path& File) {
+    std::ifstream in(File, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::filesystem::path> LogsIn(const std::filesystem::path& Folder) {
+    std::vector<std::filesystem::path> logs;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Folder)) {
+        if (entry.path().extension() == ".log") {
+            logs.push_back(entry.path());
+        }
+    }
+    return logs;
+}
+
+class RipLog : public ::testing::Test {
+protected:
+    RipLog() {
+        ::setenv("XDG_CONFIG_HOME", (images.Folder() / "config").c_str(), 1);
+        auto disc = DiscImages::Spec(
+            {"audio:1:noise=1@-10", "audio:2:sine=440@-12", "audio:1:melody=3@-10"});
+        // A slash in the album must not make a folder of the log's name.
+        disc.Title = "Sea/Songs";
+        Sheet = images.Make("disc", disc);
+    }
+    ~RipLog() override { ::unsetenv("DISCREAD_SIMULATE"); }
+
+    std::string Path(const std::string& Name) const { return (images.Folder() / Name).string(); }
+    std::filesystem::path Logs() const { return images.Folder() / "logs"; }
+
+    RipProcess Rip(const std::vector<std::string>& Extra) {
+        std::vector<std::string> words{"--disc", Sheet, "--quiet"};
+        words.insert(words.end(), Extra.begin(), Extra.end());
+        return RipProcess(words, Logs());
+    }
+
+    DiscImages images;
+    std::string Sheet;
+};
+
+TEST_F(RipLog, TheLogGoesBesideTheFirstFileNamedAfterTheAlbumUnlessToldOtherwise) {
+    RipProcess all = Rip({"--all", "-o", Path("out/%n.mp3")});
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    EXPECT_EQ(LogsIn(images.Folder()),
+              std::vector<std::filesystem::path>{images.Folder() / "out" / "Sea_Songs.log"});
+    EXPECT_NE(Text(Path("out/Sea_Songs.log")).find("\nAlbum: Sea/Songs\n"), std::string::npos);
+
+    // Told where, it goes there alone; told none, there is none.
+    std::filesystem::remove_all(Path("out"));
+    RipProcess named = Rip({"--track", "2", "-o", Path("out/two.mp3"), "--log", Path("run.log")});
+    ASSERT_EQ(named.Wait(), 0) << named.Err();
+    EXPECT_EQ(LogsIn(images.Folder()), std::vector<std::filesystem::path>{Path("run.log")});
+    EXPECT_NE(Text(Path("run.log")).find("\nTrack 02 result: written\n"), std::string::npos);
+    std::filesystem::remove(Path("run.log"));
+    RipProcess none = Rip({"--track", "2", "-o", Path("out/two.mp3"), "--no-log"});
+    ASSERT_EQ(none.Wait(), 0) << none.Err();
+    // Standard output is beside no folder.
+    RipProcess piped = Rip({"--track", "1", "-o", "-"});
+    ASSERT_EQ(piped.Wait(), 0) << piped.Err();
+    EXPECT_TRUE(LogsIn(images.Folder()).empty());
+}
+
+TEST_F(RipLog, ALogThatWouldReplaceTheImageOrATrackIsRefusedBeforeAnythingIsRipped) {
+    const std::string image = Text(Path("disc.bin"));
+    RipProcess onImage = Rip({"--all", "-o", Path("%n.mp3"), "--log", Path("disc.bin")});
+    EXPECT_EQ(onImage.Wait(), 1);
+    EXPECT_NE(onImage.Err().find("--log " + Path("disc.bin") + " is a file of the disc being read"),
+              std::string::npos)
+        << onImage.Err();
+    EXPECT_EQ(Text(Path("disc.bin")), image);
+
+    RipProcess onTrack = Rip({"--all", "-o", Path("%n.mp3"), "--log", Path("./02.mp3")});
+    EXPECT_EQ(onTrack.Wait(), 1);
+    EXPECT_NE(onTrack.Err().find("is the file of track 2"), std::string::npos) << onTrack.Err();
+    EXPECT_FALSE(std::filesystem::exists(Path("01.mp3")));
+}
+
+TEST_F(RipLog, AFailedTrackIsLoggedWithItsReasonBesideTheTracksThatWereWritten) {
+    // A sector in the middle of track 2 that no reading gets.
+    ::setenv("DISCREAD_SIMULATE", "bad=150", 1);
+    RipProcess all = Rip({"--all", "-o", Path("%n.mp3")});
+    EXPECT_EQ(all.Wait(), 1) << all.Err();
+    const std::string log = Text(Path("Sea_Songs.log"));
+    EXPECT_NE(log.find("\nTrack 01 result: written\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\nTrack 02 result: failed: The disc could not be read at sector "),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("\nTrack 02 CRC32"), std::string::npos) << "no figures of a failed track";
+    EXPECT_NE(log.find("\nTrack 03 CRC32 copy: "), std::string::npos) << log;
+    EXPECT_NE(log.find("\nSummary: 2 of 3 tracks written; "), std::string::npos) << log;
+}
+
+} // namespace
+} // namespace kestrune::test
