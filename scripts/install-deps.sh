@@ -20,6 +20,7 @@ packages=(
     # JSON), ID3v2 tags and loudness for ReplayGain
     libdiscid-dev
     libcurl4-openssl-dev
+    libssl-dev
     nlohmann-json3-dev
     libtag1-dev
     libebur128-dev

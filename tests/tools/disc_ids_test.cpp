@@ -59,7 +59,17 @@ TEST(DiscIds, AnEnhancedCdIsKnownByItsAudioSessionAndTheAccurateRipSumsByTheDisc
     EXPECT_EQ(ids.AudioTracks, 3);
     EXPECT_EQ(FormatDiscIds(ids), "MusicBrainz disc id: CVmT3JZYDkTOeEfIhPHQNHjJCkU-\n"
                                   "FreeDB id: 1f030d03\n"
-                                  "AccurateRip ids: 003-000249f0-0007ef41-1f030d03\n");
+                                  "AccurateRip ids: 003-000249f0-0007ef41-1f030d03\n"
+                                  "CTDB TOC id: _43CNV8ohjulZeI_nigvTalHJbo-\n");
+}
+
+// The published example of a CTDB TOC id (a table "4+96+2D2B+6256+B327+D84A",
+// sectors from the lead-in); the Enhanced CD's above was worked out apart with
+// Python's hashlib over the same rule, its lead-out the audio session's.
+TEST(DiscIds, TheCueToolsTocIdIsThatOfThePublishedExample) {
+    const DiscIds ids =
+        ComputeDiscIds(Table({0x96 - 150, 0x2D2B - 150, 0x6256 - 150, 0xB327 - 150}, 0xD84A - 150));
+    EXPECT_EQ(ids.CueToolsDb, "VukMWWItblELRM.CEFpXxw0FlME-");
 }
 
 TEST(DiscIds, DataAtTheStartStaysInTheDiscIdButNotInTheAudioSums) {

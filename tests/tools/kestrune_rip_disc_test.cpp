@@ -44,7 +44,9 @@ TEST_F(RipDisc, ListPrintsTheTableWithTheDiscsNumbersFlagsIsrcAndTitles) {
                           // counts all four tracks, the audio sums the three audio ones.
                           "MusicBrainz disc id: pIVOY5t7ASQWKsOA8PjK9C8i33k-\n"
                           "FreeDB id: 0f000404\n"
-                          "AccurateRip ids: 003-000002b2-00000916-0f000404\n");
+                          "AccurateRip ids: 003-000002b2-00000916-0f000404\n"
+                          // The three audio tracks' starts and the lead-out.
+                          "CTDB TOC id: F._ZOeqmjG_BimhRBPn6GCkvqHE-\n");
 }
 
 TEST_F(RipDisc, TrackNumbersAndFileNamesAreTheDiscsOwn) {

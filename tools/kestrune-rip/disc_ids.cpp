@@ -3,11 +3,13 @@
 #include "cdin/disc_types.h"
 
 #include <discid/discid.h>
+#include <openssl/evp.h>
 
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace kestrune::rip {
 
@@ -115,6 +117,41 @@ void PutAccurateRipIds(const std::vector<DiscTrack>& Tracks, DiscIds& Ids) {
     Ids.AudioTracks = static_cast<std::int32_t>(number);
 }
 
+// The CUETools database's TOC id: the SHA-1 of the audio tracks' starts after
+// the first and the audio's lead-out, each as eight upper-case hexadecimal
+// digits counted from the first track's start, padded with zeros to 100
+// entries, in MusicBrainz's Base64 alphabet.
+void PutCueToolsId(const AudioSession& Session, DiscIds& Ids) {
+    std::vector<std::int32_t> starts;
+    for (const DiscTrack& track : Session.Tracks) {
+        if (IsAudioFlag(track.Flag)) {
+            starts.push_back(track.Start);
+        }
+    }
+    starts.push_back(Session.LeadOut);
+    constexpr std::size_t entries = 100;
+    std::string text;
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        std::array<char, 16> entry{};
+        std::snprintf(entry.data(), entry.size(), "%08X",
+                      static_cast<unsigned>(starts[i] - starts.front()));
+        text += entry.data();
+    }
+    text.append((entries - (starts.size() - 1)) * 8, '0');
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int size = 0;
+    if (EVP_Digest(text.data(), text.size(), digest.data(), &size, EVP_sha1(), nullptr) != 1) {
+        throw std::runtime_error("the CTDB TOC id cannot be computed: SHA-1 failed");
+    }
+    std::array<unsigned char, 64> encoded{};
+    const int length = EVP_EncodeBlock(encoded.data(), digest.data(), static_cast<int>(size));
+    std::string id(encoded.begin(), encoded.begin() + length);
+    for (char& c : id) {
+        c = c == '+' ? '.' : c == '/' ? '_' : c == '=' ? '-' : c;
+    }
+    Ids.CueToolsDb = id;
+}
+
 } // namespace
 
 DiscIds ComputeDiscIds(const std::vector<DiscTrack>& Tracks) {
@@ -122,17 +159,19 @@ DiscIds ComputeDiscIds(const std::vector<DiscTrack>& Tracks) {
     const AudioSession session = AudioSessionOf(Tracks);
     PutMusicBrainzIds(session, ids);
     PutFreeDbId(session, ids);
+    PutCueToolsId(session, ids);
     PutAccurateRipIds(Tracks, ids);
     return ids;
 }
 
 std::string FormatDiscIds(const DiscIds& Ids) {
-    std::array<char, 160> text{};
+    std::array<char, 200> text{};
     std::snprintf(text.data(), text.size(),
-                  "MusicBrainz disc id: %s\nFreeDB id: %s\nAccurateRip ids: %03d-%08x-%08x-%s\n",
+                  "MusicBrainz disc id: %s\nFreeDB id: %s\nAccurateRip ids: %03d-%08x-%08x-%s\n"
+                  "CTDB TOC id: %s\n",
                   Ids.MusicBrainz.c_str(), Ids.FreeDb.c_str(), static_cast<int>(Ids.AudioTracks),
                   static_cast<unsigned>(Ids.AccurateRip1), static_cast<unsigned>(Ids.AccurateRip2),
-                  Ids.FreeDb.c_str());
+                  Ids.FreeDb.c_str(), Ids.CueToolsDb.c_str());
     return text.data();
 }
 

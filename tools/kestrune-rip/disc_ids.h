@@ -17,6 +17,7 @@ struct DiscIds {
     std::uint32_t AccurateRip1 = 0;
     std::uint32_t AccurateRip2 = 0;
     std::int32_t AudioTracks = 0;
+    std::string CueToolsDb; // the CUETools database's TOC id, 28 characters
 };
 
 // The session gap of a disc with a data session after its audio (an Enhanced
