@@ -78,16 +78,11 @@ std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options,
         Error = DR_ERR_NO_DRIVE;
         return nullptr;
     }
-    // Never-skip is left out on purpose: a sector that stays unreadable after the
-    // retries is reported as a failed read instead of stalling the rip for ever.
-    const int flags = mode == ParanoiaMode::Overlap
-                          ? PARANOIA_MODE_OVERLAP
-                          : (PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    cdio_paranoia_modeset(paranoia, flags);
-    return std::make_unique<Ripper>(std::make_unique<ParanoiaChunkReader>(std::move(disc),
-                                                                          std::move(imageDrive),
-                                                                          drive, paranoia, First),
-                                    First, End, ChunkSectors);
+    const int modes = mode == ParanoiaMode::Overlap ? PARANOIA_MODE_OVERLAP : PARANOIA_MODE_FULL;
+    return std::make_unique<Ripper>(
+        std::make_unique<ParanoiaChunkReader>(std::move(disc), std::move(imageDrive), drive,
+                                              paranoia, modes, First),
+        First, End, ChunkSectors);
 }
 
 } // namespace discread

@@ -13,20 +13,24 @@ namespace {
 
 constexpr std::int32_t SectorBytes = CDIO_CD_FRAMESIZE_RAW;
 
-// The paranoia callback has no user argument; reads of one reader run on one
-// thread at a time, so a thread-local flag carries the verdict back. A hard
-// read error is what paranoia reads again; only a sector it gave up on after
-// its retries is lost (counting the errors too failed sectors that a second
-// read had recovered).
-thread_local bool SectorLost = false;
-
 // The reader whose reads the drive's read_audio notes, on this thread: the
-// hook has no argument of its own either.
+// hook has no argument of its own.
 thread_local ParanoiaChunkReader* Recording = nullptr;
 
-void NoteParanoiaEvent(long, paranoia_cb_mode_t Event) {
-    if (Event == PARANOIA_CB_SKIP) {
-        SectorLost = true;
+// Paranoia never skips here (the reader bounds its work instead), so no event
+// changes the verdict: a sector is what the record says some read gave.
+void IgnoreParanoiaEvent(long, paranoia_cb_mode_t) {}
+
+// What paranoia is given for sectors the reader has given up on: the same
+// for a sector every time it is read, and nowhere the same as elsewhere, so
+// that paranoia's matching places it at once (silence, which matches
+// anywhere, takes it seconds a sector).
+void FillMadeUp(std::uint8_t* Buffer, std::int64_t Begin, long Sectors) {
+    const std::int64_t words = std::int64_t{Sectors} * SectorBytes / 2;
+    for (std::int64_t i = 0; i < words; ++i) {
+        const auto word = static_cast<std::uint64_t>(Begin * (SectorBytes / 2) + i);
+        const auto value = static_cast<std::uint16_t>((word * 0x9E3779B97F4A7C15ULL) >> 48);
+        std::memcpy(Buffer + i * 2, &value, 2);
     }
 }
 
@@ -42,11 +46,12 @@ void ParanoiaChunkReader::FreeDrive::operator()(cdrom_drive_t* Drive) const {
 ParanoiaChunkReader::ParanoiaChunkReader(std::unique_ptr<Disc> ADisc,
                                          std::unique_ptr<ImageDrive> AImageDrive,
                                          cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia,
-                                         std::int32_t First)
+                                         int AModes, std::int32_t First)
     : FDisc(std::move(ADisc)), FImageDrive(std::move(AImageDrive)),
-      FDrive(ADrive, FreeDrive{!FImageDrive}), FParanoia(AParanoia),
-      FDriveRead(FDrive->read_audio) {
+      FDrive(ADrive, FreeDrive{!FImageDrive}), FParanoia(AParanoia), FDriveRead(FDrive->read_audio),
+      FModes(AModes | PARANOIA_MODE_NEVERSKIP) {
     FDrive->read_audio = RecordedRead;
+    cdio_paranoia_modeset(FParanoia.get(), FModes);
     cdio_paranoia_seek(FParanoia.get(), First, SEEK_SET);
     FExpected = First;
 }
@@ -56,6 +61,19 @@ long ParanoiaChunkReader::RecordedRead(cdrom_drive_t* Drive, void* Buffer, lsn_t
     ParanoiaChunkReader* const reader = Recording;
     if (reader == nullptr) {
         return -1;
+    }
+    // A read that starts before the last one ended is paranoia reading again.
+    if (Begin < reader->FLastEnd && ++reader->FPasses > MaxPasses && !reader->FGivenUp) {
+        reader->GiveUp();
+    }
+    reader->FLastEnd = std::int64_t{Begin} + Sectors;
+    // Given up or stopped: paranoia gets silence, which agrees with itself at
+    // once, so its call returns; nothing is noted, so none of it is handed out.
+    if (reader->FGivenUp || reader->FStop.stop_requested()) {
+        if (Buffer != nullptr) {
+            FillMadeUp(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
+        }
+        return Sectors;
     }
     ClearLastError();
     const long got = reader->FDriveRead(Drive, Buffer, Begin, Sectors);
@@ -97,6 +115,7 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
         ParanoiaChunkReader* FPrevious;
     };
     const Scope recording(this);
+    FStop = Stop;
     // A read that failed where the chunk lies leaves paranoia a hole, which it
     // reads again; but what its matching makes of a hole can be wrong (a pure
     // tone fits anywhere), so such a chunk is read once more from a fresh
@@ -105,6 +124,18 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
     for (int attempt = 1;; ++attempt) {
         if (attempt > 1) {
             FRecord.Forget(Lsn, std::int64_t{Lsn} + Count);
+        }
+        // A seek keeps what paranoia read before in its caches, the made-up
+        // audio of a failed read among it: once more means from a new start.
+        if (attempt > 1) {
+            cdrom_paranoia_t* const fresh = cdio_paranoia_init(FDrive.get());
+            if (fresh == nullptr) {
+                SetLastError("the verified reading cannot start again at sector " +
+                             std::to_string(Lsn));
+                return false;
+            }
+            FParanoia.reset(fresh);
+            cdio_paranoia_modeset(fresh, FModes);
         }
         if (attempt > 1 || Lsn != FExpected) {
             cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
@@ -129,13 +160,25 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
     }
 }
 
+void ParanoiaChunkReader::GiveUp() {
+    // Silence alone would not do where paranoia holds verified audio up to the
+    // sector (it would disagree with it for ever); allowed to skip, paranoia
+    // takes the silence after it.
+    FGivenUp = true;
+    cdio_paranoia_modeset(FParanoia.get(), FModes & ~PARANOIA_MODE_NEVERSKIP);
+}
+
 ParanoiaChunkReader::Attempt ParanoiaChunkReader::ReadOnce(std::uint8_t* Buffer, std::int32_t Lsn,
                                                            std::int32_t Count,
                                                            const std::stop_token& Stop) {
     for (std::int32_t i = 0; i < Count; ++i) {
-        SectorLost = false;
+        FPasses = 0;
+        if (FGivenUp) {
+            FGivenUp = false;
+            cdio_paranoia_modeset(FParanoia.get(), FModes);
+        }
         const std::int16_t* const samples =
-            cdio_paranoia_read_limited(FParanoia.get(), NoteParanoiaEvent, MaxRetries);
+            cdio_paranoia_read_limited(FParanoia.get(), IgnoreParanoiaEvent, MaxRetries);
         // Stopped, the image's reads failed at once: whatever paranoia made of
         // that is no verdict on the disc.
         if (Stop.stop_requested()) {
@@ -143,7 +186,7 @@ ParanoiaChunkReader::Attempt ParanoiaChunkReader::ReadOnce(std::uint8_t* Buffer,
         }
         // Paranoia's matching can also fill a sector no read gave from the
         // data around it: that is no reading of it.
-        if (samples == nullptr || SectorLost || !FRecord.Delivered(Lsn + i)) {
+        if (samples == nullptr || FGivenUp || !FRecord.Delivered(Lsn + i)) {
             return Attempt::Lost;
         }
         std::memcpy(Buffer + static_cast<std::ptrdiff_t>(i) * SectorBytes, samples, SectorBytes);

@@ -16,10 +16,12 @@ namespace discread {
 // drive, or an image dressed as one (ImageDrive).
 class ParanoiaChunkReader final : public ChunkReader {
 public:
-    // Takes Drive (closed here unless the image's drive owns it) and Paranoia;
-    // reading starts at First.
+    // Takes Drive (closed here unless the image's drive owns it) and Paranoia,
+    // which reads in the PARANOIA_MODE_* Modes (never skipping); reading starts
+    // at First.
     ParanoiaChunkReader(std::unique_ptr<Disc> ADisc, std::unique_ptr<ImageDrive> AImageDrive,
-                        cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia, std::int32_t First);
+                        cdrom_drive_t* ADrive, cdrom_paranoia_t* AParanoia, int AModes,
+                        std::int32_t First);
 
     bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
               std::stop_token Stop) override;
@@ -29,6 +31,9 @@ private:
     // The drive's read_audio while this reader reads: the drive's own read,
     // with what it gave noted in the record.
     static long RecordedRead(cdrom_drive_t* Drive, void* Buffer, lsn_t Begin, long Sectors);
+
+    // Ends paranoia's work on the sector it is reading: the sector is lost.
+    void GiveUp();
 
     enum class Attempt { Read, Lost, Stopped };
     // One pass of paranoia over the chunk from where it stands.
@@ -43,6 +48,13 @@ private:
         void operator()(cdrom_paranoia_t* Paranoia) const { cdio_paranoia_free(Paranoia); }
     };
 
+    // Paranoia, told never to skip, reads a sector again for as long as its
+    // reads fail or disagree; allowed to skip, it loses its place when the very
+    // first sectors after a seek cannot be read (it starts again from the
+    // disc's start, a sector or two a skip). So the reader bounds it instead:
+    // past MaxPasses readings again for one sector, the sector is lost.
+    static constexpr int MaxPasses = 20;
+    // Only paranoia's skipping looks at it.
     static constexpr int MaxRetries = 20;
     static constexpr int MaxAttempts = 2;
     // In the order they are made, so that each goes before what it uses.
@@ -51,8 +63,15 @@ private:
     std::unique_ptr<cdrom_drive_t, FreeDrive> FDrive;
     std::unique_ptr<cdrom_paranoia_t, FreeParanoia> FParanoia;
     DriveRead FDriveRead = nullptr;
+    int FModes = 0;
     ReadRecord FRecord;
     std::int32_t FExpected = -1;
+    // For the sector paranoia is reading now: its passes so far, whether the
+    // reader has given up on it, where its last read ended, and the stop.
+    int FPasses = 0;
+    bool FGivenUp = false;
+    std::int64_t FLastEnd = -1;
+    std::stop_token FStop;
 };
 
 } // namespace discread

@@ -108,15 +108,47 @@ TEST_F(SimulatedDriveRead, ABadSectorFailsItsChunkAfterTheGoodOnesNamingItEveryT
     }
 }
 
+TEST_F(SimulatedDriveRead, BadSectorsRightAfterWhereTheReadingStartsFailTheirChunk) {
+    // Where the reading starts (a track's start), nothing before it is read:
+    // when its very first sectors cannot be read, paranoia has nothing to build
+    // on, and allowed to skip it would start again from the disc's start, for
+    // ever at the disc's scale. Bad sectors there, one or two close together,
+    // and one well into the chunk after good ones were read fail their chunk
+    // as any bad sector does, asked twice.
+    struct Case {
+        const char* Simulation;
+        const char* Why;
+    };
+    for (const Case& bad : {Case{"bad=100", "sector 100 cannot be read"},
+                            Case{"bad=105", "sector 105 cannot be read"},
+                            Case{"bad=105,107", "sector 105 cannot be read"},
+                            Case{"bad=105-106,108", "sector 105 cannot be read"},
+                            Case{"bad=115,125", "sector 115 cannot be read"}}) {
+        for (const int mode : {1, 2}) {
+            SCOPED_TRACE(std::string(bad.Simulation) + ", paranoia mode " + std::to_string(mode));
+            Load(bad.Simulation, mode);
+            std::int32_t chunk = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
+            ASSERT_EQ(DR_OpenRipper(&chunk, 100, TrackSectors), DR_OK) << LastError();
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                const Chunk failed = Next();
+                EXPECT_EQ(failed.Code, DR_ERR_READ);
+                EXPECT_TRUE(failed.Bytes.empty());
+                EXPECT_EQ(failed.Why, bad.Why);
+            }
+            DR_CloseRipper();
+            DR_DeInit();
+        }
+    }
+}
+
 TEST_F(SimulatedDriveRead, AFlakySectorIsReadAgainToTheImagesExactAudio) {
     // Verified reading, in either mode, reads each flaky sector again and hands
-    // out the image's own bytes with no error; this also shows that the
-    // simulation alone takes the image through paranoia, as direct reads would
-    // have failed. (In overlap mode paranoia skips a failing very first read, as
-    // it would on a drive: the flaky sectors are past it.)
+    // out the image's own bytes with no error, the very first sectors too;
+    // this also shows that the simulation alone takes the image through
+    // paranoia, as direct reads would have failed.
     for (const int mode : {1, 2}) {
         SCOPED_TRACE("paranoia mode " + std::to_string(mode));
-        Load("flaky=140,200-260;399", mode);
+        Load("flaky=0-1,140,200-260;399", mode);
         ASSERT_EQ(OpenTrack(), DR_OK) << LastError();
         std::vector<std::uint8_t> all;
         for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK; chunk = Next()) {
