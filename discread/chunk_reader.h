@@ -2,8 +2,13 @@
 
 #include <cstdint>
 #include <stop_token>
+#include <vector>
 
 namespace discread {
+
+// What a reading does with a sector that cannot be read: fail at its chunk, or
+// hand it out as silence, noted, and go on.
+enum class UnreadableSectors { Fail, AsSilence };
 
 // Reads the sectors of one drive for a ripper, on the ripper's reading thread.
 class ChunkReader {
@@ -20,6 +25,20 @@ public:
     // asked for, which cuts any wait of the read short. May raise ImageError.
     virtual bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
                       std::stop_token Stop) = 0;
+
+    // Reads as Read does; when that fails, reads the sectors one by one, and
+    // gives each that cannot be read as silence, its number added to
+    // Unreadable. False only when Stop was asked for; raises what Read and
+    // ReadAlone raise (an image's data file that ends too soon is no damage).
+    bool ReadSkipping(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+                      const std::stop_token& Stop, std::vector<std::int32_t>& Unreadable);
+
+protected:
+    // Reads the one sector Lsn, as plainly as the drive allows: the reading
+    // that failed for its chunk is not asked again.
+    virtual bool ReadAlone(std::uint8_t* Buffer, std::int32_t Lsn, const std::stop_token& Stop) {
+        return Read(Buffer, Lsn, 1, Stop);
+    }
 };
 
 } // namespace discread

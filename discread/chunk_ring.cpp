@@ -20,12 +20,13 @@ std::uint8_t* ChunkRing::WaitForRoom(std::stop_token Stop) {
     return Back().Bytes.data();
 }
 
-void ChunkRing::Fill(std::size_t Bytes) {
+void ChunkRing::Fill(std::size_t Bytes, std::vector<std::int32_t> Unreadable) {
     const std::lock_guard lock(FLock);
     Slot& slot = Back();
     slot.Size = Bytes;
     slot.Failed = false;
     slot.Why.clear();
+    slot.Unreadable = std::move(Unreadable);
     Push();
 }
 
@@ -35,6 +36,7 @@ void ChunkRing::Fail(std::string Why) {
     slot.Size = 0;
     slot.Failed = true;
     slot.Why = std::move(Why);
+    slot.Unreadable.clear();
     FHeld = true;
     Push();
 }
@@ -54,7 +56,7 @@ ChunkRing::Taken ChunkRing::Take(std::uint8_t* Buffer) {
     }
     FChanged.wait(lock, [&] { return FFilled > 0; });
     Slot& slot = FSlots[FFront];
-    Taken taken{slot.Size, slot.Failed, std::move(slot.Why)};
+    Taken taken{slot.Size, slot.Failed, std::move(slot.Why), std::move(slot.Unreadable)};
     FFailureTaken = slot.Failed;
     // Copied without the lock, so the reading thread goes on filling the other
     // slots; this one is not free until it is let go below.

@@ -21,9 +21,10 @@ public:
 
     // The reading thread's side. WaitForRoom waits for a free slot and gives its
     // bytes, or nullptr once Stop is asked for; Fill or Fail hands that slot
-    // to the caller as a chunk of Bytes bytes or as a failure with its text.
+    // to the caller as a chunk of Bytes bytes (Unreadable: the sectors in it
+    // given as silence) or as a failure with its text.
     std::uint8_t* WaitForRoom(std::stop_token Stop);
-    void Fill(std::size_t Bytes);
+    void Fill(std::size_t Bytes, std::vector<std::int32_t> Unreadable = {});
     void Fail(std::string Why);
 
     // The caller's side: waits for the next slot and copies its chunk into
@@ -32,6 +33,7 @@ public:
         std::size_t Bytes = 0;
         bool Failed = false;
         std::string Why;
+        std::vector<std::int32_t> Unreadable;
     };
     Taken Take(std::uint8_t* Buffer);
 
@@ -41,6 +43,7 @@ private:
         std::size_t Size = 0;
         bool Failed = false;
         std::string Why;
+        std::vector<std::int32_t> Unreadable;
     };
 
     Slot& Back() { return FSlots[(FFront + FFilled) % FSlots.size()]; }

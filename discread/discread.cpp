@@ -38,6 +38,8 @@ struct LibraryState {
     std::vector<TTocEntry> Toc;        // tracks, then the lead-out; empty when unread
     discread::DiscTexts Texts;         // of what was read with the table
     std::vector<std::int32_t> Pregaps; // likewise, a track's pregap in sectors
+    // What the readings opened from now on do with a sector they cannot read.
+    UnreadableSectors Unreadable = UnreadableSectors::Fail;
     std::unique_ptr<Ripper> Reading;
 };
 
@@ -270,7 +272,8 @@ int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
         const int32_t chunkSectors = *chunkBytes / CDIO_CD_FRAMESIZE_RAW;
         *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
         int32_t error = DR_OK;
-        s.Reading = discread::OpenRipper(*drive, s.Options, first, end, chunkSectors, error);
+        s.Reading =
+            discread::OpenRipper(*drive, s.Options, first, end, chunkSectors, s.Unreadable, error);
         return s.Reading ? DR_OK : error;
     });
 }
@@ -300,6 +303,32 @@ int32_t DR_CloseRipper(void) {
     const std::lock_guard lock(s.Lock);
     s.Reading.reset();
     return DR_OK;
+}
+
+int32_t DR_SetSkipUnreadable(int32_t skip) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Unreadable =
+        skip != 0 ? discread::UnreadableSectors::AsSilence : discread::UnreadableSectors::Fail;
+    return DR_OK;
+}
+
+int32_t DR_GetUnreadable(int32_t* sectors, int32_t capacity) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (capacity < 0 || (capacity > 0 && sectors == nullptr)) {
+        discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+        return -1;
+    }
+    if (!s.Reading) {
+        return 0;
+    }
+    const std::vector<std::int32_t>& unreadable = s.Reading->Unreadable();
+    const auto count = static_cast<int32_t>(unreadable.size());
+    std::copy_n(unreadable.begin(), std::min(count, capacity), sectors);
+    return count;
 }
 
 int32_t DR_ReadsFile(const char* path, int32_t* reads) {

@@ -127,6 +127,19 @@ DISCREAD_API int32_t DR_RipChunk(uint8_t* buffer, int32_t* bytes, int32_t* abort
 /* Ends the reading; harmless when none is open. */
 DISCREAD_API int32_t DR_CloseRipper(void);
 
+/* What the readings opened after the call do with a sector the drive cannot
+ * read, even with paranoia's retries: skip 0 (the default) fails the reading
+ * at its chunk, as DR_RipChunk says; non-zero hands the sector out as silence
+ * (2352 zero bytes) and goes on, a chunk that holds such a sector being read
+ * again sector by sector, plainly. Optional like DR_GetTrackText. */
+DISCREAD_API int32_t DR_SetSkipUnreadable(int32_t skip);
+/* The sectors of the open reading handed out as silence so far (by the
+ * DR_RipChunk calls before this one), in the order they were handed out:
+ * copies up to capacity of them into sectors (NULL when capacity is 0) and
+ * returns how many there are; 0 when no reading is open, -1 for a negative
+ * capacity or a NULL sectors with room. Optional like DR_GetTrackText. */
+DISCREAD_API int32_t DR_GetUnreadable(int32_t* sectors, int32_t capacity);
+
 /* Stores 1 in *reads when path names one of the files the active drive's disc
  * image consists of (the same file, however it is named), else 0. Writers use
  * it to never write over the disc they read. */

@@ -60,15 +60,23 @@ long ImageDrive::Read(void* Buffer, std::int64_t Begin, long Sectors, const std:
         return Sectors;
     }
     try {
-        if (FSimulated && !FSimulated->Read(Begin, Sectors, Stop)) {
+        if (!ReadPlain(static_cast<std::uint8_t*>(Buffer), Begin, Sectors, Stop)) {
             return -1;
         }
-        FImage.Read(static_cast<std::uint8_t*>(Buffer), Begin, Sectors);
     } catch (const ImageError& e) {
         SetLastError(e.what());
         return -1;
     }
     return Sectors;
+}
+
+bool ImageDrive::ReadPlain(std::uint8_t* Buffer, std::int64_t Begin, long Sectors,
+                           const std::stop_token& Stop) {
+    if (FSimulated && !FSimulated->Read(Begin, Sectors, Stop)) {
+        return false;
+    }
+    FImage.Read(Buffer, Begin, Sectors);
+    return true;
 }
 
 void ImageDrive::Build() {

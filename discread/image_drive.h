@@ -53,6 +53,11 @@ public:
     // into no buffer, a seek), through the simulated drive; -1, with the
     // thread's last error saying why, when they cannot be read.
     long Read(void* Buffer, std::int64_t Begin, long Sectors, const std::stop_token& Stop);
+    // Sectors sectors from Begin into Buffer, through the simulated drive, not
+    // through paranoia: false when the drive cannot read them; raises
+    // ImageError when the image cannot (a data file that ends too soon).
+    bool ReadPlain(std::uint8_t* Buffer, std::int64_t Begin, long Sectors,
+                   const std::stop_token& Stop);
 
 private:
     void Build();

@@ -16,7 +16,7 @@ namespace discread {
 
 std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options, std::int32_t First,
                                    std::int32_t End, std::int32_t ChunkSectors,
-                                   std::int32_t& Error) {
+                                   UnreadableSectors Unreadable, std::int32_t& Error) {
     // Refused whatever the drive: a value that is not right is a mistake
     // whoever set it should hear of, not a simulation quietly left out.
     std::optional<DriveSimulation> simulation;
@@ -53,7 +53,7 @@ std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options,
     if (mode == ParanoiaMode::Plain || (ADrive.Image && !Options.ParanoiaImages && !simulated)) {
         return std::make_unique<Ripper>(
             std::make_unique<DirectChunkReader>(std::move(disc), std::move(simulated)), First, End,
-            ChunkSectors);
+            ChunkSectors, Unreadable);
     }
     std::unique_ptr<ImageDrive> imageDrive;
     cdrom_drive_t* drive = nullptr;
@@ -82,7 +82,7 @@ std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options,
     return std::make_unique<Ripper>(
         std::make_unique<ParanoiaChunkReader>(std::move(disc), std::move(imageDrive), drive,
                                               paranoia, modes, First),
-        First, End, ChunkSectors);
+        First, End, ChunkSectors, Unreadable);
 }
 
 } // namespace discread

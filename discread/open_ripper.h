@@ -15,6 +15,6 @@ namespace discread {
 // with Error set when the drive cannot be opened for reading.
 std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options, std::int32_t First,
                                    std::int32_t End, std::int32_t ChunkSectors,
-                                   std::int32_t& Error);
+                                   UnreadableSectors Unreadable, std::int32_t& Error);
 
 } // namespace discread

@@ -92,9 +92,6 @@ long ParanoiaChunkReader::RecordedRead(cdrom_drive_t* Drive, void* Buffer, lsn_t
 
 bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
                                std::stop_token Stop) {
-    if (Lsn != FExpected) {
-        cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
-    }
     // Paranoia does not stop at the lead-out: past it a drive (or an image
     // through this path) would hand back silence as if it had been read.
     const std::int64_t end = FDisc->DataEnd();
@@ -127,22 +124,19 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
         }
         // A seek keeps what paranoia read before in its caches, the made-up
         // audio of a failed read among it: once more means from a new start.
-        if (attempt > 1) {
-            cdrom_paranoia_t* const fresh = cdio_paranoia_init(FDrive.get());
-            if (fresh == nullptr) {
-                SetLastError("the verified reading cannot start again at sector " +
-                             std::to_string(Lsn));
-                return false;
-            }
-            FParanoia.reset(fresh);
-            cdio_paranoia_modeset(fresh, FModes);
+        const bool fresh = attempt > 1 || FRenew;
+        if (fresh && !Renew()) {
+            SetLastError("the verified reading cannot start again at sector " +
+                         std::to_string(Lsn));
+            return false;
         }
-        if (attempt > 1 || Lsn != FExpected) {
+        if (fresh || Lsn != FExpected) {
             cdio_paranoia_seek(FParanoia.get(), Lsn, SEEK_SET);
         }
         FExpected = -1;
         const Attempt result = ReadOnce(Buffer, Lsn, Count, Stop);
         if (result == Attempt::Stopped) {
+            FRenew = true;
             return false;
         }
         const auto failed = FRecord.FirstFailed(Lsn, std::int64_t{Lsn} + Count);
@@ -151,6 +145,7 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
             return true;
         }
         if (!failed || attempt == MaxAttempts) {
+            FRenew = true;
             const std::int64_t sector = failed.value_or(Lsn);
             const std::string why = FRecord.WhyLost(sector);
             SetLastError(why.empty() ? "sector " + std::to_string(sector) + " cannot be read"
@@ -158,6 +153,27 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
             return false;
         }
     }
+}
+
+bool ParanoiaChunkReader::Renew() {
+    cdrom_paranoia_t* const fresh = cdio_paranoia_init(FDrive.get());
+    if (fresh == nullptr) {
+        return false;
+    }
+    FParanoia.reset(fresh);
+    cdio_paranoia_modeset(fresh, FModes);
+    FRenew = false;
+    return true;
+}
+
+bool ParanoiaChunkReader::ReadAlone(std::uint8_t* Buffer, std::int32_t Lsn,
+                                    const std::stop_token& Stop) {
+    FRenew = true;
+    FExpected = -1;
+    if (FImageDrive) {
+        return FImageDrive->ReadPlain(Buffer, Lsn, 1, Stop);
+    }
+    return FDriveRead(FDrive.get(), Buffer, Lsn, 1) == 1;
 }
 
 void ParanoiaChunkReader::GiveUp() {

@@ -26,6 +26,11 @@ public:
     bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
               std::stop_token Stop) override;
 
+protected:
+    // The drive's own read of the sector, without paranoia, which has given
+    // up on the chunk (and on sectors some way before the bad one with it).
+    bool ReadAlone(std::uint8_t* Buffer, std::int32_t Lsn, const std::stop_token& Stop) override;
+
 private:
     using DriveRead = long (*)(cdrom_drive_t*, void*, lsn_t, long);
     // The drive's read_audio while this reader reads: the drive's own read,
@@ -34,6 +39,8 @@ private:
 
     // Ends paranoia's work on the sector it is reading: the sector is lost.
     void GiveUp();
+    // A new paranoia in place of the old; false when none can be made.
+    bool Renew();
 
     enum class Attempt { Read, Lost, Stopped };
     // One pass of paranoia over the chunk from where it stands.
@@ -70,6 +77,9 @@ private:
     // reader has given up on it, where its last read ended, and the stop.
     int FPasses = 0;
     bool FGivenUp = false;
+    // Paranoia's caches may hold made-up audio (a sector given up) or its
+    // place is lost (a sector read alone): the next read starts a new one.
+    bool FRenew = false;
     std::int64_t FLastEnd = -1;
     std::stop_token FStop;
 };

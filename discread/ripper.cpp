@@ -21,12 +21,12 @@ std::size_t Slots(std::int32_t First, std::int32_t End, std::int32_t ChunkSector
 } // namespace
 
 Ripper::Ripper(std::unique_ptr<ChunkReader> AReader, std::int32_t First, std::int32_t End,
-               std::int32_t ChunkSectors)
+               std::int32_t ChunkSectors, UnreadableSectors AUnreadable)
     : FReader(std::move(AReader)),
       FRing(Slots(First, End, ChunkSectors),
             static_cast<std::size_t>(std::clamp(End - First, 0, ChunkSectors)) * SectorBytes),
-      FEnd(End), FChunkSectors(ChunkSectors), FNext(First), FHanded(First),
-      FReading([this](std::stop_token Stop) { ReadAhead(Stop); }) {}
+      FEnd(End), FChunkSectors(ChunkSectors), FUnreadableSectors(AUnreadable), FNext(First),
+      FHanded(First), FReading([this](std::stop_token Stop) { ReadAhead(Stop); }) {}
 
 void Ripper::ReadAhead(const std::stop_token& Stop) {
     while (FNext < FEnd) {
@@ -38,8 +38,11 @@ void Ripper::ReadAhead(const std::stop_token& Stop) {
         // What the read says on this thread is carried to the caller's.
         ClearLastError();
         bool read = false;
+        std::vector<std::int32_t> unreadable;
         try {
-            read = FReader->Read(slot, FNext, count, Stop);
+            read = FUnreadableSectors == UnreadableSectors::AsSilence
+                       ? FReader->ReadSkipping(slot, FNext, count, Stop, unreadable)
+                       : FReader->Read(slot, FNext, count, Stop);
         } catch (const std::bad_alloc&) {
             SetLastError("out of memory");
         } catch (const std::exception& e) {
@@ -50,7 +53,7 @@ void Ripper::ReadAhead(const std::stop_token& Stop) {
             return;
         }
         if (read) {
-            FRing.Fill(static_cast<std::size_t>(count) * SectorBytes);
+            FRing.Fill(static_cast<std::size_t>(count) * SectorBytes, std::move(unreadable));
             FNext += count;
         } else {
             FRing.Fail(LastError());
@@ -71,6 +74,7 @@ std::int32_t Ripper::Next(std::uint8_t* Buffer, std::int32_t& Bytes) {
         return DR_ERR_READ;
     }
     Bytes = static_cast<std::int32_t>(taken.Bytes);
+    FUnreadable.insert(FUnreadable.end(), taken.Unreadable.begin(), taken.Unreadable.end());
     FHanded += Bytes / SectorBytes;
     return DR_OK;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stop_token>
 #include <thread>
+#include <vector>
 
 namespace discread {
 
@@ -25,7 +26,7 @@ public:
     static constexpr std::int32_t AheadSectors = 4 * 75;
 
     Ripper(std::unique_ptr<ChunkReader> AReader, std::int32_t First, std::int32_t End,
-           std::int32_t ChunkSectors);
+           std::int32_t ChunkSectors, UnreadableSectors AUnreadable = UnreadableSectors::Fail);
     ~Ripper() = default;
     Ripper(const Ripper&) = delete;
     Ripper& operator=(const Ripper&) = delete;
@@ -38,6 +39,9 @@ public:
     // reads that chunk again.
     std::int32_t Next(std::uint8_t* Buffer, std::int32_t& Bytes);
 
+    // The sectors handed out as silence so far, in order (UnreadableSectors::AsSilence).
+    const std::vector<std::int32_t>& Unreadable() const { return FUnreadable; }
+
 private:
     void ReadAhead(const std::stop_token& Stop);
 
@@ -45,10 +49,12 @@ private:
     ChunkRing FRing;
     const std::int32_t FEnd;
     const std::int32_t FChunkSectors;
+    const UnreadableSectors FUnreadableSectors;
     // The next sector to read, the reading thread's alone.
     std::int32_t FNext;
     // The next sector to hand out, the caller's alone.
     std::int32_t FHanded;
+    std::vector<std::int32_t> FUnreadable;
     // Last, so that it is stopped and joined before anything it reads goes.
     std::jthread FReading;
 };

@@ -198,30 +198,52 @@ TEST_F(DiscReadTest, AHugeSheetIsNotReadToTellWhetherAFileIsTheDiscs) {
 TEST_F(DiscReadTest, ADataFileCutDuringTheRipFailsAtTheSectorItNowEndsAt) {
     // Cut past what the reading ahead can have read after one chunk was taken
     // (the first chunk and four seconds more): the chunks up to the cut still
-    // come, and the one that holds the new end fails naming it.
-    const auto cue = images.Make("shrinks", {"audio:900f:noise=3"});
-    const auto bin = (images.Folder() / "shrinks.bin").string();
-    Init({cue});
-    ASSERT_EQ(DR_ReadToc(), DR_OK);
-    std::int32_t chunk = 176400;
-    ASSERT_EQ(DR_OpenRipper(&chunk, 0, 900), DR_OK);
-    std::vector<std::uint8_t> buffer(176400);
-    std::int32_t bytes = 0;
-    std::int32_t abort = 0;
-    ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
-    ASSERT_EQ(bytes, 75 * Sector);
-    std::filesystem::resize_file(bin, 500 * Sector);
-    std::int32_t chunks = 1;
-    std::int32_t code = DR_OK;
-    while ((code = DR_RipChunk(buffer.data(), &bytes, &abort)) == DR_OK && bytes > 0) {
-        ++chunks;
+    // come, and the one that holds the new end fails naming it. A reading told
+    // to give unreadable sectors as silence fails all the same: an image that
+    // has lost its end is no damaged disc, read directly or through paranoia
+    // (which reads far ahead of its own: its image is longer, and cut later).
+    for (const bool verified : {false, true}) {
+        const std::int32_t length = verified ? 3000 : 900;
+        const std::int32_t cut = verified ? 2500 : 500;
+        for (const int skip : {0, 1}) {
+            SCOPED_TRACE("through paranoia " + std::to_string(verified) + ", skipping " +
+                         std::to_string(skip));
+            const auto cue =
+                images.Make("shrinks", {"audio:" + std::to_string(length) + "f:noise=3"});
+            const auto bin = (images.Folder() / "shrinks.bin").string();
+            if (verified) {
+                ::setenv("DISCREAD_PARANOIA", "1", 1);
+            }
+            Init({cue});
+            ::unsetenv("DISCREAD_PARANOIA");
+            ASSERT_EQ(DR_ReadToc(), DR_OK);
+            ASSERT_EQ(DR_SetSkipUnreadable(skip), DR_OK);
+            std::int32_t chunk = 176400;
+            ASSERT_EQ(DR_OpenRipper(&chunk, 0, length), DR_OK);
+            std::vector<std::uint8_t> buffer(176400);
+            std::int32_t bytes = 0;
+            std::int32_t abort = 0;
+            ASSERT_EQ(DR_RipChunk(buffer.data(), &bytes, &abort), DR_OK);
+            ASSERT_EQ(bytes, 75 * Sector);
+            std::filesystem::resize_file(bin, static_cast<std::uintmax_t>(cut) * Sector);
+            std::int32_t chunks = 1;
+            std::int32_t code = DR_OK;
+            while ((code = DR_RipChunk(buffer.data(), &bytes, &abort)) == DR_OK && bytes > 0) {
+                ++chunks;
+            }
+            EXPECT_EQ(code, DR_ERR_READ);
+            // Paranoia verifies a sector with the 32 after it: unless the
+            // chunk before the cut is read again plainly, it fails too.
+            EXPECT_EQ(chunks, cut / 75 - (verified && skip == 0 ? 1 : 0));
+            std::vector<char> text(512);
+            DR_GetLastErrorText(text.data(), static_cast<std::int32_t>(text.size()));
+            EXPECT_EQ(std::string(text.data()), "sector " + std::to_string(cut) + " is not in \"" +
+                                                    bin + "\", which ends before it");
+            EXPECT_EQ(DR_GetUnreadable(nullptr, 0), 0);
+            DR_SetSkipUnreadable(0);
+            DR_DeInit();
+        }
     }
-    EXPECT_EQ(code, DR_ERR_READ);
-    EXPECT_EQ(chunks, 500 / 75);
-    std::vector<char> text(512);
-    DR_GetLastErrorText(text.data(), static_cast<std::int32_t>(text.size()));
-    EXPECT_EQ(std::string(text.data()),
-              "sector 500 is not in \"" + bin + "\", which ends before it");
 }
 
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {

@@ -31,6 +31,7 @@ class SimulatedDriveRead : public ImageTest {
 protected:
     void TearDown() override {
         ::unsetenv("DISCREAD_SIMULATE");
+        DR_SetSkipUnreadable(0);
         ImageTest::TearDown();
     }
 
@@ -136,6 +137,52 @@ TEST_F(SimulatedDriveRead, BadSectorsRightAfterWhereTheReadingStartsFailTheirChu
                 EXPECT_EQ(failed.Why, bad.Why);
             }
             DR_CloseRipper();
+            DR_DeInit();
+        }
+    }
+}
+
+TEST_F(SimulatedDriveRead, ToldToSkipThemTheReadingGivesBadSectorsAsSilenceNotedAndGoesOn) {
+    // Every mode: the bad sectors come as silence and are listed once their
+    // chunk is handed out, never before; every other sector (those paranoia
+    // gave up with the bad ones, a flaky one) is the image's own. Bad sectors
+    // right where the reading starts, two close together, and two chunks
+    // apart; the reading starts at a track's start of 100.
+    struct Case {
+        const char* Simulation;
+        std::vector<std::int32_t> Bad;
+    };
+    for (const Case& bad : {Case{"bad=100", {100}}, Case{"bad=105,107,flaky=110", {105, 107}},
+                            Case{"bad=190-191;330", {190, 191, 330}}}) {
+        for (const int mode : {0, 1, 2}) {
+            SCOPED_TRACE(std::string(bad.Simulation) + ", paranoia mode " + std::to_string(mode));
+            Load(bad.Simulation, mode);
+            ASSERT_EQ(DR_SetSkipUnreadable(1), DR_OK);
+            std::int32_t chunkBytes = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
+            ASSERT_EQ(DR_OpenRipper(&chunkBytes, 100, TrackSectors), DR_OK) << LastError();
+            std::vector<std::uint8_t> all;
+            for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK;
+                 chunk = Next()) {
+                ASSERT_EQ(chunk.Code, DR_OK) << chunk.Why;
+                all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+                const auto end = static_cast<std::int32_t>(100 + all.size() / SectorBytes);
+                std::vector<std::int32_t> handed;
+                std::copy_if(bad.Bad.begin(), bad.Bad.end(), std::back_inserter(handed),
+                             [&](std::int32_t Sector) { return Sector < end; });
+                std::vector<std::int32_t> listed(8, -1);
+                listed.resize(static_cast<std::size_t>(
+                    DR_GetUnreadable(listed.data(), static_cast<std::int32_t>(listed.size()))));
+                EXPECT_EQ(listed, handed) << "after the chunk that ends at " << end;
+            }
+            auto expected = Audio(100, TrackSectors);
+            for (const std::int32_t sector : bad.Bad) {
+                std::fill_n(expected.begin() +
+                                (sector - 100) * static_cast<std::ptrdiff_t>(SectorBytes),
+                            SectorBytes, 0);
+            }
+            EXPECT_TRUE(all == expected);
+            DR_CloseRipper();
+            EXPECT_EQ(DR_GetUnreadable(nullptr, 0), 0);
             DR_DeInit();
         }
     }
