@@ -237,6 +237,8 @@ void TCDIn::OpenSource() {
     FRangeSize = static_cast<std::int32_t>(size);
     FNextSector = first;
     FChunkCapacity = ChunkBytes;
+    FUnreadable.clear();
+    RipLibrarySetSkipUnreadable(FSkipUnreadable);
     if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
         error != 0) {
         ReleaseDrive();
@@ -265,6 +267,11 @@ std::int32_t TCDIn::ReadBlock(std::span<std::byte> Buffer) {
         }
         FChunkEnd = std::clamp<std::int32_t>(FChunkEnd, 0, ChunkBytes);
         FNextSector += FChunkEnd / CDSectorBytes;
+        if (FSkipUnreadable) {
+            if (auto sectors = RipLibraryUnreadable(FUnreadable.size()); !sectors.empty()) {
+                FUnreadable = std::move(sectors);
+            }
+        }
     }
     const std::int32_t available = FChunkEnd - FChunkStart + 1;
     const auto count = std::min(static_cast<std::int32_t>(Buffer.size()), available);

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -59,6 +60,14 @@ public:
 
     std::int32_t DriveUseCount() const { return FDriveUseCount.load(); }
 
+    // Whether a sector the drive cannot read, even after the retries, is given
+    // as silence and noted instead of failing the rip; off by default, and
+    // for the rips opened after. A library that cannot tells the rip fail.
+    void SetSkipUnreadable(bool Value) { FSkipUnreadable = Value; }
+    // The sectors given as silence since the source was opened, in the order
+    // they were read; on the thread that reads (ReadBlock's).
+    [[nodiscard]] const std::vector<std::int32_t>& UnreadableSectors() const { return FUnreadable; }
+
 private:
     // Brackets the library calls of one operation.
     class DriveUse;
@@ -82,6 +91,8 @@ private:
     std::int32_t FChunkCapacity = 0;
     // The sector the next chunk starts at, to name it when a read fails.
     std::int32_t FNextSector = 0;
+    bool FSkipUnreadable = false;
+    std::vector<std::int32_t> FUnreadable;
 };
 
 } // namespace kestrune

@@ -135,6 +135,25 @@ std::int32_t RipLibraryTrackPregap(std::int32_t Index) {
     return pregap ? std::max<std::int32_t>(0, pregap(Index)) : 0;
 }
 
+bool RipLibrarySetSkipUnreadable(bool Skip) {
+    const auto& set = Binding().Calls.DR_SetSkipUnreadable;
+    return set && set(Skip ? 1 : 0) == 0;
+}
+
+std::vector<std::int32_t> RipLibraryUnreadable(std::size_t Known) {
+    const auto& get = Binding().Calls.DR_GetUnreadable;
+    if (!get) {
+        return {};
+    }
+    const std::int32_t count = get(nullptr, 0);
+    if (count <= 0 || static_cast<std::size_t>(count) <= Known) {
+        return {};
+    }
+    std::vector<std::int32_t> sectors(static_cast<std::size_t>(count));
+    sectors.resize(static_cast<std::size_t>(std::clamp(get(sectors.data(), count), 0, count)));
+    return sectors;
+}
+
 std::string RipLibraryDriveName(std::int32_t Index) {
     const auto& name = Binding().Calls.DR_GetDriveName;
     if (!name) {

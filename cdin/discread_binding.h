@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -54,6 +55,10 @@ struct TRipEntryPoints : platform::EntryPointTable {
         *this, "DR_GetDriveName", Need::Optional};
     Entry<std::int32_t(std::int32_t Index)> DR_GetTrackPregap{*this, "DR_GetTrackPregap",
                                                               Need::Optional};
+    Entry<std::int32_t(std::int32_t Skip)> DR_SetSkipUnreadable{*this, "DR_SetSkipUnreadable",
+                                                                Need::Optional};
+    Entry<std::int32_t(std::int32_t* Sectors, std::int32_t Capacity)> DR_GetUnreadable{
+        *this, "DR_GetUnreadable", Need::Optional};
 };
 
 // Loads the library (each call counts one load), resolves its entry points,
@@ -96,6 +101,15 @@ inline constexpr std::int32_t DiscTextIndex = -1;
 // The pregap in sectors of table Index (DR_GetTrackPregap); 0 when the library
 // cannot tell or lacks the call.
 [[nodiscard]] std::int32_t RipLibraryTrackPregap(std::int32_t Index);
+
+// Tells the library whether the readings opened from now on give a sector the
+// drive cannot read as silence (DR_SetSkipUnreadable); false when the library
+// lacks the call, whose readings always fail there.
+bool RipLibrarySetSkipUnreadable(bool Skip);
+// The sectors the open reading has handed out as silence (DR_GetUnreadable),
+// when there are more than Known of them; else (or when the library lacks the
+// call) nothing.
+[[nodiscard]] std::vector<std::int32_t> RipLibraryUnreadable(std::size_t Known);
 
 // The path of drive Index as the library names it (a device node or a disc
 // image); empty when there is no such drive or the library cannot tell.

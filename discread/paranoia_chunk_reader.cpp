@@ -19,7 +19,23 @@ thread_local ParanoiaChunkReader* Recording = nullptr;
 
 // Paranoia never skips here (the reader bounds its work instead), so no event
 // changes the verdict: a sector is what the record says some read gave.
-void IgnoreParanoiaEvent(long, paranoia_cb_mode_t) {}
+void IgnoreParanoiaEvent(long /*Position*/, paranoia_cb_mode_t /*Event*/) {}
+
+// Makes a reader the one the hook notes for, while it lives.
+class RecordingScope {
+public:
+    explicit RecordingScope(ParanoiaChunkReader* Reader) : FPrevious(Recording) {
+        Recording = Reader;
+    }
+    ~RecordingScope() { Recording = FPrevious; }
+    RecordingScope(const RecordingScope&) = delete;
+    RecordingScope& operator=(const RecordingScope&) = delete;
+    RecordingScope(RecordingScope&&) = delete;
+    RecordingScope& operator=(RecordingScope&&) = delete;
+
+private:
+    ParanoiaChunkReader* FPrevious;
+};
 
 // What paranoia is given for sectors the reader has given up on: the same
 // for a sector every time it is read, and nowhere the same as elsewhere, so
@@ -104,15 +120,13 @@ bool ParanoiaChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int3
     if (FImageDrive) {
         reading.emplace(*FImageDrive, Stop);
     }
-    struct Scope {
-        explicit Scope(ParanoiaChunkReader* Reader) : FPrevious(Recording) { Recording = Reader; }
-        ~Scope() { Recording = FPrevious; }
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-        ParanoiaChunkReader* FPrevious;
-    };
-    const Scope recording(this);
+    const RecordingScope recording(this);
     FStop = Stop;
+    return ReadAttempts(Buffer, Lsn, Count, Stop);
+}
+
+bool ParanoiaChunkReader::ReadAttempts(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+                                       const std::stop_token& Stop) {
     // A read that failed where the chunk lies leaves paranoia a hole, which it
     // reads again; but what its matching makes of a hole can be wrong (a pure
     // tone fits anywhere), so such a chunk is read once more from a fresh

@@ -42,6 +42,11 @@ private:
     // A new paranoia in place of the old; false when none can be made.
     bool Renew();
 
+    // Read's work once the drive's hook notes for this reader: the passes
+    // over the chunk.
+    bool ReadAttempts(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
+                      const std::stop_token& Stop);
+
     enum class Attempt { Read, Lost, Stopped };
     // One pass of paranoia over the chunk from where it stands.
     Attempt ReadOnce(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,

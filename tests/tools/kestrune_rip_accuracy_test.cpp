@@ -207,7 +207,7 @@ TEST_F(RipAccuracy, TheLogHoldsEachTracksFiguresAndVerdict) {
                     Reference[1].substr(27, 8) +
                     ": not accurately ripped: none of the 13 submissions in the database matches"));
     EXPECT_TRUE(has("Summary: 3 of 3 tracks written; 2 accurately ripped, 1 not accurately "
-                    "ripped, 0 not verified"))
+                    "ripped, 0 not verified; 0 damaged"))
         << lines.back();
 }
 

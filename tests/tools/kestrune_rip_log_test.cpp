@@ -1,8 +1,10 @@
 // kestrune-rip's log of a run: where it goes, what it must never replace, and
-// a track that failed among tracks that were written.
+// a damaged or failed track among tracks that were written.
 
 #include "tests/support/disc_images.h"
+#include "tests/tools/checksum_reference.h"
 #include "tests/tools/rip_process.h"
+#include "tools/kestrune-rip/sector_ranges.h"
 
 #include <gtest/gtest.h>
 
@@ -93,10 +95,65 @@ TEST_F(RipLog, ALogThatWouldReplaceTheImageOrATrackIsRefusedBeforeAnythingIsRipp
     EXPECT_FALSE(std::filesystem::exists(Path("01.mp3")));
 }
 
-TEST_F(RipLog, AFailedTrackIsLoggedWithItsReasonBesideTheTracksThatWereWritten) {
-    // A sector in the middle of track 2 that no reading gets.
+TEST(SectorRanges, RunsAreJoinedAndAShortListSaysHowManySectorsItLeavesOut) {
+    using rip::FormatSectorRanges;
+    EXPECT_EQ(FormatSectorRanges({}), "");
+    EXPECT_EQ(FormatSectorRanges({150}), "150");
+    EXPECT_EQ(FormatSectorRanges({230, 231, 233, 240, 241, 242}), "230-231, 233, 240-242");
+    // Two runs shown; the 3 + 1 sectors after them are counted, not runs.
+    EXPECT_EQ(FormatSectorRanges({1, 3, 5, 6, 7, 9}, 2), "1, 3 and 4 more sectors");
+    EXPECT_EQ(FormatSectorRanges({1, 3}, 2), "1, 3");
+}
+
+TEST_F(RipLog, ADamagedSectorIsSilenceInItsTrackWhichIsCalledDamagedAndTheRunGoesOn) {
+    // A sector in the middle of track 2 that no reading gets, in one read of
+    // the disc and in a rip of the track alone: the track is written with
+    // silence there (its CRC32 is that of the image with the sector zeroed,
+    // worked out apart), said and logged as damaged, and the status is 3.
+    constexpr std::size_t SectorBytes = 2352;
+    std::string audio = Text(Path("disc.bin"));
+    audio.replace(150 * SectorBytes, SectorBytes, SectorBytes, '\0');
+    std::ofstream(Path("damaged.bin"), std::ios::binary) << audio;
+    const std::string crc = ComputedApart(Path("damaged.bin"), {{75, 150, "-"}}).at(0).substr(0, 8);
     ::setenv("DISCREAD_SIMULATE", "bad=150", 1);
-    RipProcess all = Rip({"--all", "-o", Path("%n.mp3")});
+    struct Case {
+        std::vector<std::string> Words;
+        const char* Summary;
+    };
+    for (const Case& run :
+         {Case{{"--all", "-o", Path("%n.mp3"), "--log", Path("run.log")},
+               "Summary: 3 of 3 tracks written; 0 accurately ripped, 0 not accurately ripped, 3 "
+               "not verified; 1 damaged\n"},
+          Case{{"--track", "2", "-o", Path("02.mp3"), "--log", Path("run.log")},
+               "Summary: 1 of 1 tracks written; 0 accurately ripped, 0 not accurately ripped, 1 "
+               "not verified; 1 damaged\n"}}) {
+        SCOPED_TRACE(run.Words.front());
+        RipProcess rip = Rip(run.Words);
+        EXPECT_EQ(rip.Wait(), 3) << rip.Err();
+        EXPECT_NE(rip.Err().find("kestrune-rip: track 02 is damaged: the drive could not read 1 "
+                                 "sector (150), which is silence in " +
+                                 Path("02.mp3") + "\n"),
+                  std::string::npos)
+            << rip.Err();
+        const std::string log = Text(Path("run.log"));
+        EXPECT_NE(log.find("\nTrack 02 CRC32 copy: " + crc + ", "), std::string::npos) << log;
+        EXPECT_NE(log.find("\nTrack 02 damaged sectors: 150 (1 written as silence)\n"
+                           "Track 02 result: written\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find(run.Summary), std::string::npos) << log;
+        if (run.Words.front() == "--all") {
+            EXPECT_NE(log.find("\nTrack 01 damaged sectors: none\n"), std::string::npos) << log;
+            EXPECT_NE(log.find("\nTrack 03 damaged sectors: none\n"), std::string::npos) << log;
+        }
+        std::filesystem::remove(Path("run.log"));
+    }
+}
+
+TEST_F(RipLog, StoppingOnErrorsATrackFailsAtItsDamageAndIsLoggedWithItsReason) {
+    // As without verification: the track fails alone, the others are written.
+    ::setenv("DISCREAD_SIMULATE", "bad=150", 1);
+    RipProcess all = Rip({"--all", "-o", Path("%n.mp3"), "--stop-on-error"});
     EXPECT_EQ(all.Wait(), 1) << all.Err();
     const std::string log = Text(Path("Sea_Songs.log"));
     EXPECT_NE(log.find("\nTrack 01 result: written\n"), std::string::npos) << log;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace kestrune::rip {
 
@@ -119,17 +120,25 @@ std::size_t DiscRip::ReadRun(std::size_t First, const std::stop_token& Stop) {
     }
     std::vector<std::byte> buffer(TCDIn::ChunkBytes);
     std::size_t at = First;
+    std::int32_t sector = FJobs[First]->Track.Start;
     for (; at <= last && !Stop.stop_requested(); ++at) {
         Job& job = *FJobs[at];
         std::int32_t left = job.Bytes;
+        const std::int32_t jobStart = sector;
+        sector += job.Bytes / CDSectorBytes;
         bool wanted = true;
         try {
             while (left > 0 && !Stop.stop_requested()) {
                 const auto ask = static_cast<std::size_t>(std::min(left, TCDIn::ChunkBytes));
+                const std::size_t known = FCd.UnreadableSectors().size();
                 const std::int32_t got = FCd.ReadBlock(std::span(buffer).first(ask));
                 if (got <= 0) {
                     throw EAudioException("The disc ended inside track " +
                                           std::to_string(job.Track.Number));
+                }
+                // Before the track's audio goes on: its end may follow at once.
+                if (FCd.UnreadableSectors().size() != known) {
+                    NoteUnreadable(job, jobStart, sector);
                 }
                 // A track nobody reads any more (its sink failed) is read on
                 // all the same: the next one follows it on the disc.
@@ -145,6 +154,15 @@ std::size_t DiscRip::ReadRun(std::size_t First, const std::stop_token& Stop) {
     }
     FCd.CloseSource();
     return at;
+}
+
+void DiscRip::NoteUnreadable(Job& AJob, std::int32_t First, std::int32_t End) {
+    std::vector<std::int32_t> sectors;
+    std::copy_if(FCd.UnreadableSectors().begin(), FCd.UnreadableSectors().end(),
+                 std::back_inserter(sectors),
+                 [&](std::int32_t Sector) { return Sector >= First && Sector < End; });
+    const std::lock_guard lock(AJob.ErrorLock);
+    AJob.Unreadable = std::move(sectors);
 }
 
 bool DiscRip::JobFailed(Job& AJob) {
@@ -186,12 +204,14 @@ void DiscRip::EndFinished(const TrackEnded& Ended) {
             result.Outcome = RipOutcome::NotStarted;
         } else if (JobFailed(*job)) {
             const std::lock_guard lock(job->ErrorLock);
-            result = {RipOutcome::Failed, *job->Error, {}};
+            result = {RipOutcome::Failed, *job->Error, {}, {}};
         } else {
             const bool whole = job->Feed->Position() >= job->Bytes;
             result.Outcome = job->Stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written;
             job->Whole = result.Outcome == RipOutcome::Written;
             result.Checksums = job->Checksums->Checksums();
+            const std::lock_guard lock(job->ErrorLock);
+            result.Unreadable = job->Unreadable;
         }
         FDisplay.Clear();
         Ended(job->Track, job->Output, result);

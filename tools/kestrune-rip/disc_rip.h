@@ -31,9 +31,10 @@ namespace kestrune::rip {
 // order. The feeds share a fixed budget of memory, so the reader waits when
 // the encoders are behind.
 //
-// A track whose sectors cannot be read fails alone: the reading goes on at the
-// next track. Ctrl-C stops the reading and every sink under way, each of
-// which finishes its file as far as it got.
+// A sector the drive cannot read is silence in its track, which is called
+// damaged (unless the options say to stop on errors: then the track fails
+// alone, and the reading goes on at the next track). Ctrl-C stops the reading and every sink under
+// way, each of which finishes its file as far as it got.
 class DiscRip {
 public:
     using TrackEnded =
@@ -67,6 +68,7 @@ private:
         std::atomic<bool> Done{false};
         std::mutex ErrorLock;
         std::optional<std::string> Error;
+        std::vector<std::int32_t> Unreadable; // under ErrorLock too
         bool Stopped = false;
         bool Whole = false; // written to its end
         // Declared in the order of the chain, so the sink goes first.
@@ -82,6 +84,8 @@ private:
     // Reads the tracks from First on that follow each other on the disc;
     // returns the index after the last one read, or after a track that failed.
     std::size_t ReadRun(std::size_t First, const std::stop_token& Stop);
+    // Keeps the sectors of [First, End) the source gave as silence with AJob.
+    void NoteUnreadable(Job& AJob, std::int32_t First, std::int32_t End);
     void StartWaiting(unsigned Workers);
     void EndFinished(const TrackEnded& Ended);
     void StopAll();

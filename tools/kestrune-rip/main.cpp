@@ -15,6 +15,7 @@
 #include "tools/kestrune-rip/planned_run.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
+#include "tools/kestrune-rip/sector_ranges.h"
 #include "tools/kestrune-rip/track_accuracy.h"
 #include "tools/kestrune-rip/track_rip.h"
 
@@ -105,6 +106,16 @@ int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run
         logged.Verdict = verdict;
         if (!Options.Quiet) {
             SayWritten(Result, track, output, verdict);
+        }
+        if (!Result.Unreadable.empty()) {
+            std::fprintf(stderr,
+                         "kestrune-rip: track %02d is damaged: the drive could not read %zu %s "
+                         "(%s), which %s silence in %s\n",
+                         static_cast<int>(track), Result.Unreadable.size(),
+                         Result.Unreadable.size() == 1 ? "sector" : "sectors",
+                         FormatSectorRanges(Result.Unreadable, 10).c_str(),
+                         Result.Unreadable.size() == 1 ? "is" : "are", output.c_str());
+            return ExitUnverified;
         }
         return Options.RequireAccurate && verdict.Result != Accuracy::Accurate ? ExitUnverified : 0;
     }

@@ -2,6 +2,7 @@
 
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/file_names.h"
+#include "tools/kestrune-rip/sector_ranges.h"
 
 #include <array>
 #include <cstdio>
@@ -94,6 +95,13 @@ std::string TrackLines(const LoggedTrack& Logged) {
                 Hex(sums.Crc32WithoutZeros) + "\n";
         text += name + " AccurateRip v1 " + Hex(sums.AccurateRip1) + ", v2 " +
                 Hex(sums.AccurateRip2) + ": " + DescribeAccuracy(Logged.Verdict) + "\n";
+        const std::vector<std::int32_t>& unreadable = Logged.Result.Unreadable;
+        text +=
+            name + " damaged sectors: " +
+            (unreadable.empty() ? std::string("none")
+                                : FormatSectorRanges(unreadable) + " (" +
+                                      std::to_string(unreadable.size()) + " written as silence)") +
+            "\n";
     }
     text += name + " result: " + OutcomeText(Logged.Result) + "\n";
     return text;
@@ -103,11 +111,13 @@ std::string Summary(const LoggedRun& Run) {
     int written = 0;
     int accurate = 0;
     int notAccurate = 0;
+    int damaged = 0;
     for (const LoggedTrack& logged : Run.Tracks) {
         if (logged.Result.Outcome != RipOutcome::Written) {
             continue;
         }
         ++written;
+        damaged += logged.Result.Unreadable.empty() ? 0 : 1;
         accurate += logged.Verdict.Result == Accuracy::Accurate ? 1 : 0;
         notAccurate += logged.Verdict.Result == Accuracy::NotAccurate ? 1 : 0;
     }
@@ -115,7 +125,8 @@ std::string Summary(const LoggedRun& Run) {
     return "Summary: " + std::to_string(written) + " of " + std::to_string(count) +
            " tracks written; " + std::to_string(accurate) + " accurately ripped, " +
            std::to_string(notAccurate) + " not accurately ripped, " +
-           std::to_string(written - accurate - notAccurate) + " not verified\n";
+           std::to_string(written - accurate - notAccurate) + " not verified; " +
+           std::to_string(damaged) + " damaged\n";
 }
 
 } // namespace

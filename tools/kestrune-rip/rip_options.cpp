@@ -20,7 +20,8 @@ const char* const Usage =
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
-    "                    [--accuraterip-url URL] [--require-accurate] [--quiet]\n"
+    "                    [--accuraterip-url URL] [--require-accurate]\n"
+    "                    [--stop-on-error] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -84,6 +85,9 @@ const char* const Usage =
     "  --require-accurate\n"
     "                   end with exit status 3 unless AccurateRip calls every\n"
     "                   track written accurately ripped\n"
+    "  --stop-on-error  fail a track at a sector the drive cannot read, even after\n"
+    "                   the retries (by default the sector is written as silence,\n"
+    "                   the track is called damaged and the exit status is 3)\n"
     "  --quiet          no progress and no line per written track; errors are still\n"
     "                   printed\n"
     "  --help, --version\n"
@@ -348,6 +352,8 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.AccurateRipUrl = Args.Value();
     } else if (option == "--require-accurate") {
         Options.RequireAccurate = true;
+    } else if (option == "--stop-on-error") {
+        Options.StopOnError = true;
     } else {
         return false;
     }

@@ -49,6 +49,7 @@ struct RipOptions {
     // fails the run.
     std::string AccurateRipUrl;   // --accuraterip-url URL
     bool RequireAccurate = false; // --require-accurate
+    bool StopOnError = false;     // --stop-on-error
     // The run's log: by default beside the first file, named after the album.
     std::string LogFile; // --log FILE
     bool NoLog = false;  // --no-log

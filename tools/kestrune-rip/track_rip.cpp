@@ -47,6 +47,7 @@ TrackRipper::TrackRipper(const RipOptions& Options)
         throw std::invalid_argument("there is no drive " + std::to_string(drive));
     }
     ConfigureSink(*FSink, Options);
+    FCd->SetSkipUnreadable(!Options.StopOnError);
     FChecksums->SetInput(FCd.get());
     FStage->SetInput(FChecksums.get());
     FStage->SetKeepEmphasis(Options.KeepEmphasis);
@@ -96,7 +97,7 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const 
     // user wants no file, so none is created, emptied or replaced.
     if (platform::InterruptRequested()) {
         FDisplay = nullptr;
-        return {RipOutcome::NotStarted, {}, {}};
+        return {RipOutcome::NotStarted, {}, {}, {}};
     }
 
     FSink->Start();
@@ -122,11 +123,13 @@ RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const 
 
     if (Failed()) {
         const std::lock_guard lock(FErrorMutex);
-        return {RipOutcome::Failed, *FError, {}};
+        return {RipOutcome::Failed, *FError, {}, {}};
     }
     const bool whole = FCd->Position() >= rangeBytes;
-    return {
-        stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written, {}, FChecksums->Checksums()};
+    return {stopped && !whole ? RipOutcome::Stopped : RipOutcome::Written,
+            {},
+            FChecksums->Checksums(),
+            FCd->UnreadableSectors()};
 }
 
 } // namespace kestrune::rip

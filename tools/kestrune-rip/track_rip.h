@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrune::rip {
 
@@ -25,6 +26,8 @@ struct RipResult {
     RipOutcome Outcome = RipOutcome::Failed;
     std::string Error;        // the component's message when Failed
     TrackChecksums Checksums; // of the disc's audio, when Written
+    // The sectors the drive could not read, written as silence (ascending).
+    std::vector<std::int32_t> Unreadable;
 };
 
 // A CD source, the checksums, the de-emphasis stage and an MP3 sink set up from the options,
