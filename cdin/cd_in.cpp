@@ -239,6 +239,16 @@ void TCDIn::OpenSource() {
     FChunkCapacity = ChunkBytes;
     FUnreadable.clear();
     RipLibrarySetSkipUnreadable(FSkipUnreadable);
+    // An offset the library cannot correct must not pass for corrected audio.
+    if (const auto& offset = RipLibrary().DR_SetReadOffset; offset || FReadOffset != 0) {
+        if (!offset || offset(FReadOffset) != 0) {
+            ReleaseDrive();
+            FBusy = false;
+            FSize = 0;
+            throw EAudioException("The read offset of " + std::to_string(FReadOffset) +
+                                  " samples cannot be corrected" + Reason());
+        }
+    }
     if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
         error != 0) {
         ReleaseDrive();

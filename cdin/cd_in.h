@@ -64,6 +64,9 @@ public:
     // as silence and noted instead of failing the rip; off by default, and
     // for the rips opened after. A library that cannot tells the rip fail.
     void SetSkipUnreadable(bool Value) { FSkipUnreadable = Value; }
+    // The drive's read offset in samples the rips opened after correct
+    // (sample k of the audio is the drive's sample k + Value); 0 by default.
+    void SetReadOffset(std::int32_t Value) { FReadOffset = Value; }
     // The sectors given as silence since the source was opened, in the order
     // they were read; on the thread that reads (ReadBlock's).
     [[nodiscard]] const std::vector<std::int32_t>& UnreadableSectors() const { return FUnreadable; }
@@ -92,6 +95,7 @@ private:
     // The sector the next chunk starts at, to name it when a read fails.
     std::int32_t FNextSector = 0;
     bool FSkipUnreadable = false;
+    std::int32_t FReadOffset = 0;
     std::vector<std::int32_t> FUnreadable;
 };
 

@@ -59,6 +59,8 @@ struct TRipEntryPoints : platform::EntryPointTable {
                                                                 Need::Optional};
     Entry<std::int32_t(std::int32_t* Sectors, std::int32_t Capacity)> DR_GetUnreadable{
         *this, "DR_GetUnreadable", Need::Optional};
+    Entry<std::int32_t(std::int32_t Samples)> DR_SetReadOffset{*this, "DR_SetReadOffset",
+                                                               Need::Optional};
 };
 
 // Loads the library (each call counts one load), resolves its entry points,

@@ -6,10 +6,6 @@
 
 namespace discread {
 
-// What a reading does with a sector that cannot be read: fail at its chunk, or
-// hand it out as silence, noted, and go on.
-enum class UnreadableSectors { Fail, AsSilence };
-
 // Reads the sectors of one drive for a ripper, on the ripper's reading thread.
 class ChunkReader {
 public:

@@ -38,8 +38,9 @@ struct LibraryState {
     std::vector<TTocEntry> Toc;        // tracks, then the lead-out; empty when unread
     discread::DiscTexts Texts;         // of what was read with the table
     std::vector<std::int32_t> Pregaps; // likewise, a track's pregap in sectors
-    // What the readings opened from now on do with a sector they cannot read.
-    UnreadableSectors Unreadable = UnreadableSectors::Fail;
+    // What the readings opened from now on do with a sector they cannot read,
+    // and the read offset they correct.
+    ReadChoices Choices;
     std::unique_ptr<Ripper> Reading;
 };
 
@@ -273,7 +274,7 @@ int32_t DR_OpenRipper(int32_t* chunkBytes, int32_t first, int32_t end) {
         *chunkBytes = chunkSectors * CDIO_CD_FRAMESIZE_RAW;
         int32_t error = DR_OK;
         s.Reading =
-            discread::OpenRipper(*drive, s.Options, first, end, chunkSectors, s.Unreadable, error);
+            discread::OpenRipper(*drive, s.Options, first, end, chunkSectors, s.Choices, error);
         return s.Reading ? DR_OK : error;
     });
 }
@@ -309,8 +310,22 @@ int32_t DR_SetSkipUnreadable(int32_t skip) {
     discread::ClearLastError();
     auto& s = State();
     const std::lock_guard lock(s.Lock);
-    s.Unreadable =
+    s.Choices.Unreadable =
         skip != 0 ? discread::UnreadableSectors::AsSilence : discread::UnreadableSectors::Fail;
+    return DR_OK;
+}
+
+int32_t DR_SetReadOffset(int32_t samples) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    if (samples < -discread::ReadChoices::MaxOffsetSamples ||
+        samples > discread::ReadChoices::MaxOffsetSamples) {
+        discread::SetLastError("a read offset of " + std::to_string(samples) +
+                               " samples is more than a second");
+        return DR_ERR_ARGUMENT;
+    }
+    s.Choices.OffsetSamples = samples;
     return DR_OK;
 }
 

@@ -140,6 +140,13 @@ DISCREAD_API int32_t DR_SetSkipUnreadable(int32_t skip);
  * capacity or a NULL sectors with room. Optional like DR_GetTrackText. */
 DISCREAD_API int32_t DR_GetUnreadable(int32_t* sectors, int32_t capacity);
 
+/* The drive's read offset, corrected by the readings opened after the call:
+ * sample k of what DR_RipChunk hands out is sample k + samples of what the
+ * drive reads (a sample is 4 bytes, 588 to a sector). What falls before the disc's first sector or
+ * past its last is silence. At most 44100 either way (DR_ERR_ARGUMENT); 0,
+ * the default, reads as the drive does. Optional like DR_GetTrackText. */
+DISCREAD_API int32_t DR_SetReadOffset(int32_t samples);
+
 /* Stores 1 in *reads when path names one of the files the active drive's disc
  * image consists of (the same file, however it is named), else 0. Writers use
  * it to never write over the disc they read. */

@@ -2,6 +2,7 @@
 
 #include "chunk_reader.h"
 #include "chunk_ring.h"
+#include "read_choices.h"
 
 #include <cstdint>
 #include <memory>

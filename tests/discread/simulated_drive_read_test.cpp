@@ -32,6 +32,7 @@ protected:
     void TearDown() override {
         ::unsetenv("DISCREAD_SIMULATE");
         DR_SetSkipUnreadable(0);
+        DR_SetReadOffset(0);
         ImageTest::TearDown();
     }
 
@@ -186,6 +187,49 @@ TEST_F(SimulatedDriveRead, ToldToSkipThemTheReadingGivesBadSectorsAsSilenceNoted
             DR_DeInit();
         }
     }
+}
+
+TEST_F(SimulatedDriveRead, AReadOffsetShiftsTheAudioBySamplesWithSilenceOutsideTheDisc) {
+    // Output sample k is the drive's sample k + offset, across every chunk's
+    // edge, read plainly and through paranoia; a range at the disc's start
+    // takes silence from before it (a negative offset) and one at its end from
+    // past it. The expected bytes are the image's own, moved.
+    constexpr std::int64_t SampleBytes = 4;
+    const auto image = Audio(0, TrackSectors);
+    const auto moved = [&](std::int32_t First, std::int32_t End, std::int64_t Offset) {
+        std::vector<std::uint8_t> bytes;
+        for (std::int64_t at =
+                 First * static_cast<std::int64_t>(SectorBytes) + Offset * SampleBytes;
+             at < End * static_cast<std::int64_t>(SectorBytes) + Offset * SampleBytes; ++at) {
+            const bool inside = at >= 0 && at < static_cast<std::int64_t>(image.size());
+            bytes.push_back(inside ? image[static_cast<std::size_t>(at)] : 0);
+        }
+        return bytes;
+    };
+    for (const std::int32_t offset : {6, -1200, 700}) {
+        for (const int mode : {0, 2}) {
+            Load("speed=1000", mode);
+            ASSERT_EQ(DR_SetReadOffset(offset), DR_OK);
+            for (const auto& [first, end] : {std::pair{0, TrackSectors}, std::pair{100, 300}}) {
+                SCOPED_TRACE("offset " + std::to_string(offset) + ", paranoia mode " +
+                             std::to_string(mode) + ", from " + std::to_string(first));
+                std::int32_t chunkBytes = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
+                ASSERT_EQ(DR_OpenRipper(&chunkBytes, first, end), DR_OK) << LastError();
+                std::vector<std::uint8_t> all;
+                for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK;
+                     chunk = Next()) {
+                    ASSERT_EQ(chunk.Code, DR_OK) << chunk.Why;
+                    all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+                }
+                EXPECT_TRUE(all == moved(first, end, offset));
+                DR_CloseRipper();
+            }
+            DR_DeInit();
+        }
+    }
+    EXPECT_EQ(DR_SetReadOffset(44101), DR_ERR_ARGUMENT);
+    EXPECT_EQ(LastError(), "a read offset of 44101 samples is more than a second");
+    EXPECT_EQ(DR_SetReadOffset(-44100), DR_OK);
 }
 
 TEST_F(SimulatedDriveRead, AFlakySectorIsReadAgainToTheImagesExactAudio) {

@@ -150,6 +150,55 @@ TEST_F(RipLog, ADamagedSectorIsSilenceInItsTrackWhichIsCalledDamagedAndTheRunGoe
     }
 }
 
+TEST_F(RipLog, AReadOffsetMovesEveryTracksAudioAndTheLogSaysSo) {
+    // Each track's CRC32 is that of the image moved by the offset (silence
+    // coming in from outside the disc), worked out apart: in one read of the
+    // disc, where the tracks' edges move too, and for a track alone.
+    constexpr std::ptrdiff_t SampleBytes = 4;
+    const std::string audio = Text(Path("disc.bin"));
+    struct Case {
+        std::int32_t Offset;
+        std::vector<std::string> Words;
+        std::vector<ChecksumRange> Tracks;
+        std::vector<std::string> Names;
+    };
+    for (const Case& run :
+         {Case{700,
+               {"--all", "-o", Path("%n.mp3")},
+               {{0, 75, "-"}, {75, 150, "-"}, {225, 75, "-"}},
+               {"Track 01", "Track 02", "Track 03"}},
+          Case{-1200, {"--track", "1", "-o", Path("01.mp3")}, {{0, 75, "-"}}, {"Track 01"}}}) {
+        SCOPED_TRACE(run.Offset);
+        const std::ptrdiff_t shift = run.Offset * SampleBytes;
+        const std::string zeros(static_cast<std::size_t>(std::abs(shift)), '\0');
+        std::ofstream(Path("moved.bin"), std::ios::binary)
+            << (shift > 0 ? audio.substr(static_cast<std::size_t>(shift)) + zeros
+                          : zeros + audio.substr(0, audio.size() - zeros.size()));
+        const std::vector<std::string> reference = ComputedApart(Path("moved.bin"), run.Tracks);
+        std::vector<std::string> words = run.Words;
+        words.insert(words.end(),
+                     {"--offset", (run.Offset > 0 ? "+" : "") + std::to_string(run.Offset), "--log",
+                      Path("run.log")});
+        RipProcess rip = Rip(words);
+        EXPECT_EQ(rip.Wait(), 0) << rip.Err();
+        const std::string log = Text(Path("run.log"));
+        EXPECT_NE(log.find("\nRead offset: " + words[words.size() - 3] + " samples, corrected\n"),
+                  std::string::npos)
+            << log;
+        for (std::size_t i = 0; i < run.Names.size(); ++i) {
+            EXPECT_NE(log.find("\n" + run.Names[i] + " CRC32 copy: " + reference[i].substr(0, 8)),
+                      std::string::npos)
+                << run.Names[i] << "\n"
+                << log;
+        }
+        std::filesystem::remove(Path("run.log"));
+    }
+    // More than a second is no drive's offset but a mistake.
+    RipProcess far = Rip({"--track", "1", "--offset", "44101"});
+    EXPECT_EQ(far.Wait(), 2);
+    EXPECT_NE(far.Err().find("--offset takes -44100 to +44100 samples"), std::string::npos);
+}
+
 TEST_F(RipLog, StoppingOnErrorsATrackFailsAtItsDamageAndIsLoggedWithItsReason) {
     // As without verification: the track fails alone, the others are written.
     ::setenv("DISCREAD_SIMULATE", "bad=150", 1);

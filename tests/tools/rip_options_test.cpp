@@ -63,6 +63,14 @@ TEST(RipOptions, TrackListsAreTheDiscsNumbersInOrderOnce) {
     EXPECT_FALSE(SeveralTracks(one));
 }
 
+TEST(RipOptions, AReadOffsetTakesEitherSign) {
+    EXPECT_EQ(ParseOptions({}).OffsetSamples, 0);
+    EXPECT_EQ(ParseOptions({"--offset", "+6"}).OffsetSamples, 6);
+    EXPECT_EQ(ParseOptions({"--offset", "667"}).OffsetSamples, 667);
+    EXPECT_EQ(ParseOptions({"--offset", "-1200"}).OffsetSamples, -1200);
+    EXPECT_EQ(ParseOptions({"--offset", "+44100"}).OffsetSamples, 44100);
+}
+
 TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
     const std::vector<std::vector<std::string>> mistakes{
         {"--bitrate", "100"},
@@ -111,7 +119,12 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         // An empty image path would quietly read the drive instead.
         {"--disc", ""},
         // A demand nothing could meet: every track would fail it unasked.
-        {"--offline", "--require-accurate"}};
+        {"--offline", "--require-accurate"},
+        // Offsets: one sign only, whole samples, at most a second.
+        {"--offset", "+-5"},
+        {"--offset", "6.5"},
+        {"--offset", "-44101"},
+        {"--offset", ""}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);

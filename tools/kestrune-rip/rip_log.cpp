@@ -45,7 +45,10 @@ std::string SettingsLines(const RipOptions& Options) {
     std::string text = EncoderLine(Options);
     text += Options.KeepEmphasis ? "Pre-emphasis: kept as the disc holds it\n"
                                  : "Pre-emphasis: undone, as a CD player does\n";
-    text += "Read offset: 0 samples, not corrected\n";
+    text += Options.OffsetSamples == 0
+                ? std::string("Read offset: 0 samples, not corrected\n")
+                : "Read offset: " + std::string(Options.OffsetSamples > 0 ? "+" : "") +
+                      std::to_string(Options.OffsetSamples) + " samples, corrected\n";
     if (Options.Offline) {
         text += "Lookups: none (offline)\n";
     } else {

@@ -21,7 +21,7 @@ const char* const Usage =
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
     "                    [--accuraterip-url URL] [--require-accurate]\n"
-    "                    [--stop-on-error] [--quiet]\n"
+    "                    [--offset N] [--stop-on-error] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -85,6 +85,9 @@ const char* const Usage =
     "  --require-accurate\n"
     "                   end with exit status 3 unless AccurateRip calls every\n"
     "                   track written accurately ripped\n"
+    "  --offset N       the drive's read offset in samples, either sign (+6, -1200):\n"
+    "                   sample k of each file is the drive's sample k + N, with\n"
+    "                   silence for what lies outside the disc (default 0)\n"
     "  --stop-on-error  fail a track at a sector the drive cannot read, even after\n"
     "                   the retries (by default the sector is written as silence,\n"
     "                   the track is called damaged and the exit status is 3)\n"
@@ -104,6 +107,24 @@ std::int32_t Number(std::string_view Option, std::string_view Text) {
     if (error != std::errc() || end != Text.data() + Text.size()) {
         throw std::invalid_argument(std::string(Option) + " needs a whole number, not '" +
                                     std::string(Text) + "'");
+    }
+    return value;
+}
+
+// A drive's read offset in samples, either sign ("+6" as lists of drives
+// write it), at most a second either way as the reading library takes it.
+std::int32_t OffsetOf(std::string_view Text) {
+    constexpr std::int32_t MaxOffsetSamples = 44100;
+    const std::string_view digits = Text.starts_with('+') ? Text.substr(1) : Text;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() ||
+        (digits != Text && digits.starts_with('-'))) {
+        throw std::invalid_argument("--offset needs a whole number of samples, not '" +
+                                    std::string(Text) + "'");
+    }
+    if (value < -MaxOffsetSamples || value > MaxOffsetSamples) {
+        throw std::invalid_argument("--offset takes -44100 to +44100 samples");
     }
     return value;
 }
@@ -354,6 +375,8 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.RequireAccurate = true;
     } else if (option == "--stop-on-error") {
         Options.StopOnError = true;
+    } else if (option == "--offset") {
+        Options.OffsetSamples = OffsetOf(Args.Value());
     } else {
         return false;
     }

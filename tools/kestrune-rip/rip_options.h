@@ -47,9 +47,10 @@ struct RipOptions {
     // The proof of a rip: AccurateRip's address (default the public one, or
     // KESTRUNE_ACCURATERIP_URL), and whether a track it cannot call accurate
     // fails the run.
-    std::string AccurateRipUrl;   // --accuraterip-url URL
-    bool RequireAccurate = false; // --require-accurate
-    bool StopOnError = false;     // --stop-on-error
+    std::string AccurateRipUrl;     // --accuraterip-url URL
+    bool RequireAccurate = false;   // --require-accurate
+    bool StopOnError = false;       // --stop-on-error
+    std::int32_t OffsetSamples = 0; // --offset: output sample k is the drive's k + N
     // The run's log: by default beside the first file, named after the album.
     std::string LogFile; // --log FILE
     bool NoLog = false;  // --no-log

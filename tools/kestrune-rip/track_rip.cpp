@@ -48,6 +48,7 @@ TrackRipper::TrackRipper(const RipOptions& Options)
     }
     ConfigureSink(*FSink, Options);
     FCd->SetSkipUnreadable(!Options.StopOnError);
+    FCd->SetReadOffset(Options.OffsetSamples);
     FChecksums->SetInput(FCd.get());
     FStage->SetInput(FChecksums.get());
     FStage->SetKeepEmphasis(Options.KeepEmphasis);
