@@ -160,6 +160,10 @@ std::string TCDIn::DriveName(std::int32_t Drive) {
     return RipLibraryDriveName(Drive);
 }
 
+std::string TCDIn::DriveModel(std::int32_t Drive) {
+    return RipLibraryDriveModel(Drive);
+}
+
 std::pair<std::int32_t, std::int32_t> TCDIn::RangeSectors() {
     const std::int32_t first = ReadTocEntry(FStartPosition.Track - 1).StartSector +
                                DiscTimeToSectors(FStartPosition.Offset);

@@ -57,6 +57,8 @@ public:
     // a disc image; empty when the library cannot tell).
     [[nodiscard]] std::int32_t DriveCount();
     [[nodiscard]] std::string DriveName(std::int32_t Drive);
+    // The vendor, model and revision the drive reports; empty for an image.
+    [[nodiscard]] std::string DriveModel(std::int32_t Drive);
 
     std::int32_t DriveUseCount() const { return FDriveUseCount.load(); }
 

@@ -162,6 +162,14 @@ std::string RipLibraryDriveName(std::int32_t Index) {
     return TakeText([&](char* Text, std::int32_t Bytes) { return name(Index, Text, Bytes); });
 }
 
+std::string RipLibraryDriveModel(std::int32_t Index) {
+    const auto& model = Binding().Calls.DR_GetDriveModel;
+    if (!model) {
+        return {};
+    }
+    return TakeText([&](char* Text, std::int32_t Bytes) { return model(Index, Text, Bytes); });
+}
+
 void SetRipLibraryFileName(std::string FileName) {
     Binding().Library.SetFileName(std::move(FileName));
 }

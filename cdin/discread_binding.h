@@ -61,6 +61,8 @@ struct TRipEntryPoints : platform::EntryPointTable {
         *this, "DR_GetUnreadable", Need::Optional};
     Entry<std::int32_t(std::int32_t Samples)> DR_SetReadOffset{*this, "DR_SetReadOffset",
                                                                Need::Optional};
+    Entry<std::int32_t(std::int32_t Index, char* Text, std::int32_t Bytes)> DR_GetDriveModel{
+        *this, "DR_GetDriveModel", Need::Optional};
 };
 
 // Loads the library (each call counts one load), resolves its entry points,
@@ -116,6 +118,10 @@ bool RipLibrarySetSkipUnreadable(bool Skip);
 // The path of drive Index as the library names it (a device node or a disc
 // image); empty when there is no such drive or the library cannot tell.
 [[nodiscard]] std::string RipLibraryDriveName(std::int32_t Index);
+
+// The vendor, model and revision drive Index reports; empty for an image, a
+// drive that cannot tell, or a library without the call.
+[[nodiscard]] std::string RipLibraryDriveModel(std::int32_t Index);
 
 // Tests point the loader at another file name.
 void SetRipLibraryFileName(std::string FileName);

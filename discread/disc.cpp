@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace discread {
 
@@ -56,6 +57,27 @@ std::unique_ptr<Disc> Disc::Open(const Drive& ADrive) {
         return nullptr;
     }
     return std::unique_ptr<Disc>(new Disc(ADrive, handle));
+}
+
+std::string Disc::Model() const {
+    cdio_hwinfo_t info{};
+    if (FImage || !cdio_get_hwinfo(Handle(), &info)) {
+        return {};
+    }
+    std::string model;
+    const auto field = [](const auto& Chars) {
+        return std::string(Chars, ::strnlen(Chars, sizeof Chars));
+    };
+    for (std::string text :
+         {field(info.psz_vendor), field(info.psz_model), field(info.psz_revision)}) {
+        const auto first = text.find_first_not_of(' ');
+        if (first == std::string::npos) {
+            continue;
+        }
+        text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+        model += (model.empty() ? "" : " ") + text;
+    }
+    return model;
 }
 
 bool Disc::ReadToc(std::vector<TTocEntry>& Toc) const {

@@ -26,6 +26,9 @@ public:
     const Drive& Where() const { return FDrive; }
     // The libcdio handle of a drive; nullptr for an image.
     CdIo_t* Handle() const { return FHandle.get(); }
+    // The drive's vendor, model and firmware revision as it reports them,
+    // blanks between; empty for an image or a drive that does not say.
+    std::string Model() const;
     // The reader of an image; nullptr for a drive.
     const ImageReader* Image() const { return FImage.get(); }
 

@@ -392,6 +392,21 @@ int32_t DR_GetDriveName(int32_t index, char* text, int32_t bytes) {
     return CopyText(s.Drives[static_cast<std::size_t>(index)].Path, text, bytes);
 }
 
+int32_t DR_GetDriveModel(int32_t index, char* text, int32_t bytes) {
+    return Guarded(-1, [&]() -> int32_t {
+        auto& s = State();
+        const std::lock_guard lock(s.Lock);
+        if (!s.Initialised || index < 0 || index >= static_cast<int32_t>(s.Drives.size())) {
+            discread::SetLastError(discread::CodeText(DR_ERR_ARGUMENT));
+            return -1;
+        }
+        const discread::Drive& drive = s.Drives[static_cast<std::size_t>(index)];
+        const std::unique_ptr<discread::Disc> disc =
+            drive.Image ? nullptr : discread::Disc::Open(drive);
+        return CopyText(disc ? disc->Model() : std::string(), text, bytes);
+    });
+}
+
 int32_t DR_GetTrackText(int32_t index, int32_t field, char* text, int32_t bytes) {
     discread::ClearLastError();
     auto& s = State();

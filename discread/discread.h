@@ -172,6 +172,11 @@ DISCREAD_API int32_t DR_GetTrackPregap(int32_t index);
  * DR_GetLastErrorText does and returns its full length, -1 for an index out
  * of range. Desktops name drives by their device; this finds the index. */
 DISCREAD_API int32_t DR_GetDriveName(int32_t index, char* text, int32_t bytes);
+/* The vendor, model and firmware revision drive index reports (such as
+ * "HL-DT-ST DVDRAM GH24NSD1 1.00"), copied as DR_GetLastErrorText does; its
+ * full length, 0 for a disc image or a drive that cannot be asked, -1 for an
+ * index out of range. Read offsets belong to a drive's model. Optional. */
+DISCREAD_API int32_t DR_GetDriveModel(int32_t index, char* text, int32_t bytes);
 
 /* Copies the text of the calling thread's last failed call (UTF-8, empty when
  * that call succeeded) into text, cut to bytes - 1 bytes and zero-terminated;

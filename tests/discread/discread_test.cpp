@@ -246,6 +246,23 @@ TEST_F(DiscReadTest, ADataFileCutDuringTheRipFailsAtTheSectorItNowEndsAt) {
     }
 }
 
+TEST_F(DiscReadTest, DrivesAreNamedByTheirPathAndOnlyDevicesByAModel) {
+    // An image has no model to report, nor has a device node that cannot be
+    // opened; an index past the list is refused.
+    const std::string image = images.Make("named", {"audio:10f"});
+    Init({image, "/dev/kestrune-no-such-drive"});
+    ASSERT_EQ(DR_GetNumCDROM(), 2);
+    std::vector<char> text(256, 'x');
+    EXPECT_EQ(DR_GetDriveName(0, text.data(), static_cast<std::int32_t>(text.size())),
+              static_cast<std::int32_t>(image.size()));
+    EXPECT_EQ(std::string(text.data()), image);
+    EXPECT_EQ(DR_GetDriveModel(0, text.data(), static_cast<std::int32_t>(text.size())), 0);
+    EXPECT_EQ(std::string(text.data()), "");
+    EXPECT_EQ(DR_GetDriveModel(1, nullptr, 0), 0);
+    EXPECT_EQ(DR_GetDriveModel(2, text.data(), static_cast<std::int32_t>(text.size())), -1);
+    EXPECT_EQ(DR_GetDriveName(-1, nullptr, 0), -1);
+}
+
 TEST_F(DiscReadTest, ClosingWithNothingOpenIsHarmless) {
     Init({images.Make("idle", {"audio:10f"})});
     EXPECT_EQ(DR_CloseRipper(), DR_OK);

@@ -177,8 +177,11 @@ std::string SourceOf(TCDIn& Cd, const RipOptions& Options) {
         return "disc image " + Options.Disc;
     }
     const std::int32_t drive = Options.Drive.value_or(0);
-    const std::string name = Cd.DriveName(drive);
-    return "drive " + std::to_string(drive) + (name.empty() ? "" : " (" + name + ")");
+    std::string about = Cd.DriveName(drive);
+    if (const std::string model = Cd.DriveModel(drive); !model.empty()) {
+        about += (about.empty() ? "" : ", ") + model;
+    }
+    return "drive " + std::to_string(drive) + (about.empty() ? "" : " (" + about + ")");
 }
 
 // Every track in one continuous read, encoded on every core at once: a drive
