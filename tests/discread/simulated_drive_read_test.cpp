@@ -49,10 +49,21 @@ protected:
         ASSERT_EQ(DR_ReadToc(), DR_OK) << LastError();
     }
 
-    // Opens the whole track in chunks of a second.
-    static std::int32_t OpenTrack() {
+    // Opens [First, End) of the track in chunks of a second.
+    static std::int32_t OpenTrack(std::int32_t First = 0, std::int32_t End = TrackSectors) {
         std::int32_t chunk = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
-        return DR_OpenRipper(&chunk, 0, TrackSectors);
+        return DR_OpenRipper(&chunk, First, End);
+    }
+
+    // The next chunk fails for Why, and asked again fails again: a bad sector
+    // stays bad, and the reading stays there.
+    static void ExpectFailsAskedTwice(const std::string& Why) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const Chunk failed = Next();
+            EXPECT_EQ(failed.Code, DR_ERR_READ);
+            EXPECT_TRUE(failed.Bytes.empty());
+            EXPECT_EQ(failed.Why, Why);
+        }
     }
 
     static Chunk Next() {
@@ -98,12 +109,7 @@ TEST_F(SimulatedDriveRead, ABadSectorFailsItsChunkAfterTheGoodOnesNamingItEveryT
                 ASSERT_EQ(good.Code, DR_OK) << good.Why;
                 EXPECT_TRUE(good.Bytes == Audio(i * ChunkSectors, (i + 1) * ChunkSectors)) << i;
             }
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                const Chunk failed = Next();
-                EXPECT_EQ(failed.Code, DR_ERR_READ);
-                EXPECT_TRUE(failed.Bytes.empty());
-                EXPECT_EQ(failed.Why, bad.Why);
-            }
+            ExpectFailsAskedTwice(bad.Why);
             DR_CloseRipper();
             DR_DeInit();
         }
@@ -129,14 +135,8 @@ TEST_F(SimulatedDriveRead, BadSectorsRightAfterWhereTheReadingStartsFailTheirChu
         for (const int mode : {1, 2}) {
             SCOPED_TRACE(std::string(bad.Simulation) + ", paranoia mode " + std::to_string(mode));
             Load(bad.Simulation, mode);
-            std::int32_t chunk = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
-            ASSERT_EQ(DR_OpenRipper(&chunk, 100, TrackSectors), DR_OK) << LastError();
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                const Chunk failed = Next();
-                EXPECT_EQ(failed.Code, DR_ERR_READ);
-                EXPECT_TRUE(failed.Bytes.empty());
-                EXPECT_EQ(failed.Why, bad.Why);
-            }
+            ASSERT_EQ(OpenTrack(100), DR_OK) << LastError();
+            ExpectFailsAskedTwice(bad.Why);
             DR_CloseRipper();
             DR_DeInit();
         }
@@ -159,8 +159,7 @@ TEST_F(SimulatedDriveRead, ToldToSkipThemTheReadingGivesBadSectorsAsSilenceNoted
             SCOPED_TRACE(std::string(bad.Simulation) + ", paranoia mode " + std::to_string(mode));
             Load(bad.Simulation, mode);
             ASSERT_EQ(DR_SetSkipUnreadable(1), DR_OK);
-            std::int32_t chunkBytes = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
-            ASSERT_EQ(DR_OpenRipper(&chunkBytes, 100, TrackSectors), DR_OK) << LastError();
+            ASSERT_EQ(OpenTrack(100), DR_OK) << LastError();
             std::vector<std::uint8_t> all;
             for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK;
                  chunk = Next()) {
@@ -213,8 +212,7 @@ TEST_F(SimulatedDriveRead, AReadOffsetShiftsTheAudioBySamplesWithSilenceOutsideT
             for (const auto& [first, end] : {std::pair{0, TrackSectors}, std::pair{100, 300}}) {
                 SCOPED_TRACE("offset " + std::to_string(offset) + ", paranoia mode " +
                              std::to_string(mode) + ", from " + std::to_string(first));
-                std::int32_t chunkBytes = ChunkSectors * static_cast<std::int32_t>(SectorBytes);
-                ASSERT_EQ(DR_OpenRipper(&chunkBytes, first, end), DR_OK) << LastError();
+                ASSERT_EQ(OpenTrack(first, end), DR_OK) << LastError();
                 std::vector<std::uint8_t> all;
                 for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK;
                      chunk = Next()) {
