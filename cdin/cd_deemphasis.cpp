@@ -25,13 +25,7 @@ const TAudioInput* AudioSource(const TAudioInput* Input) {
 } // namespace
 
 void TCDDeemphasis::OpenSource() {
-    if (Busy()) {
-        throw EAudioException("The component is busy");
-    }
-    TAudioInput* const input = Input();
-    if (input == nullptr) {
-        throw EAudioException("The de-emphasis stage has no input");
-    }
+    TAudioInput* const input = &InputToOpen("The de-emphasis stage has no input");
     input->OpenSource();
     // The CD source has just read the table; its start track's entry tells.
     // A track handed over by a continuous read carries its entry's flag.
@@ -44,9 +38,7 @@ void TCDDeemphasis::OpenSource() {
     FFiltering = !FKeepEmphasis && emphasised;
     FFilter.Reset();
     FCarry.clear();
-    FSize = input->Size();
-    FPosition = 0;
-    FBusy = true;
+    OpenedOver(*input);
 }
 
 std::int32_t TCDDeemphasis::ReadBlock(std::span<std::byte> Buffer) {
@@ -90,11 +82,7 @@ std::int32_t TCDDeemphasis::ReadBlock(std::span<std::byte> Buffer) {
 }
 
 void TCDDeemphasis::CloseSource() {
-    if (TAudioInput* const input = Input()) {
-        input->CloseSource();
-    }
-    FBusy = false;
-    FSize = 0;
+    CloseInput();
     FFiltering = false;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pipeline/audio_converter.h"
+#include "cdin/cd_pass_through.h"
 #include "pipeline/deemphasis_filter.h"
 
 #include <array>
@@ -13,18 +13,15 @@ namespace kestrune {
 // treble boosted and must be played (and so encoded) through the de-emphasis
 // filter. Tracks without the flag, and every track while KeepEmphasis is set,
 // pass through unchanged, bit for bit.
-class TCDDeemphasis : public TAudioConverter {
+class TCDDeemphasis : public TCDPassThrough {
 public:
-    using TAudioConverter::TAudioConverter;
+    using TCDPassThrough::TCDPassThrough;
 
     bool KeepEmphasis() const { return FKeepEmphasis; }
     void SetKeepEmphasis(bool Value) { FKeepEmphasis = Value; }
     // Whether the open reading is being de-emphasised.
     bool Filtering() const { return FFiltering; }
 
-    int GetBitsPerSample() override { return 16; }
-    int GetChannels() override { return 2; }
-    int GetSampleRate() override { return 44100; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;

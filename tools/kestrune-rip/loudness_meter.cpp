@@ -31,7 +31,7 @@ void TLoudnessMeter::Destroy::operator()(ebur128_state* State) const {
 constexpr std::size_t MostHandedOver = 64;
 
 TLoudnessMeter::TLoudnessMeter(TComponent* AOwner)
-    : TAudioConverter(AOwner),
+    : TCDPassThrough(AOwner),
       FMeasurer([this](const std::stop_token& Stop) { MeasureHandedOver(Stop); }) {}
 
 TLoudnessMeter::~TLoudnessMeter() {
@@ -68,13 +68,7 @@ void TLoudnessMeter::WaitMeasured(std::unique_lock<std::mutex>& Lock) const {
 }
 
 void TLoudnessMeter::OpenSource() {
-    if (Busy()) {
-        throw EAudioException("The component is busy");
-    }
-    TAudioInput* const input = Input();
-    if (input == nullptr) {
-        throw EAudioException("The loudness meter has no input");
-    }
+    TAudioInput* const input = &InputToOpen("The loudness meter has no input");
     {
         std::unique_lock lock(FLock);
         WaitMeasured(lock);
@@ -88,9 +82,7 @@ void TLoudnessMeter::OpenSource() {
         FPeak = 0;
     }
     input->OpenSource();
-    FSize = input->Size();
-    FPosition = 0;
-    FBusy = true;
+    OpenedOver(*input);
 }
 
 std::int32_t TLoudnessMeter::ReadBlock(std::span<std::byte> Buffer) {
@@ -133,11 +125,7 @@ void TLoudnessMeter::Measure(std::vector<std::byte>& Bytes) {
 }
 
 void TLoudnessMeter::CloseSource() {
-    if (TAudioInput* const input = Input()) {
-        input->CloseSource();
-    }
-    FBusy = false;
-    FSize = 0;
+    CloseInput();
 }
 
 double TLoudnessMeter::Peak() const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cdin/cd_format.h"
-#include "pipeline/audio_converter.h"
+#include "cdin/cd_pass_through.h"
 #include "tools/kestrune-rip/track_tags.h"
 
 #include <ebur128.h>
@@ -24,14 +24,11 @@ namespace kestrune::rip {
 // block over, so a rip that keeps one core busy encoding is not slowed by it.
 // A block may end inside a sample: the bytes of that sample wait for the next
 // block. Each reading is measured anew.
-class TLoudnessMeter : public TAudioConverter {
+class TLoudnessMeter : public TCDPassThrough {
 public:
     explicit TLoudnessMeter(TComponent* AOwner = nullptr);
     ~TLoudnessMeter() override;
 
-    int GetBitsPerSample() override { return CDBitsPerSample; }
-    int GetChannels() override { return CDChannels; }
-    int GetSampleRate() override { return CDSampleRate; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;

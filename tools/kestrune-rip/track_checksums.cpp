@@ -34,13 +34,7 @@ TrackChecksums TTrackChecksums::Checksums() const {
 }
 
 void TTrackChecksums::OpenSource() {
-    if (Busy()) {
-        throw EAudioException("The component is busy");
-    }
-    TAudioInput* const input = Input();
-    if (input == nullptr) {
-        throw EAudioException("The checksums have no input");
-    }
+    TAudioInput* const input = &InputToOpen("The checksums have no input");
     input->OpenSource();
     {
         const std::lock_guard lock(FLock);
@@ -48,9 +42,7 @@ void TTrackChecksums::OpenSource() {
         FCarry.clear();
         FTotalSamples = static_cast<std::uint64_t>(input->Size()) / SampleBytes;
     }
-    FSize = input->Size();
-    FPosition = 0;
-    FBusy = true;
+    OpenedOver(*input);
 }
 
 std::int32_t TTrackChecksums::ReadBlock(std::span<std::byte> Buffer) {
@@ -128,11 +120,7 @@ void TTrackChecksums::Add(std::span<const std::byte> Bytes) {
 }
 
 void TTrackChecksums::CloseSource() {
-    if (TAudioInput* const input = Input()) {
-        input->CloseSource();
-    }
-    FBusy = false;
-    FSize = 0;
+    CloseInput();
 }
 
 } // namespace kestrune::rip

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cdin/cd_format.h"
-#include "pipeline/audio_converter.h"
+#include "cdin/cd_pass_through.h"
 
 #include <cstdint>
 #include <mutex>
@@ -28,13 +28,10 @@ struct TrackChecksums {
 // The disc's first audio track leaves out the samples before position
 // 5 × 588 and its last audio track the last 5 × 588 samples, where a drive's
 // read offset would reach past the disc.
-class TTrackChecksums : public TAudioConverter {
+class TTrackChecksums : public TCDPassThrough {
 public:
-    using TAudioConverter::TAudioConverter;
+    using TCDPassThrough::TCDPassThrough;
 
-    int GetBitsPerSample() override { return CDBitsPerSample; }
-    int GetChannels() override { return CDChannels; }
-    int GetSampleRate() override { return CDSampleRate; }
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
     void CloseSource() override;
