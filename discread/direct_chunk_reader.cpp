@@ -16,7 +16,13 @@ bool DirectChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_
     if (FSimulated && !FSimulated->Read(Lsn, Count, Stop)) {
         return false;
     }
-    return FDisc->ReadAudio(Buffer, Lsn, Count);
+    if (!FDisc->ReadAudio(Buffer, Lsn, Count)) {
+        return false;
+    }
+    if (FSimulated) {
+        FSimulated->Garble(Buffer, Lsn, Count);
+    }
+    return true;
 }
 
 } // namespace discread

@@ -26,7 +26,10 @@
  *                 not start where the one before ended
  *   bad=R         every read that touches R fails
  *   flaky=R       the first read that touches R fails, later ones succeed
- *   R             one more range of the bad= or flaky= before it
+ *   garble=R      the first read that touches R gives those sectors wrong
+ *                 (every byte changed) without failing, later ones right
+ *                 (first: of each reading, as for flaky=)
+ *   R             one more range of the bad=, flaky= or garble= before it
  * where R is a sector or FIRST-LAST (both read, FIRST at most LAST); speed
  * and seek are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
  * The images are then read as drives are (through libcdio-paranoia, unless

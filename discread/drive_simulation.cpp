@@ -113,7 +113,7 @@ SectorRange Range(std::string_view Key, std::string_view Value) {
 DriveSimulation ParseDriveSimulation(std::string_view Text) {
     DriveSimulation simulation;
     bool seekGiven = false;
-    // Where a bare range goes: the list of the bad= or flaky= before it.
+    // Where a bare range goes: the list of the bad=, flaky= or garble= before it.
     std::vector<SectorRange>* ranges = nullptr;
     std::string_view rangeKey;
     std::string_view rest = Text;
@@ -128,7 +128,7 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
         const std::string_view value = item.substr(equals + 1);
         if (equals == std::string_view::npos) {
             if (ranges == nullptr) {
-                Refuse(Quoted(item) + " follows no bad= or flaky=");
+                Refuse(Quoted(item) + " follows no bad=, flaky= or garble=");
             }
             ranges->push_back(Range(rangeKey, item));
         } else if (key == "speed") {
@@ -144,13 +144,15 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
             simulation.Seek = Seek(value);
             seekGiven = true;
             ranges = nullptr;
-        } else if (key == "bad" || key == "flaky") {
-            ranges = key == "bad" ? &simulation.Bad : &simulation.Flaky;
+        } else if (key == "bad" || key == "flaky" || key == "garble") {
+            ranges = key == "bad"     ? &simulation.Bad
+                     : key == "flaky" ? &simulation.Flaky
+                                      : &simulation.Garbled;
             rangeKey = key;
             ranges->push_back(Range(key, value));
         } else {
             Refuse("unknown setting " + Quoted(item) +
-                   " (the settings are speed, seek, bad, flaky)");
+                   " (the settings are speed, seek, bad, flaky, garble)");
         }
         if (separator == std::string_view::npos) {
             break;

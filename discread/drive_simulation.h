@@ -26,6 +26,9 @@ struct DriveSimulation {
     std::vector<SectorRange> Bad;
     // The first read that touches one of them fails, later ones do not.
     std::vector<SectorRange> Flaky;
+    // The first read that touches one of them gives those sectors wrong (every
+    // byte changed) without failing, as a drive that misreads a scratch.
+    std::vector<SectorRange> Garbled;
 };
 
 // Reads the value of DISCREAD_SIMULATE: settings separated by ',' or ';', blanks
@@ -34,8 +37,9 @@ struct DriveSimulation {
 //   seek=Dms|Ds    D a decimal number, at most an hour (80ms, 0.08s, 0ms)
 //   bad=RANGE      RANGE a sector (21000) or FIRST-LAST with FIRST <= LAST
 //   flaky=RANGE
-//   RANGE          one more range of the bad= or flaky= before it
-// speed and seek may be given once; bad and flaky add up. Raises ImageError,
+//   garble=RANGE
+//   RANGE          one more range of the bad=, flaky= or garble= before it
+// speed and seek may be given once; the ranges add up. Raises ImageError,
 // naming the variable and the part it refuses, for anything else.
 DriveSimulation ParseDriveSimulation(std::string_view Text);
 

@@ -76,6 +76,9 @@ bool ImageDrive::ReadPlain(std::uint8_t* Buffer, std::int64_t Begin, long Sector
         return false;
     }
     FImage.Read(Buffer, Begin, Sectors);
+    if (FSimulated) {
+        FSimulated->Garble(Buffer, Begin, Sectors);
+    }
     return true;
 }
 

@@ -38,7 +38,8 @@ DriveClock& DriveClock::Steady() {
 
 SimulatedDrive::SimulatedDrive(DriveSimulation ASimulation, DriveClock& AClock)
     : FSimulation(std::move(ASimulation)), FClock(AClock),
-      FFlakySpent(FSimulation.Flaky.size(), false) {}
+      FFlakySpent(FSimulation.Flaky.size(), false),
+      FGarbleSpent(FSimulation.Garbled.size(), false) {}
 
 std::chrono::nanoseconds SimulatedDrive::TransferTime(std::int64_t Sectors) const {
     if (!FSimulation.Speed) {
@@ -76,6 +77,23 @@ bool SimulatedDrive::Read(std::int64_t First, std::int64_t Count, std::stop_toke
         throw UnreadableSector(*failing);
     }
     return true;
+}
+
+void SimulatedDrive::Garble(std::uint8_t* Buffer, std::int64_t First, std::int64_t Count) {
+    constexpr std::int64_t SectorBytes = 2352;
+    for (std::size_t i = 0; i < FSimulation.Garbled.size(); ++i) {
+        const SectorRange& range = FSimulation.Garbled[i];
+        const std::int64_t from = std::max<std::int64_t>(First, range.First);
+        const std::int64_t to = std::min<std::int64_t>(First + Count, std::int64_t{range.Last} + 1);
+        if (FGarbleSpent[i] || from >= to) {
+            continue;
+        }
+        FGarbleSpent[i] = true;
+        for (std::int64_t at = (from - First) * SectorBytes; at < (to - First) * SectorBytes;
+             ++at) {
+            Buffer[at] ^= 0x5A;
+        }
+    }
 }
 
 std::optional<std::int64_t> SimulatedDrive::FirstFailing(std::int64_t First, std::int64_t Count) {

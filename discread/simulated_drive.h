@@ -47,6 +47,9 @@ public:
     // raises UnreadableSector for the first sector it cannot read, if any. False
     // when Stop was asked for meanwhile: the read then has no verdict.
     bool Read(std::int64_t First, std::int64_t Count, std::stop_token Stop);
+    // After a read of Count sectors from First into Buffer succeeded: changes
+    // every byte of the garbled sectors the read touched for the first time.
+    void Garble(std::uint8_t* Buffer, std::int64_t First, std::int64_t Count);
 
 private:
     std::chrono::nanoseconds TransferTime(std::int64_t Sectors) const;
@@ -66,6 +69,7 @@ private:
     std::int64_t FSeeks = 0;
     std::int64_t FHead = 0;
     std::vector<bool> FFlakySpent;
+    std::vector<bool> FGarbleSpent;
 };
 
 } // namespace discread

@@ -49,12 +49,13 @@ TEST(DriveSimulationText, EverySettingIsReadAsWritten) {
 }
 
 TEST(DriveSimulationText, RangesListAfterTheirKeyAndAddUp) {
-    // A bare range belongs to the bad= or flaky= before it, with either
-    // separator; a key given again adds to its list.
-    const DriveSimulation lists =
-        ParseDriveSimulation("bad=1-2;5,7-9,flaky=100;200-300,bad=2147483647,speed=2,seek=1s");
+    // A bare range belongs to the bad=, flaky= or garble= before it, with
+    // either separator; a key given again adds to its list.
+    const DriveSimulation lists = ParseDriveSimulation(
+        "bad=1-2;5,7-9,flaky=100;200-300,garble=40,44-45,bad=2147483647,speed=2,seek=1s");
     EXPECT_EQ(lists.Bad, (Ranges{{1, 2}, {5, 5}, {7, 9}, {2147483647, 2147483647}}));
     EXPECT_EQ(lists.Flaky, (Ranges{{100, 100}, {200, 300}}));
+    EXPECT_EQ(lists.Garbled, (Ranges{{40, 40}, {44, 45}}));
     EXPECT_EQ(*lists.Speed, 2.0);
     EXPECT_EQ(lists.Seek, 1s);
 }
@@ -87,10 +88,12 @@ TEST(DriveSimulationText, WhatIsNotRightIsRefusedNamingThePart) {
         {"bad=2147483648", "bad \"2147483648\"" + range},
         {"bad=", "bad \"\"" + range},
         {"bad=1,x", "bad \"x\"" + range},
-        {"bad = 5", "unknown setting \"bad = 5\" (the settings are speed, seek, bad, flaky)"},
-        {"sped=24", "unknown setting \"sped=24\" (the settings are speed, seek, bad, flaky)"},
-        {"speed=2,21000", "\"21000\" follows no bad= or flaky="},
-        {"bad=1,speed=2,3", "\"3\" follows no bad= or flaky="},
+        {"bad = 5",
+         "unknown setting \"bad = 5\" (the settings are speed, seek, bad, flaky, garble)"},
+        {"sped=24",
+         "unknown setting \"sped=24\" (the settings are speed, seek, bad, flaky, garble)"},
+        {"speed=2,21000", "\"21000\" follows no bad=, flaky= or garble="},
+        {"bad=1,speed=2,3", "\"3\" follows no bad=, flaky= or garble="},
         {"speed=24,speed=8", "speed is given twice"},
         {"seek=1ms;seek=1ms", "seek is given twice"},
         {"speed=24,", "an empty setting in \"speed=24,\""},

@@ -230,6 +230,35 @@ TEST_F(SimulatedDriveRead, AReadOffsetShiftsTheAudioBySamplesWithSilenceOutsideT
     EXPECT_EQ(DR_SetReadOffset(-44100), DR_OK);
 }
 
+TEST_F(SimulatedDriveRead, AGarbledSectorIsWrongTheFirstTimeOnlyAndVerificationCatchesIt) {
+    // A drive that misreads without an error: read plainly, the garbled
+    // sector comes out wrong and every other one right; full verification
+    // reads it again, finds the reads disagree and hands out the image's own
+    // bytes. (The drive misreads once per reading: each reading opens it anew.)
+    const auto read = [&] {
+        EXPECT_EQ(OpenTrack(), DR_OK) << LastError();
+        std::vector<std::uint8_t> all;
+        for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK; chunk = Next()) {
+            EXPECT_EQ(chunk.Code, DR_OK) << chunk.Why;
+            if (chunk.Code != DR_OK) {
+                break;
+            }
+            all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+        }
+        DR_CloseRipper();
+        return all;
+    };
+    Load("garble=140", 0);
+    auto garbled = Audio(0, TrackSectors);
+    for (std::size_t at = 140 * SectorBytes; at < 141 * SectorBytes; ++at) {
+        garbled[at] ^= 0x5A;
+    }
+    EXPECT_TRUE(read() == garbled);
+    DR_DeInit();
+    Load("garble=140", 2);
+    EXPECT_TRUE(read() == Audio(0, TrackSectors));
+}
+
 TEST_F(SimulatedDriveRead, AFlakySectorIsReadAgainToTheImagesExactAudio) {
     // Verified reading, in either mode, reads each flaky sector again and hands
     // out the image's own bytes with no error, the very first sectors too;
@@ -316,7 +345,7 @@ TEST_F(SimulatedDriveRead, AValueThatIsNotRightIsRefusedWhenTheReadingOpens) {
                                      "a range FIRST-LAST of sectors with FIRST at most LAST"},
              Case{"speed=24,sped=4",
                   "DISCREAD_SIMULATE: unknown setting \"sped=4\" (the settings are speed, seek, "
-                  "bad, flaky)"},
+                  "bad, flaky, garble)"},
          }) {
         SCOPED_TRACE(wrong.Simulation);
         Load(wrong.Simulation, 2);
