@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrune::test {
@@ -197,6 +199,48 @@ TEST_F(RipLog, AReadOffsetMovesEveryTracksAudioAndTheLogSaysSo) {
     RipProcess far = Rip({"--track", "1", "--offset", "44101"});
     EXPECT_EQ(far.Wait(), 2);
     EXPECT_NE(far.Err().find("--offset takes -44100 to +44100 samples"), std::string::npos);
+}
+
+TEST_F(RipLog, TestAndCopyReadsATrackAgainAndSaysWhenNoReadMatchesTheCopy) {
+    // The test read agrees with the copy: status 0, and the log says so.
+    constexpr std::size_t SectorBytes = 2352;
+    const std::string crc = ComputedApart(Path("disc.bin"), {{0, 75, "-"}}).at(0).substr(0, 8);
+    RipProcess same =
+        Rip({"--track", "1", "-o", Path("same.mp3"), "--test-and-copy", "--log", Path("same.log")});
+    EXPECT_EQ(same.Wait(), 0) << same.Err();
+    EXPECT_NE(Text(Path("same.log")).find("\nTrack 01 CRC32 test: " + crc + ", matches the copy\n"),
+              std::string::npos)
+        << Text(Path("same.log"));
+
+    // A disc that reads otherwise after the copy: the image changes while the
+    // test reads wait at the gate, so all three differ from the copy.
+    std::string audio = Text(Path("disc.bin"));
+    for (std::size_t at = 0; at < SectorBytes; ++at) {
+        audio[at] = static_cast<char>(audio[at] ^ 0x5A);
+    }
+    std::ofstream(Path("changed.bin"), std::ios::binary) << audio;
+    const std::string changed =
+        ComputedApart(Path("changed.bin"), {{0, 75, "-"}}).at(0).substr(0, 8);
+    const ReadGate gate(images.Folder() / "gate");
+    RipProcess rip =
+        Rip({"--track", "1", "-o", Path("01.mp3"), "--test-and-copy", "--log", Path("run.log")});
+    gate.Grant(1);
+    for (int wait = 0; wait < 6000 && !std::filesystem::exists(Path("01.mp3")); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(std::filesystem::exists(Path("01.mp3"))) << "the copy never ended";
+    std::fstream(Path("disc.bin"), std::ios::binary | std::ios::in | std::ios::out)
+        .write(audio.data(), static_cast<std::streamsize>(SectorBytes));
+    gate.Grant(3);
+    EXPECT_EQ(rip.Wait(), 3) << rip.Err();
+    const std::string said =
+        changed + ", " + changed + ", " + changed + ": none matches the copy's CRC32 " + crc;
+    EXPECT_NE(rip.Err().find("kestrune-rip: track 01 may not be exact: test CRC32 " + said + "\n"),
+              std::string::npos)
+        << rip.Err();
+    EXPECT_NE(Text(Path("run.log")).find("\nTrack 01 CRC32 test: " + said + "\n"),
+              std::string::npos)
+        << Text(Path("run.log"));
 }
 
 TEST_F(RipLog, StoppingOnErrorsATrackFailsAtItsDamageAndIsLoggedWithItsReason) {

@@ -18,6 +18,7 @@
 #include "tools/kestrune-rip/sector_ranges.h"
 #include "tools/kestrune-rip/track_accuracy.h"
 #include "tools/kestrune-rip/track_rip.h"
+#include "tools/kestrune-rip/track_test.h"
 
 #include <algorithm>
 #include <csignal>
@@ -98,7 +99,7 @@ int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run
            const RipOptions& Options) {
     const std::int32_t track = Planned.Track.Number;
     const std::string& output = Planned.Output;
-    LoggedTrack& logged = Run.Ended.emplace_back(LoggedTrack{Planned, Result, {}});
+    LoggedTrack& logged = Run.Ended.emplace_back(LoggedTrack{Planned, Result, {}, {}});
     switch (Result.Outcome) {
     case RipOutcome::Written: {
         const TrackAccuracy verdict =
@@ -135,6 +136,34 @@ int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run
                  Result.Error.c_str());
     // A start that Ctrl-C cut short (waiting for a pipe's reader, say) is a stop.
     return platform::InterruptRequested() ? ExitInterrupted() : ExitFailed;
+}
+
+// With --test-and-copy, each track written is read again until a read's
+// CRC32 equals the copy's; the tracks none matches make the status 3.
+int TestWritten(TCDIn& Cd, PlannedRun& Run, const RipOptions& Options) {
+    if (!Options.TestAndCopy) {
+        return 0;
+    }
+    int status = 0;
+    for (LoggedTrack& logged : Run.Ended) {
+        if (logged.Result.Outcome != RipOutcome::Written || platform::InterruptRequested()) {
+            continue;
+        }
+        const std::uint32_t copy = logged.Result.Checksums.Crc32;
+        logged.Test = TestTrack(Cd, logged.Planned.Track.Position, copy);
+        const int track = logged.Planned.Track.Number;
+        const std::string said = DescribeTest(*logged.Test, copy);
+        if (logged.Test->Matched) {
+            if (!Options.Quiet) {
+                std::fprintf(stderr, "Track %02d test CRC32 %s\n", track, said.c_str());
+            }
+        } else if (!platform::InterruptRequested()) {
+            std::fprintf(stderr, "kestrune-rip: track %02d may not be exact: test CRC32 %s\n",
+                         track, said.c_str());
+            status = ExitUnverified;
+        }
+    }
+    return platform::InterruptRequested() ? ExitInterrupted() : status;
 }
 
 // The album's ReplayGain, once every file of it is written, added to each.
@@ -197,6 +226,7 @@ int RipInOneRead(TCDIn& Cd, const RipOptions& Options, PlannedRun& Run) {
             });
         status = Worse(status, Report(Result, *planned, Run, Options));
     });
+    status = Worse(status, TestWritten(Cd, Run, Options));
     if (!platform::InterruptRequested()) {
         status = Worse(status, TagAlbum(rip.Written()));
         std::vector<std::string> written;
@@ -235,11 +265,12 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,
                                          destination, planned.FirstAudio, planned.LastAudio),
                               planned, run, Options);
+    const int tested = Worse(status, TestWritten(Ripper.Cd(), run, Options));
     if (platform::InterruptRequested()) {
-        return status;
+        return tested;
     }
     const int logged =
-        Worse(status, WriteLog(Options, run, KESTRUNE_VERSION, SourceOf(Ripper.Cd(), Options)));
+        Worse(tested, WriteLog(Options, run, KESTRUNE_VERSION, SourceOf(Ripper.Cd(), Options)));
     return status != 0 && status != ExitUnverified
                ? logged
                : Worse(logged, WriteCue(Options, run, {planned.Output}));

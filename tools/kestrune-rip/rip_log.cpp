@@ -96,6 +96,9 @@ std::string TrackLines(const LoggedTrack& Logged) {
         const TrackChecksums& sums = Logged.Result.Checksums;
         text += name + " CRC32 copy: " + Hex(sums.Crc32) + ", without silence " +
                 Hex(sums.Crc32WithoutZeros) + "\n";
+        if (Logged.Test) {
+            text += name + " CRC32 test: " + DescribeTest(*Logged.Test, sums.Crc32) + "\n";
+        }
         text += name + " AccurateRip v1 " + Hex(sums.AccurateRip1) + ", v2 " +
                 Hex(sums.AccurateRip2) + ": " + DescribeAccuracy(Logged.Verdict) + "\n";
         const std::vector<std::int32_t>& unreadable = Logged.Result.Unreadable;

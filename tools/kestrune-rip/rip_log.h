@@ -5,8 +5,10 @@
 #include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/track_accuracy.h"
 #include "tools/kestrune-rip/track_rip.h"
+#include "tools/kestrune-rip/track_test.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,8 @@ namespace kestrune::rip {
 struct LoggedTrack {
     PlannedTrack Planned;
     RipResult Result;
-    TrackAccuracy Verdict; // of a track written
+    TrackAccuracy Verdict;         // of a track written
+    std::optional<TrackTest> Test; // with --test-and-copy, of a track written
 };
 
 // What a run's log tells: where it read, how it encoded, the disc, and each

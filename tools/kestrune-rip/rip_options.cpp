@@ -21,7 +21,7 @@ const char* const Usage =
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
     "                    [--accuraterip-url URL] [--require-accurate]\n"
-    "                    [--offset N] [--stop-on-error] [--quiet]\n"
+    "                    [--offset N] [--stop-on-error] [--test-and-copy] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -88,6 +88,8 @@ const char* const Usage =
     "  --offset N       the drive's read offset in samples, either sign (+6, -1200):\n"
     "                   sample k of each file is the drive's sample k + N, with\n"
     "                   silence for what lies outside the disc (default 0)\n"
+    "  --test-and-copy  read each written track again (up to three times) until\n"
+    "                   its CRC32 equals the copy's; exit status 3 if none does\n"
     "  --stop-on-error  fail a track at a sector the drive cannot read, even after\n"
     "                   the retries (by default the sector is written as silence,\n"
     "                   the track is called damaged and the exit status is 3)\n"
@@ -375,6 +377,8 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.RequireAccurate = true;
     } else if (option == "--stop-on-error") {
         Options.StopOnError = true;
+    } else if (option == "--test-and-copy") {
+        Options.TestAndCopy = true;
     } else if (option == "--offset") {
         Options.OffsetSamples = OffsetOf(Args.Value());
     } else {

@@ -50,6 +50,7 @@ struct RipOptions {
     std::string AccurateRipUrl;     // --accuraterip-url URL
     bool RequireAccurate = false;   // --require-accurate
     bool StopOnError = false;       // --stop-on-error
+    bool TestAndCopy = false;       // --test-and-copy: each written track read again
     std::int32_t OffsetSamples = 0; // --offset: output sample k is the drive's k + N
     // The run's log: by default beside the first file, named after the album.
     std::string LogFile; // --log FILE
