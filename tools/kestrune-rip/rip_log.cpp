@@ -13,12 +13,6 @@ namespace kestrune::rip {
 
 namespace {
 
-std::string Hex(std::uint32_t Value) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%08X", static_cast<unsigned>(Value));
-    return text.data();
-}
-
 std::string Utc(std::chrono::system_clock::time_point When) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(When);
     std::tm parts{};
@@ -94,13 +88,13 @@ std::string TrackLines(const LoggedTrack& Logged) {
     text += name + " file: " + Logged.Planned.Output + "\n";
     if (Logged.Result.Outcome == RipOutcome::Written) {
         const TrackChecksums& sums = Logged.Result.Checksums;
-        text += name + " CRC32 copy: " + Hex(sums.Crc32) + ", without silence " +
-                Hex(sums.Crc32WithoutZeros) + "\n";
+        text += name + " CRC32 copy: " + FormatChecksum(sums.Crc32) + ", without silence " +
+                FormatChecksum(sums.Crc32WithoutZeros) + "\n";
         if (Logged.Test) {
             text += name + " CRC32 test: " + DescribeTest(*Logged.Test, sums.Crc32) + "\n";
         }
-        text += name + " AccurateRip v1 " + Hex(sums.AccurateRip1) + ", v2 " +
-                Hex(sums.AccurateRip2) + ": " + DescribeAccuracy(Logged.Verdict) + "\n";
+        text += name + " AccurateRip v1 " + FormatChecksum(sums.AccurateRip1) + ", v2 " +
+                FormatChecksum(sums.AccurateRip2) + ": " + DescribeAccuracy(Logged.Verdict) + "\n";
         const std::vector<std::int32_t>& unreadable = Logged.Result.Unreadable;
         text +=
             name + " damaged sectors: " +

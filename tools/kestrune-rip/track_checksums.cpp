@@ -5,9 +5,17 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstring>
 
 namespace kestrune::rip {
+
+std::string FormatChecksum(std::uint32_t Value) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%08X", static_cast<unsigned>(Value));
+    return text.data();
+}
 
 namespace {
 

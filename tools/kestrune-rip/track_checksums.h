@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace kestrune::rip {
@@ -17,6 +18,9 @@ struct TrackChecksums {
     std::uint32_t AccurateRip2 = 0;
     std::uint64_t Samples = 0; // stereo samples counted
 };
+
+// A checksum as every list of them writes it: eight upper-case hexadecimal digits.
+std::string FormatChecksum(std::uint32_t Value);
 
 // Passes CD audio (16-bit stereo, 44100 Hz) through unchanged and computes
 // its checksums on the way, so they cost no second pass. It stands in front

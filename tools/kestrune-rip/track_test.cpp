@@ -1,6 +1,7 @@
 #include "tools/kestrune-rip/track_test.h"
 
 #include "platform/interrupt.h"
+#include "tools/kestrune-rip/track_checksums.h"
 
 #include <zlib.h>
 
@@ -12,12 +13,6 @@
 namespace kestrune::rip {
 
 namespace {
-
-std::string Hex(std::uint32_t Value) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%08X", static_cast<unsigned>(Value));
-    return text.data();
-}
 
 // The CRC32 of one read of the open source to its end; false when a stop
 // came first.
@@ -66,7 +61,7 @@ TrackTest TestTrack(TCDIn& Cd, std::int32_t Position, std::uint32_t Copy, int Re
 std::string DescribeTest(const TrackTest& Test, std::uint32_t Copy) {
     std::string crcs;
     for (const std::uint32_t crc : Test.Crcs) {
-        crcs += (crcs.empty() ? "" : ", ") + Hex(crc);
+        crcs += (crcs.empty() ? "" : ", ") + FormatChecksum(crc);
     }
     if (!Test.Error.empty()) {
         return (crcs.empty() ? "" : crcs + "; ") + "a test read failed: " + Test.Error;
@@ -77,7 +72,7 @@ std::string DescribeTest(const TrackTest& Test, std::uint32_t Copy) {
     if (Test.Crcs.empty()) {
         return "not tested: stopped";
     }
-    return crcs + ": none matches the copy's CRC32 " + Hex(Copy);
+    return crcs + ": none matches the copy's CRC32 " + FormatChecksum(Copy);
 }
 
 } // namespace kestrune::rip
