@@ -15,7 +15,9 @@ struct ChecksumRange {
 };
 
 // checksum_reference.py's line for each range of Bin: the CRC32, the CRC32
-// without silence, AccurateRip v1 and v2, in hexadecimal. Computed apart from
+// without silence, AccurateRip v1 and v2, the CUETools database's CRC32, in
+// hexadecimal (the disc's audio taken to run from the start of the first range
+// to the end of the last). Computed apart from
 // the program, from the definitions.
 std::vector<std::string> ComputedApart(const std::string& Bin,
                                        const std::vector<ChecksumRange>& Ranges);

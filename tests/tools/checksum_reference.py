@@ -2,14 +2,21 @@
 
 usage: checksum_reference.py IMAGE.bin START:SECTORS:ENDS [...]
 ENDS is "first", "last", "only" or "-": whether the range is the disc's first
-or last audio track. Prints per range one line of four hexadecimal figures:
+or last audio track. Prints per range one line of five hexadecimal figures:
 the CRC32 of its bytes, the CRC32 of its stereo samples that are not zero in
-both channels, the AccurateRip v1 and v2 checksums.
+both channels, the AccurateRip v1 and v2 checksums, the CUETools database's
+CRC32.
 
 AccurateRip: each stereo sample read as a little-endian 32-bit word, times its
 1-based position in the track; v1 adds the low 32 bits of each product, v2
 the low and the high 32 bits. The first track counts from position 5 * 588,
 the last track up to 5 * 588 samples before its end.
+
+The CUETools database: the CRC32 of the disc's audio less its first ten
+sectors and its last ten plus (the audio's length in sectors) modulo ten; a
+track's is of the part of that inside the track. The audio runs from the
+start of the range marked first (or only; else sector 0) to the end of the one
+marked last (or only).
 """
 import binascii
 import struct
@@ -17,6 +24,13 @@ import sys
 
 SECTOR = 2352
 EDGE = 5 * 588
+CTDB_ROW = 10
+
+
+def ctdb_crc(data, ends, audio_sectors):
+    head = CTDB_ROW * SECTOR if ends in ("first", "only") else 0
+    tail = (CTDB_ROW + audio_sectors % CTDB_ROW) * SECTOR if ends in ("last", "only") else 0
+    return binascii.crc32(data[head:len(data) - tail])
 
 
 def checksums(data, ends):
@@ -37,11 +51,15 @@ def checksums(data, ends):
 def main():
     with open(sys.argv[1], "rb") as image:
         disc = image.read()
-    for spec in sys.argv[2:]:
-        start, sectors, ends = spec.split(":")
-        begin = int(start) * SECTOR
-        data = disc[begin:begin + int(sectors) * SECTOR]
-        print("%08X %08X %08X %08X" % checksums(data, ends))
+    ranges = [(int(start), int(sectors), ends)
+              for start, sectors, ends in (spec.split(":") for spec in sys.argv[2:])]
+    audio_start = next((start for start, _, ends in ranges if ends in ("first", "only")), 0)
+    audio_end = next((start + sectors for start, sectors, ends in ranges
+                      if ends in ("last", "only")), 0)
+    for start, sectors, ends in ranges:
+        data = disc[start * SECTOR:(start + sectors) * SECTOR]
+        print("%08X %08X %08X %08X %08X" % (checksums(data, ends) +
+                                            (ctdb_crc(data, ends, audio_end - audio_start),)))
 
 
 if __name__ == "__main__":

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -25,11 +26,28 @@
 namespace kestrune::test {
 namespace {
 
-// A track's v1 and v2 checksums, as the reference computed them.
+// A track's v1, v2 and CUETools database checksums, as the reference computed them.
 struct Sums {
     std::uint32_t V1 = 0;
     std::uint32_t V2 = 0;
+    std::uint32_t Ctdb = 0;
 };
+
+std::uint32_t Hex(const std::string& Line, std::size_t At) {
+    return static_cast<std::uint32_t>(std::stoul(Line.substr(At, 8), nullptr, 16));
+}
+
+// As the service writes checksums, and as the program does.
+std::string Hex(std::uint32_t Value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", Value);
+    return text;
+}
+std::string FormatHex(std::uint32_t Value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", Value);
+    return text;
+}
 
 void Put(std::string& Bytes, std::uint32_t Word) {
     for (int shift = 0; shift < 32; shift += 8) {
@@ -37,14 +55,15 @@ void Put(std::string& Bytes, std::uint32_t Word) {
     }
 }
 
-// What AccurateRip's verdict line says of track Number.
-std::string Verdict(const std::string& Err, int Number) {
+// What AccurateRip's verdict line (or the CUETools database's) says of track Number.
+std::string Verdict(const std::string& Err, int Number, bool Ctdb = false) {
     char track[16];
     std::snprintf(track, sizeof track, "Track %02d", Number);
     const std::regex line(std::string(track) +
-                          " written to [^\\n]*\\n[^\\n]*\\n  AccurateRip: ([^\\n]*)\\n");
+                          " written to [^\\n]*\\n[^\\n]*\\n  AccurateRip: ([^\\n]*)\\n"
+                          "  CTDB: ([^\\n]*)\\n");
     std::smatch found;
-    return std::regex_search(Err, found, line) ? found.str(1) : "(not said)";
+    return std::regex_search(Err, found, line) ? found.str(Ctdb ? 2 : 1) : "(not said)";
 }
 
 class RipAccuracy : public ::testing::Test {
@@ -67,10 +86,17 @@ protected:
         }
         Reference = ComputedApart((images.Folder() / "disc.bin").string(), ranges);
         for (const std::string& line : Reference) {
-            Tracks.push_back(
-                {static_cast<std::uint32_t>(std::stoul(line.substr(18, 8), nullptr, 16)),
-                 static_cast<std::uint32_t>(std::stoul(line.substr(27, 8), nullptr, 16))});
+            Tracks.push_back({Hex(line, 18), Hex(line, 27), Hex(line, 36)});
         }
+        // The whole disc's audio is one range with both ends left out.
+        const std::vector<std::string> disc = ComputedApart(
+            (images.Folder() / "disc.bin").string(),
+            {{ranges.front().Start, ranges.back().Start + ranges.back().Sectors, "only"}});
+        DiscCtdb = disc.empty() ? 0 : Hex(disc.front(), 36);
+        for (std::size_t index = 0; index < 4; ++index) {
+            Toc += (index == 3 ? "-" : "") + std::to_string(mkdisc::TrackStart(spec, index)) + ":";
+        }
+        Toc += std::to_string(mkdisc::TrackStart(spec, 4));
         ReadIds();
     }
     ~RipAccuracy() override { ::setenv("KESTRUNE_OFFLINE", "1", 1); }
@@ -119,7 +145,16 @@ protected:
         return Server.Url(Base);
     }
 
-    RipProcess Rip(const std::string& AccurateRip, const std::vector<std::string>& Extra) {
+    // Serves Xml as the CUETools database's lookup under the base address Base.
+    std::string CtdbAnswering(const std::string& Base, const std::string& Xml) {
+        const std::filesystem::path file = Answers / Base.substr(1) / "lookup2.php.xml";
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << Xml;
+        return Server.Url(Base);
+    }
+
+    RipProcess Rip(const std::string& AccurateRip, const std::vector<std::string>& Extra,
+                   const std::string& Ctdb = "") {
         std::vector<std::string> words{"--disc",
                                        Sheet,
                                        "-o",
@@ -127,7 +162,9 @@ protected:
                                        "--musicbrainz-url",
                                        Server.Url("/none"),
                                        "--accuraterip-url",
-                                       AccurateRip};
+                                       AccurateRip,
+                                       "--ctdb-url",
+                                       Ctdb.empty() ? Server.Url("/none") : Ctdb};
         words.insert(words.end(), Extra.begin(), Extra.end());
         return RipProcess(words, Logs());
     }
@@ -139,8 +176,11 @@ protected:
     std::filesystem::path Answers = images.Folder() / "answers";
     AnswerServer Server{Answers.string()};
     std::string Sheet;
-    std::vector<std::string> Reference; // the reference's lines: CRC32, without silence, v1, v2
+    // The reference's lines: CRC32, without silence, v1, v2, CUETools database.
+    std::vector<std::string> Reference;
     std::vector<Sums> Tracks;
+    std::uint32_t DiscCtdb = 0; // the whole disc's CUETools database CRC32
+    std::string Toc;            // the table as the CUETools database is asked with it
     std::string Id1, Id2, FreeDb;
 };
 
@@ -269,6 +309,110 @@ TEST_F(RipAccuracy, AnswersThatCannotBeUsedLeaveTheTracksUnverifiedAndTheRipWhol
     RipProcess offline = Rip(Server.Url("/ar"), {"--track", "1", "--offline"});
     ASSERT_EQ(offline.Wait(), 0) << offline.Err();
     EXPECT_EQ(Verdict(offline.Err(), 1), "not verified: offline");
+}
+
+// The CUETools database's entries sum: each is a pressing (or a correction
+// of one) that rips agreed on. The answer proves the tracks on its own, with
+// AccurateRip not knowing the disc, and the whole disc once every track is in.
+TEST_F(RipAccuracy, TheCuetoolsDatabaseVerifiesEachTrackAndTheWholeDisc) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const auto entry = [](int Confidence, std::uint32_t Crc, const std::string& TrackCrcs) {
+        return "  <entry id=\"" + std::to_string(Confidence) + "\" crc32=\"" + Hex(Crc) +
+               "\" confidence=\"" + std::to_string(Confidence) +
+               "\" npar=\"8\" stride=\"5880\" trackcrcs=\"" + TrackCrcs + "\"/>\n";
+    };
+    const std::string ours =
+        Hex(Tracks[0].Ctdb) + " " + Hex(Tracks[1].Ctdb) + " " + Hex(Tracks[2].Ctdb);
+    // The service's own form: a declaration, its namespaces, album data beside the entries.
+    const std::string base = CtdbAnswering(
+        "/ctdb",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<ctdb xmlns=\"http://db.cuetools.net/ns/mmd-1.0#\" "
+        "xmlns:ext=\"http://db.cuetools.net/ns/ext-1.0#\">\n" +
+            entry(5, DiscCtdb, ours) +
+            // Another pressing: track 2 differs, and so does the disc.
+            entry(2, DiscCtdb ^ 1,
+                  Hex(Tracks[0].Ctdb) + " " + Hex(Tracks[1].Ctdb ^ 4) + " " + Hex(Tracks[2].Ctdb)) +
+            // The fuzzy lookup's entry of a table with two tracks counts for nothing here.
+            entry(40, DiscCtdb, Hex(Tracks[0].Ctdb) + " " + Hex(Tracks[1].Ctdb)) +
+            "  <musicbrainz artist=\"Someone\" album=\"Something\"><track name=\"x\"/>"
+            "</musicbrainz>\n</ctdb>\n");
+    RipProcess all = Rip(Server.Url("/unknown"), {"--all", "--require-accurate"}, base);
+    ASSERT_EQ(all.Wait(), 0) << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 1), "not verified: the disc is not in the database");
+    EXPECT_EQ(Verdict(all.Err(), 1, true), "accurately ripped (confidence 7 of 7)") << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 2, true), "accurately ripped (confidence 5 of 7)") << all.Err();
+    EXPECT_EQ(Verdict(all.Err(), 3, true), "accurately ripped (confidence 7 of 7)") << all.Err();
+    const std::string disc = "Disc CTDB CRC32 " + FormatHex(DiscCtdb);
+    EXPECT_NE(all.Err().find(disc + ": accurately ripped (confidence 5 of 7)\n"), std::string::npos)
+        << all.Err();
+    // Asked once, with the table: a data track's start marked, the disc's lead-out last.
+    const std::string query = Server.RecordOf("/ctdb/lookup2.php")["query"].get<std::string>();
+    EXPECT_NE(query.find("toc=" + Toc), std::string::npos) << query;
+    EXPECT_NE(query.find("version=3"), std::string::npos) << query;
+
+    std::ifstream file(Path(FreeDb + ".log"));
+    const std::string log{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    EXPECT_NE(log.find("CTDB answer: 3 entries\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Track 02 CTDB CRC32 " + FormatHex(Tracks[1].Ctdb) +
+                       ": accurately ripped (confidence 5 of 7)\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(disc + ": accurately ripped (confidence 5 of 7)\n"), std::string::npos);
+    EXPECT_NE(log.find("; 3 accurately ripped, 0 not accurately ripped, 0 not verified;"),
+              std::string::npos)
+        << log;
+
+    // A track alone is verified; the disc is not whole.
+    RipProcess one = Rip(Server.Url("/unknown"), {"--track", "2", "--no-log"}, base);
+    ASSERT_EQ(one.Wait(), 0) << one.Err();
+    EXPECT_EQ(Verdict(one.Err(), 2, true), "accurately ripped (confidence 5 of 7)") << one.Err();
+    EXPECT_EQ(one.Err().find("Disc CTDB"), std::string::npos) << one.Err();
+}
+
+TEST_F(RipAccuracy, CuetoolsDatabaseAnswersThatCannotBeUsedWarnAndFailNoRip) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const auto answer = [](const std::string& Entries) {
+        return "<ctdb xmlns=\"http://db.cuetools.net/ns/mmd-1.0#\">" + Entries + "</ctdb>";
+    };
+    struct Case {
+        std::string Base;
+        std::string Warning; // empty: none
+        std::string Said;
+        int Status = 0; // with --require-accurate, AccurateRip not knowing the disc
+    };
+    const std::string unasked = "not verified: the database could not be asked";
+    const std::vector<Case> cases{
+        {Server.Url("/none"), "", "not verified: the disc is not in the database", 3},
+        {CtdbAnswering("/nomatch", answer("<entry confidence=\"4\" crc32=\"1\" trackcrcs=\"" +
+                                          Hex(Tracks[0].Ctdb ^ 1) + " 2 3\"/>")),
+         "", "not accurately ripped: none of the 4 submissions in the database matches", 3},
+        {CtdbAnswering("/cut", answer("<entry confidence=\"4\" crc32=\"1\"/>").substr(0, 60)),
+         "The CTDB answer could not be read: it is not XML", unasked, 3},
+        {CtdbAnswering("/badcrc", answer("<entry confidence=\"4\" crc32=\"x1\" trackcrcs=\"" +
+                                         Hex(Tracks[0].Ctdb) + " 2 3\"/>")),
+         "entry 1 has no confidence or CRC32 that is a number", unasked, 3},
+        {CtdbAnswering("/badtrack", answer("<entry confidence=\"4\" crc32=\"1\" trackcrcs=\"" +
+                                           Hex(Tracks[0].Ctdb) + " 2 zz\"/>")),
+         "entry 1's track CRC32 \"zz\" is no number", unasked, 3},
+        {CtdbAnswering("/html", "<html><body>busy</body></html>"), "it is <html>, not <ctdb>",
+         unasked, 3},
+        {Server.Url("/status/503"), "with status 503", unasked, 3}};
+    for (const Case& each : cases) {
+        RipProcess rip =
+            Rip(Server.Url("/unknown"), {"--track", "1", "--require-accurate"}, each.Base);
+        EXPECT_EQ(rip.Wait(), each.Status) << each.Base << "\n" << rip.Err();
+        EXPECT_EQ(Verdict(rip.Err(), 1, true), each.Said) << each.Base << "\n" << rip.Err();
+        const std::string sequel = "The tracks are not verified by the CUETools database.";
+        if (each.Warning.empty()) {
+            EXPECT_EQ(rip.Err().find(sequel), std::string::npos) << rip.Err();
+        } else {
+            EXPECT_NE(rip.Err().find(each.Warning), std::string::npos) << rip.Err();
+            EXPECT_NE(rip.Err().find(sequel), std::string::npos) << rip.Err();
+        }
+        // Written all the same.
+        EXPECT_GT(std::filesystem::file_size(Path("t01.mp3")), 10'000u) << each.Base;
+    }
 }
 
 } // namespace

@@ -27,12 +27,14 @@ std::string Said(const std::string& Err, int Number) {
     std::snprintf(track, sizeof track, "Track %02d", Number);
     const std::regex line(std::string(track) +
                           " written to [^\\n]*\\n  CRC32 ([0-9A-F]{8}), without silence "
-                          "([0-9A-F]{8}); AccurateRip v1 ([0-9A-F]{8}), v2 ([0-9A-F]{8})\\n");
+                          "([0-9A-F]{8}); AccurateRip v1 ([0-9A-F]{8}), v2 ([0-9A-F]{8}); "
+                          "CTDB ([0-9A-F]{8})\\n");
     std::smatch found;
     if (!std::regex_search(Err, found, line)) {
         return "(not said)";
     }
-    return found.str(1) + " " + found.str(2) + " " + found.str(3) + " " + found.str(4);
+    return found.str(1) + " " + found.str(2) + " " + found.str(3) + " " + found.str(4) + " " +
+           found.str(5);
 }
 
 class RipChecksums : public ::testing::Test {

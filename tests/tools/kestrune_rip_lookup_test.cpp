@@ -115,7 +115,11 @@ protected:
                                        "--musicbrainz-url",
                                        MusicBrainz.empty() ? Server.Url("") : MusicBrainz,
                                        "--coverart-url",
-                                       Server.Url("")};
+                                       Server.Url(""),
+                                       "--accuraterip-url",
+                                       Server.Url("/none"),
+                                       "--ctdb-url",
+                                       Server.Url("/none")};
         words.insert(words.end(), Extra.begin(), Extra.end());
         return RipProcess(words, Logs());
     }

@@ -2,6 +2,7 @@
 
 #include "metadata/accuraterip.h"
 #include "metadata/cover_art.h"
+#include "metadata/ctdb.h"
 #include "metadata/musicbrainz.h"
 #include "platform/environment.h"
 #include "tools/kestrune-rip/album_tags.h"
@@ -122,6 +123,10 @@ void TakeLookupSettings(RipOptions& Options) {
     if (Options.AccurateRipUrl.empty()) {
         Options.AccurateRipUrl = platform::EnvironmentValue("KESTRUNE_ACCURATERIP_URL")
                                      .value_or(metadata::DefaultAccurateRipUrl);
+    }
+    if (Options.CtdbUrl.empty()) {
+        Options.CtdbUrl =
+            platform::EnvironmentValue("KESTRUNE_CTDB_URL").value_or(metadata::DefaultCtdbUrl);
     }
 }
 

@@ -50,6 +50,25 @@ AudioSession AudioSessionOf(const std::vector<DiscTrack>& Tracks) {
     return session;
 }
 
+} // namespace
+
+std::int32_t AudioLeadOut(const std::vector<DiscTrack>& Tracks) {
+    return AudioSessionOf(Tracks).LeadOut;
+}
+
+std::string CtdbToc(const std::vector<DiscTrack>& Tracks) {
+    if (Tracks.empty()) {
+        throw std::runtime_error("the disc has no tracks");
+    }
+    std::string toc;
+    for (const DiscTrack& track : Tracks) {
+        toc += (IsAudioFlag(track.Flag) ? "" : "-") + std::to_string(track.Start) + ":";
+    }
+    return toc + std::to_string(Tracks.back().Start + Tracks.back().Sectors);
+}
+
+namespace {
+
 void PutMusicBrainzIds(const AudioSession& Session, DiscIds& Ids) {
     const std::unique_ptr<DiscId, FreeDiscId> disc(discid_new());
     if (!disc) {

@@ -25,6 +25,15 @@ struct DiscIds {
 // track's start.
 inline constexpr std::int32_t SessionGapSectors = 11400;
 
+// Where the audio of the disc whose table is Tracks ends: the lead-out, or
+// on an Enhanced CD the audio session's, as the ids count it. Raises
+// std::runtime_error for a table without audio tracks.
+std::int32_t AudioLeadOut(const std::vector<DiscTrack>& Tracks);
+
+// The table as the CUETools database is asked with it: each track's start,
+// a data track's with a "-" in front, then the disc's lead-out, joined by ":".
+std::string CtdbToc(const std::vector<DiscTrack>& Tracks);
+
 // Ids of the disc whose table is Tracks (the lead-out follows the last track).
 // An Enhanced CD is known by its audio session: trailing data tracks are left
 // out and the lead-out is the audio session's (the data track's start less the

@@ -66,7 +66,7 @@ void DiscRip::MakeJob(const PlannedTrack& Planned) {
     job->Feed = MakeComponent<TTrackFeed>(job->Bytes, Track.Flag, FBudget, readsOutput);
     job->Checksums = MakeComponent<TTrackChecksums>();
     job->Checksums->SetInput(job->Feed.get());
-    job->Checksums->SetFirstAndLast(Planned.FirstAudio, Planned.LastAudio);
+    job->Checksums->SetPlace(Planned.Place);
     job->Filter = MakeComponent<TCDDeemphasis>();
     job->Filter->SetKeepEmphasis(FOptions.KeepEmphasis);
     job->Filter->SetInput(job->Checksums.get());

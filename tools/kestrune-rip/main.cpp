@@ -7,6 +7,7 @@
 #include "platform/standard_descriptors.h"
 #include "tools/kestrune-rip/album_lookup.h"
 #include "tools/kestrune-rip/album_tags.h"
+#include "tools/kestrune-rip/ctdb_accuracy.h"
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -82,14 +84,16 @@ int Worse(int Status, int Other) {
 }
 
 void SayWritten(const RipResult& Result, std::int32_t Track, const std::string& Output,
-                const TrackAccuracy& Verdict) {
+                const LoggedTrack& Logged) {
     const TrackChecksums& sums = Result.Checksums;
     std::fprintf(stderr,
                  "Track %02d written to %s\n"
-                 "  CRC32 %08X, without silence %08X; AccurateRip v1 %08X, v2 %08X\n"
-                 "  AccurateRip: %s\n",
+                 "  CRC32 %08X, without silence %08X; AccurateRip v1 %08X, v2 %08X; CTDB %08X\n"
+                 "  AccurateRip: %s\n"
+                 "  CTDB: %s\n",
                  static_cast<int>(Track), Output.c_str(), sums.Crc32, sums.Crc32WithoutZeros,
-                 sums.AccurateRip1, sums.AccurateRip2, DescribeAccuracy(Verdict).c_str());
+                 sums.AccurateRip1, sums.AccurateRip2, sums.Ctdb,
+                 DescribeAccuracy(Logged.Verdict).c_str(), DescribeAccuracy(Logged.Ctdb).c_str());
 }
 
 // Says how a track went on standard error (standard output may carry the MP3)
@@ -99,14 +103,15 @@ int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run
            const RipOptions& Options) {
     const std::int32_t track = Planned.Track.Number;
     const std::string& output = Planned.Output;
-    LoggedTrack& logged = Run.Ended.emplace_back(LoggedTrack{Planned, Result, {}, {}});
+    LoggedTrack& logged = Run.Ended.emplace_back(LoggedTrack{Planned, Result, {}, {}, {}});
     switch (Result.Outcome) {
     case RipOutcome::Written: {
-        const TrackAccuracy verdict =
+        logged.Verdict =
             CheckAccuracy(Run.Database->Answer(stderr), Planned.AudioNumber, Result.Checksums);
-        logged.Verdict = verdict;
+        logged.Ctdb =
+            CheckCtdbTrack(Run.Ctdb->Answer(stderr), Planned.AudioNumber, Result.Checksums);
         if (!Options.Quiet) {
-            SayWritten(Result, track, output, verdict);
+            SayWritten(Result, track, output, logged);
         }
         if (!Result.Unreadable.empty()) {
             std::fprintf(stderr,
@@ -118,7 +123,10 @@ int Report(const RipResult& Result, const PlannedTrack& Planned, PlannedRun& Run
                          Result.Unreadable.size() == 1 ? "is" : "are", output.c_str());
             return ExitUnverified;
         }
-        return Options.RequireAccurate && verdict.Result != Accuracy::Accurate ? ExitUnverified : 0;
+        return Options.RequireAccurate &&
+                       Combined(logged.Verdict, logged.Ctdb) != Accuracy::Accurate
+                   ? ExitUnverified
+                   : 0;
     }
     case RipOutcome::Stopped:
         if (!Options.Quiet) {
@@ -164,6 +172,21 @@ int TestWritten(TCDIn& Cd, PlannedRun& Run, const RipOptions& Options) {
         }
     }
     return platform::InterruptRequested() ? ExitInterrupted() : status;
+}
+
+// The CUETools database's verdict on the whole disc, when every audio track was written.
+void CheckDisc(PlannedRun& Run, const RipOptions& Options) {
+    std::map<std::int32_t, TrackChecksums> written;
+    for (const LoggedTrack& logged : Run.Ended) {
+        if (logged.Result.Outcome == RipOutcome::Written) {
+            written.emplace(logged.Planned.AudioNumber, logged.Result.Checksums);
+        }
+    }
+    Run.CtdbDisc = CheckCtdbDisc(Run.Ctdb->Answer(stderr), written);
+    if (Run.CtdbDisc && !Options.Quiet) {
+        std::fprintf(stderr, "Disc CTDB CRC32 %08X: %s\n", Run.CtdbDisc->Crc,
+                     DescribeAccuracy(Run.CtdbDisc->Verdict).c_str());
+    }
 }
 
 // The album's ReplayGain, once every file of it is written, added to each.
@@ -227,6 +250,7 @@ int RipInOneRead(TCDIn& Cd, const RipOptions& Options, PlannedRun& Run) {
         status = Worse(status, Report(Result, *planned, Run, Options));
     });
     status = Worse(status, TestWritten(Cd, Run, Options));
+    CheckDisc(Run, Options);
     if (!platform::InterruptRequested()) {
         status = Worse(status, TagAlbum(rip.Written()));
         std::vector<std::string> written;
@@ -263,9 +287,10 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     const RipDestination destination =
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
     const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,
-                                         destination, planned.FirstAudio, planned.LastAudio),
+                                         destination, planned.Place),
                               planned, run, Options);
     const int tested = Worse(status, TestWritten(Ripper.Cd(), run, Options));
+    CheckDisc(run, Options);
     if (platform::InterruptRequested()) {
         return tested;
     }

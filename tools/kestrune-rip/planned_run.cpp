@@ -68,14 +68,17 @@ PlannedRun Plan(TCDIn& Cd, metadata::HttpClient& Client, const std::vector<DiscT
         CheckOwnFile(Cd, "--log", Options.LogFile, {});
     }
     // Asked first: the answer comes while MusicBrainz is asked and the tracks are ripped.
-    auto database = std::make_unique<AccurateRipLookup>(Client, Table, Options);
+    auto database = AskAccurateRip(Client, Table, Options);
+    auto ctdb = AskCtdb(Client, Table, Options);
     const FoundAlbum found = FindAlbum(Client, Table, Options, stderr);
     const std::string freeDbId = FreeDbIdOf(Table);
     PlannedRun run{PlanRip(Table, Chosen, found.Album, Options),
                    {found.Album.Catalogue, freeDbId, Options.KeepEmphasis},
                    std::move(database),
+                   std::move(ctdb),
                    Table,
                    AlbumText(found.Album),
+                   {},
                    {},
                    {}};
     for (PlannedTrack& planned : run.Tracks) {
@@ -117,7 +120,9 @@ int WriteLog(const RipOptions& Options, const PlannedRun& Run, const std::string
                      Run.Table,
                      Run.Album,
                      DescribeDatabaseAnswer(Run.Database->Answer(stderr)),
-                     Run.Ended};
+                     DescribeCtdbAnswer(Run.Ctdb->Answer(stderr)),
+                     Run.Ended,
+                     Run.CtdbDisc};
     std::sort(logged.Tracks.begin(), logged.Tracks.end(), [](const auto& One, const auto& Other) {
         return One.Planned.Track.Position < Other.Planned.Track.Position;
     });

@@ -2,6 +2,7 @@
 
 #include "cdin/cd_in.h"
 #include "metadata/http_client.h"
+#include "tools/kestrune-rip/ctdb_accuracy.h"
 #include "tools/kestrune-rip/cue_sheet_writer.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_log.h"
@@ -10,6 +11,7 @@
 #include "tools/kestrune-rip/track_accuracy.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,14 +23,16 @@ struct PlannedRun {
     std::vector<PlannedTrack> Tracks;
     CueDisc Disc;
     std::unique_ptr<AccurateRipLookup> Database;
-    std::vector<DiscTrack> Table;   // the whole disc's
-    std::string Album;              // "Title by Artist", for the log
-    std::string LogFile;            // empty: none
-    std::vector<LoggedTrack> Ended; // each track as it ended
+    std::unique_ptr<CtdbLookup> Ctdb;
+    std::vector<DiscTrack> Table;         // the whole disc's
+    std::string Album;                    // "Title by Artist", for the log
+    std::string LogFile;                  // empty: none
+    std::vector<LoggedTrack> Ended;       // each track as it ended
+    std::optional<DiscAccuracy> CtdbDisc; // once every audio track is written
 };
 
 // The names and tags of Chosen, from the disc (whose whole table is Table)
-// and the services, and AccurateRip asked; the folders they go to made.
+// and the services, and the checksum databases asked; the folders they go to made.
 // Raises std::runtime_error for a cue sheet or log that would replace a file
 // of the image being read or one of the run's own files.
 PlannedRun Plan(TCDIn& Cd, metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,

@@ -48,6 +48,7 @@ std::string SettingsLines(const RipOptions& Options) {
     } else {
         text += "MusicBrainz: " + Options.MusicBrainzUrl + "\n";
         text += "AccurateRip: " + Options.AccurateRipUrl + "\n";
+        text += "CTDB: " + Options.CtdbUrl + "\n";
     }
     return text;
 }
@@ -60,6 +61,7 @@ std::string DiscLines(const LoggedRun& Run) {
         text += std::string("Disc ids: none (") + e.what() + ")\n";
     }
     text += "AccurateRip answer: " + Run.DatabaseSaid + "\n";
+    text += "CTDB answer: " + Run.CtdbSaid + "\n";
     text += "\nTable of contents\n" + FormatDiscTable(Run.Table) + "\n";
     return text;
 }
@@ -95,6 +97,8 @@ std::string TrackLines(const LoggedTrack& Logged) {
         }
         text += name + " AccurateRip v1 " + FormatChecksum(sums.AccurateRip1) + ", v2 " +
                 FormatChecksum(sums.AccurateRip2) + ": " + DescribeAccuracy(Logged.Verdict) + "\n";
+        text += name + " CTDB CRC32 " + FormatChecksum(sums.Ctdb) + ": " +
+                DescribeAccuracy(Logged.Ctdb) + "\n";
         const std::vector<std::int32_t>& unreadable = Logged.Result.Unreadable;
         text +=
             name + " damaged sectors: " +
@@ -118,8 +122,9 @@ std::string Summary(const LoggedRun& Run) {
         }
         ++written;
         damaged += logged.Result.Unreadable.empty() ? 0 : 1;
-        accurate += logged.Verdict.Result == Accuracy::Accurate ? 1 : 0;
-        notAccurate += logged.Verdict.Result == Accuracy::NotAccurate ? 1 : 0;
+        const Accuracy both = Combined(logged.Verdict, logged.Ctdb);
+        accurate += both == Accuracy::Accurate ? 1 : 0;
+        notAccurate += both == Accuracy::NotAccurate ? 1 : 0;
     }
     const auto count = static_cast<int>(Run.Tracks.size());
     return "Summary: " + std::to_string(written) + " of " + std::to_string(count) +
@@ -131,11 +136,14 @@ std::string Summary(const LoggedRun& Run) {
 
 } // namespace
 
-std::string DescribeDatabaseAnswer(const AccurateRipAnswer& Answer) {
-    switch (Answer.State) {
+namespace {
+
+// Answered: how many it gave (Count, "2 entries").
+std::string DescribeAnswer(DatabaseAnswer State, const std::string& Count,
+                           const std::string& Warning) {
+    switch (State) {
     case DatabaseAnswer::Answered:
-        return std::to_string(Answer.Pressings.size()) +
-               (Answer.Pressings.size() == 1 ? " set" : " sets") + " of checksums";
+        return Count;
     case DatabaseAnswer::NotInDatabase:
         return "the disc is not in the database";
     case DatabaseAnswer::NotAsked:
@@ -143,7 +151,23 @@ std::string DescribeDatabaseAnswer(const AccurateRipAnswer& Answer) {
     case DatabaseAnswer::Failed:
         break;
     }
-    return "none: " + Answer.Warning;
+    return "none: " + Warning;
+}
+
+} // namespace
+
+std::string DescribeDatabaseAnswer(const AccurateRipAnswer& Answer) {
+    const std::size_t sets = Answer.Pressings.size();
+    return DescribeAnswer(Answer.State,
+                          std::to_string(sets) + (sets == 1 ? " set" : " sets") + " of checksums",
+                          Answer.Warning);
+}
+
+std::string DescribeCtdbAnswer(const CtdbAnswer& Answer) {
+    const std::size_t entries = Answer.Entries.size();
+    return DescribeAnswer(Answer.State,
+                          std::to_string(entries) + (entries == 1 ? " entry" : " entries"),
+                          Answer.Warning);
 }
 
 std::string FormatRipLog(const LoggedRun& Run, const RipOptions& Options,
@@ -154,6 +178,10 @@ std::string FormatRipLog(const LoggedRun& Run, const RipOptions& Options,
     text += DiscLines(Run);
     for (const LoggedTrack& logged : Run.Tracks) {
         text += TrackLines(logged);
+    }
+    if (Run.CtdbDisc) {
+        text += "Disc CTDB CRC32 " + FormatChecksum(Run.CtdbDisc->Crc) + ": " +
+                DescribeAccuracy(Run.CtdbDisc->Verdict) + "\n";
     }
     return text + "\n" + Summary(Run);
 }

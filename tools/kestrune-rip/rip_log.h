@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/kestrune-rip/ctdb_accuracy.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
@@ -18,7 +19,8 @@ namespace kestrune::rip {
 struct LoggedTrack {
     PlannedTrack Planned;
     RipResult Result;
-    TrackAccuracy Verdict;         // of a track written
+    TrackAccuracy Verdict;         // AccurateRip's, of a track written
+    TrackAccuracy Ctdb;            // the CUETools database's
     std::optional<TrackTest> Test; // with --test-and-copy, of a track written
 };
 
@@ -30,7 +32,9 @@ struct LoggedRun {
     std::vector<DiscTrack> Table;
     std::string Album;        // what the files were tagged from: "Title by Artist"
     std::string DatabaseSaid; // AccurateRip's answer for the disc, a sentence
+    std::string CtdbSaid;     // the CUETools database's
     std::vector<LoggedTrack> Tracks;
+    std::optional<DiscAccuracy> CtdbDisc; // when every audio track was written
 };
 
 // The log as plain text, one fact a line; each track's lines begin with
@@ -40,6 +44,8 @@ std::string FormatRipLog(const LoggedRun& Run, const RipOptions& Options,
 
 // What AccurateRip's answer was, for the log.
 std::string DescribeDatabaseAnswer(const AccurateRipAnswer& Answer);
+// What the CUETools database's was.
+std::string DescribeCtdbAnswer(const CtdbAnswer& Answer);
 
 // Where the log goes without --log: the folder of the first file, named after
 // the album (made safe as file names are), else after the disc's FreeDB id.

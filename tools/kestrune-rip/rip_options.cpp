@@ -20,7 +20,7 @@ const char* const Usage =
     "                    [--title T] [--artist T] [--album T] [--year T] [--comment T]\n"
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
-    "                    [--accuraterip-url URL] [--require-accurate]\n"
+    "                    [--accuraterip-url URL] [--ctdb-url URL] [--require-accurate]\n"
     "                    [--offset N] [--stop-on-error] [--test-and-copy] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
@@ -47,7 +47,7 @@ const char* const Usage =
     "  --cue FILE       also write a cue sheet of the files written: the album's and\n"
     "                   tracks' texts, ISRC, catalogue number, a FILE per track\n"
     "  --log FILE       where the run's log goes: the settings, the disc's table and\n"
-    "                   ids, each track's range, checksums, AccurateRip's verdict and\n"
+    "                   ids, each track's range, checksums, the databases' verdicts and\n"
     "                   result (default beside the first file, named after the\n"
     "                   album or the disc's FreeDB id; none for -o -)\n"
     "  --no-log         write no log\n"
@@ -82,9 +82,13 @@ const char* const Usage =
     "                   where AccurateRip is asked for other users' checksums of\n"
     "                   the disc (default the public one, or KESTRUNE_ACCURATERIP_URL);\n"
     "                   each written track says whether it was accurately ripped\n"
+    "  --ctdb-url URL   where the CUETools database is asked for the disc's and\n"
+    "                   its tracks' CRC32s (default the public one, or\n"
+    "                   KESTRUNE_CTDB_URL); each track's verdict, and the whole\n"
+    "                   disc's when every audio track is ripped\n"
     "  --require-accurate\n"
-    "                   end with exit status 3 unless AccurateRip calls every\n"
-    "                   track written accurately ripped\n"
+    "                   end with exit status 3 unless AccurateRip or the CUETools\n"
+    "                   database calls every track written accurately ripped\n"
     "  --offset N       the drive's read offset in samples, either sign (+6, -1200):\n"
     "                   sample k of each file is the drive's sample k + N, with\n"
     "                   silence for what lies outside the disc (default 0)\n"
@@ -373,6 +377,8 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.Cover = true;
     } else if (option == "--accuraterip-url") {
         Options.AccurateRipUrl = Args.Value();
+    } else if (option == "--ctdb-url") {
+        Options.CtdbUrl = Args.Value();
     } else if (option == "--require-accurate") {
         Options.RequireAccurate = true;
     } else if (option == "--stop-on-error") {

@@ -44,10 +44,11 @@ struct RipOptions {
     bool PreferCdText = false;  // --prefer-cdtext: the disc's texts win over MusicBrainz's
     std::string CueSheet;       // --cue FILE: a cue sheet of the files written
     bool Cover = false;         // --cover: the release's front cover into the ID3v2 tag
-    // The proof of a rip: AccurateRip's address (default the public one, or
-    // KESTRUNE_ACCURATERIP_URL), and whether a track it cannot call accurate
-    // fails the run.
+    // The proof of a rip: the databases' addresses (default the public ones,
+    // or KESTRUNE_ACCURATERIP_URL and KESTRUNE_CTDB_URL), and whether a track
+    // neither can call accurate fails the run.
     std::string AccurateRipUrl;     // --accuraterip-url URL
+    std::string CtdbUrl;            // --ctdb-url URL, the CUETools database's (KESTRUNE_CTDB_URL)
     bool RequireAccurate = false;   // --require-accurate
     bool StopOnError = false;       // --stop-on-error
     bool TestAndCopy = false;       // --test-and-copy: each written track read again

@@ -2,6 +2,7 @@
 
 #include "cdin/disc_types.h"
 #include "tools/kestrune-rip/album_tags.h"
+#include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/file_names.h"
 
 #include <algorithm>
@@ -19,6 +20,21 @@ std::string Comparable(const std::string& Name) {
     return std::filesystem::path(Name).lexically_normal().string();
 }
 
+TrackPlace PlaceOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track) {
+    const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
+    const auto first = std::find_if(Table.begin(), Table.end(), audio);
+    const auto last = std::find_if(Table.rbegin(), Table.rend(), audio);
+    TrackPlace place;
+    place.First = first != Table.end() && first->Number == Track.Number;
+    place.Last = last != Table.rend() && last->Number == Track.Number;
+    if (place.Last) {
+        const std::int32_t leadOut = AudioLeadOut(Table);
+        place.CtdbTail =
+            CtdbTailSamples(leadOut - first->Start, Track.Start + Track.Sectors - leadOut);
+    }
+    return place;
+}
+
 } // namespace
 
 std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
@@ -28,12 +44,9 @@ std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
     std::vector<PlannedTrack> plan;
     std::map<std::string, std::int32_t> taken;
     for (const DiscTrack& track : Chosen) {
-        PlannedTrack planned{track, {}, TagsFor(Album, Table, track, Options), false, false, 0};
+        PlannedTrack planned{
+            track, {}, TagsFor(Album, Table, track, Options), PlaceOf(Table, track), 0};
         const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
-        const auto first = std::find_if(Table.begin(), Table.end(), audio);
-        const auto last = std::find_if(Table.rbegin(), Table.rend(), audio);
-        planned.FirstAudio = first != Table.end() && first->Number == track.Number;
-        planned.LastAudio = last != Table.rend() && last->Number == track.Number;
         const auto self = std::find_if(Table.begin(), Table.end(), [&](const DiscTrack& Each) {
             return Each.Number == track.Number;
         });

@@ -3,6 +3,7 @@
 #include "metadata/disc_metadata.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/track_checksums.h"
 #include "tools/kestrune-rip/track_tags.h"
 
 #include <string>
@@ -15,9 +16,9 @@ struct PlannedTrack {
     DiscTrack Track;
     std::string Output;
     TrackTags Tags;
-    // The disc's first and last audio tracks, whose checksums leave out their outer ends.
-    bool FirstAudio = false;
-    bool LastAudio = false;
+    // Whether it is the disc's first or last audio track, whose checksums
+    // leave out their outer ends.
+    TrackPlace Place;
     // Its place among the disc's audio tracks, from 1, as AccurateRip counts them.
     std::int32_t AudioNumber = 0;
 };

@@ -38,31 +38,18 @@ std::optional<metadata::AccurateRipDisc> DiscOf(const std::vector<DiscTrack>& Ta
 
 } // namespace
 
-AccurateRipLookup::AccurateRipLookup(metadata::HttpClient& Client,
-                                     const std::vector<DiscTrack>& Table,
-                                     const RipOptions& Options) {
+std::unique_ptr<AccurateRipLookup> AskAccurateRip(metadata::HttpClient& Client,
+                                                  const std::vector<DiscTrack>& Table,
+                                                  const RipOptions& Options) {
     const std::optional<metadata::AccurateRipDisc> disc = DiscOf(Table);
     if (Options.Offline || !disc || Options.AccurateRipUrl.empty()) {
-        FAnswer = AccurateRipAnswer{};
-        return;
+        return std::make_unique<AccurateRipLookup>(AccurateRipAnswer{});
     }
-    std::promise<AccurateRipAnswer> promise;
-    FPending = promise.get_future();
-    FAsker = std::jthread([&Client, disc = *disc, url = Options.AccurateRipUrl,
-                           promise = std::move(promise)](const std::stop_token& Stop) mutable {
-        promise.set_value(Ask(Client, disc, url, Stop));
-    });
-}
-
-const AccurateRipAnswer& AccurateRipLookup::Answer(std::FILE* Messages) {
-    if (!FAnswer) {
-        FAnswer = FPending.get();
-        if (!FAnswer->Warning.empty()) {
-            std::fprintf(Messages, "kestrune-rip: warning: %s The tracks are not verified.\n",
-                         FAnswer->Warning.c_str());
-        }
-    }
-    return *FAnswer;
+    return std::make_unique<AccurateRipLookup>(
+        [&Client, disc = *disc, url = Options.AccurateRipUrl](const std::stop_token& Stop) {
+            return Ask(Client, disc, url, Stop);
+        },
+        "The tracks are not verified.");
 }
 
 TrackAccuracy CheckAccuracy(const AccurateRipAnswer& Answer, std::int32_t AudioNumber,
@@ -98,11 +85,22 @@ TrackAccuracy CheckAccuracy(const AccurateRipAnswer& Answer, std::int32_t AudioN
     return verdict;
 }
 
+Accuracy Combined(const TrackAccuracy& One, const TrackAccuracy& Other) {
+    for (const Accuracy result :
+         {Accuracy::Accurate, Accuracy::NotAccurate, Accuracy::NotInDatabase}) {
+        if (One.Result == result || Other.Result == result) {
+            return result;
+        }
+    }
+    return Accuracy::NotChecked;
+}
+
 std::string DescribeAccuracy(const TrackAccuracy& Verdict) {
     switch (Verdict.Result) {
     case Accuracy::Accurate:
         return "accurately ripped (confidence " + std::to_string(Verdict.Confidence) + " of " +
-               std::to_string(Verdict.Total) + ", v" + std::to_string(Verdict.Version) + ")";
+               std::to_string(Verdict.Total) +
+               (Verdict.Version != 0 ? ", v" + std::to_string(Verdict.Version) : "") + ")";
     case Accuracy::NotAccurate:
         return "not accurately ripped: none of the " + std::to_string(Verdict.Total) +
                " submissions in the database matches";

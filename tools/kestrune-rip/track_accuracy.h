@@ -2,16 +2,14 @@
 
 #include "metadata/accuraterip.h"
 #include "metadata/http_client.h"
+#include "tools/kestrune-rip/background_lookup.h"
 #include "tools/kestrune-rip/disc_table.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/track_checksums.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <future>
-#include <optional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kestrune::rip {
@@ -30,29 +28,12 @@ struct AccurateRipAnswer {
     std::string Warning; // why it failed: a sentence for the user
 };
 
-// Asks AccurateRip for the disc whose whole table is Table on a thread of its
-// own, from the moment it is made, so the rip never waits for the network:
-// only a track's verdict does, for at most the request's timeout. Offline, it
-// asks nobody. Going, it ends a request under way.
-class AccurateRipLookup {
-public:
-    AccurateRipLookup(metadata::HttpClient& Client, const std::vector<DiscTrack>& Table,
-                      const RipOptions& Options);
-    ~AccurateRipLookup() = default;
-    AccurateRipLookup(const AccurateRipLookup&) = delete;
-    AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
-    AccurateRipLookup(AccurateRipLookup&&) = delete;
-    AccurateRipLookup& operator=(AccurateRipLookup&&) = delete;
-
-    // The answer, waiting for it; a failure's warning goes to Messages the
-    // first time. One thread asks.
-    const AccurateRipAnswer& Answer(std::FILE* Messages);
-
-private:
-    std::future<AccurateRipAnswer> FPending;
-    std::optional<AccurateRipAnswer> FAnswer;
-    std::jthread FAsker; // last: it goes first, while the rest still exists
-};
+// AccurateRip asked for the disc whose whole table is Table, as the run is
+// planned (see BackgroundLookup); offline, nobody.
+using AccurateRipLookup = BackgroundLookup<AccurateRipAnswer>;
+std::unique_ptr<AccurateRipLookup> AskAccurateRip(metadata::HttpClient& Client,
+                                                  const std::vector<DiscTrack>& Table,
+                                                  const RipOptions& Options);
 
 enum class Accuracy {
     Accurate,      // a submitted checksum matches, v1 or v2
@@ -65,7 +46,7 @@ struct TrackAccuracy {
     Accuracy Result = Accuracy::NotChecked;
     std::int32_t Confidence = 0; // the best matching submission's
     std::int32_t Total = 0;      // of every submission of the track, matching or not
-    int Version = 0;             // which checksum matched, 1 or 2
+    int Version = 0;             // which checksum matched, 1 or 2 (0: the database has one)
     DatabaseAnswer State = DatabaseAnswer::NotAsked;
 };
 
@@ -73,6 +54,10 @@ struct TrackAccuracy {
 // tracks, whose checksums are Sums.
 TrackAccuracy CheckAccuracy(const AccurateRipAnswer& Answer, std::int32_t AudioNumber,
                             const TrackChecksums& Sums);
+
+// Two databases' verdicts on one track as one: accurate when either calls it
+// so, else not accurate when either holds other submissions, else unknown.
+Accuracy Combined(const TrackAccuracy& One, const TrackAccuracy& Other);
 
 // "accurately ripped (confidence 12 of 15)", or why not.
 std::string DescribeAccuracy(const TrackAccuracy& Verdict);

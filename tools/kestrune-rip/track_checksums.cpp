@@ -30,10 +30,16 @@ std::uint32_t Crc(std::uint32_t Sum, std::span<const std::byte> Bytes) {
 
 } // namespace
 
-void TTrackChecksums::SetFirstAndLast(bool First, bool Last) {
+std::uint64_t CtdbTailSamples(std::int64_t AudioSectors, std::int64_t PastLeadOut) {
+    constexpr std::int64_t row = 10;
+    const std::int64_t sectors =
+        row + (AudioSectors > 0 ? AudioSectors % row : 0) + (PastLeadOut > 0 ? PastLeadOut : 0);
+    return static_cast<std::uint64_t>(sectors) * 588;
+}
+
+void TTrackChecksums::SetPlace(const TrackPlace& Place) {
     const std::lock_guard lock(FLock);
-    FFirst = First;
-    FLast = Last;
+    FPlace = Place;
 }
 
 TrackChecksums TTrackChecksums::Checksums() const {
@@ -66,9 +72,10 @@ std::int32_t TTrackChecksums::ReadBlock(std::span<std::byte> Buffer) {
 }
 
 void TTrackChecksums::AddSamples(std::span<const std::byte> Whole) {
-    const std::uint64_t from = FFirst ? EndSamples : 1;
+    const std::uint64_t from = FPlace.First ? EndSamples : 1;
     const std::uint64_t to =
-        FLast && FTotalSamples >= EndSamples ? FTotalSamples - EndSamples : FTotalSamples;
+        FPlace.Last && FTotalSamples >= EndSamples ? FTotalSamples - EndSamples : FTotalSamples;
+    const std::uint64_t before = FSums.Samples;
     std::uint32_t v1 = FSums.AccurateRip1;
     std::uint32_t v2 = FSums.AccurateRip2;
     std::uint64_t position = FSums.Samples;
@@ -90,6 +97,7 @@ void TTrackChecksums::AddSamples(std::span<const std::byte> Whole) {
     // One pass of the CRC serves both sums unless silent samples are to be left out.
     const std::uint32_t block = Crc(0, Whole);
     const auto length = static_cast<z_off_t>(Whole.size());
+    AddCtdb(Whole, before, block);
     FSums.Crc32 = static_cast<std::uint32_t>(crc32_combine(FSums.Crc32, block, length));
     if (!silence) {
         FSums.Crc32WithoutZeros =
@@ -106,6 +114,25 @@ void TTrackChecksums::AddSamples(std::span<const std::byte> Whole) {
         }
     }
     FSums.Crc32WithoutZeros = Crc(FSums.Crc32WithoutZeros, Whole.subspan(run));
+}
+
+void TTrackChecksums::AddCtdb(std::span<const std::byte> Whole, std::uint64_t Before,
+                              std::uint32_t Block) {
+    const std::uint64_t from = FPlace.First ? CtdbHeadSamples : 0;
+    const std::uint64_t to = FTotalSamples > FPlace.CtdbTail ? FTotalSamples - FPlace.CtdbTail : 0;
+    // Whole's samples are those from Before (counted from 0) on.
+    const std::uint64_t count = Whole.size() / SampleBytes;
+    const std::uint64_t first = std::max(from, Before);
+    const std::uint64_t end = std::min(to, Before + count);
+    if (first >= end) {
+        return;
+    }
+    const std::span<const std::byte> inside =
+        Whole.subspan((first - Before) * SampleBytes, (end - first) * SampleBytes);
+    const std::uint32_t crc = inside.size() == Whole.size() ? Block : Crc(0, inside);
+    FSums.Ctdb = static_cast<std::uint32_t>(
+        crc32_combine(FSums.Ctdb, crc, static_cast<z_off_t>(inside.size())));
+    FSums.CtdbBytes += inside.size();
 }
 
 void TTrackChecksums::Add(std::span<const std::byte> Bytes) {

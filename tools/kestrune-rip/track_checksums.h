@@ -17,7 +17,29 @@ struct TrackChecksums {
     std::uint32_t AccurateRip1 = 0;
     std::uint32_t AccurateRip2 = 0;
     std::uint64_t Samples = 0; // stereo samples counted
+    // The CUETools database's CRC32 of the track (zlib's, over the bytes its
+    // window holds) and how many bytes that is, to join the tracks' into the disc's.
+    std::uint32_t Ctdb = 0;
+    std::uint64_t CtdbBytes = 0;
 };
+
+// Where a track lies on the disc, for the checksums that leave out the
+// disc's outer ends.
+struct TrackPlace {
+    bool First = false; // the disc's first audio track
+    bool Last = false;  // its last
+    // Of the last: the stereo samples at its end that the CUETools database
+    // leaves out (see CtdbTailSamples).
+    std::uint64_t CtdbTail = 0;
+};
+
+// The CUETools database leaves out the first ten sectors of the disc's audio
+// and the last ten plus the audio's length in sectors modulo ten (its CRC is
+// of the rows of ten sectors between), counted from the first audio track's
+// start to the audio's lead-out. The last track's tail: those, and the
+// sectors of its range past that lead-out (an Enhanced CD's gap).
+inline constexpr std::uint64_t CtdbHeadSamples = 10 * 588;
+std::uint64_t CtdbTailSamples(std::int64_t AudioSectors, std::int64_t PastLeadOut);
 
 // A checksum as every list of them writes it: eight upper-case hexadecimal digits.
 std::string FormatChecksum(std::uint32_t Value);
@@ -31,7 +53,8 @@ std::string FormatChecksum(std::uint32_t Value);
 // the low 32 bits of each product, version 2 the low and the high 32 bits.
 // The disc's first audio track leaves out the samples before position
 // 5 × 588 and its last audio track the last 5 × 588 samples, where a drive's
-// read offset would reach past the disc.
+// read offset would reach past the disc. The CUETools database's CRC32
+// leaves out its own ends, as TrackPlace says.
 class TTrackChecksums : public TCDPassThrough {
 public:
     using TCDPassThrough::TCDPassThrough;
@@ -40,9 +63,9 @@ public:
     void OpenSource() override;
     void CloseSource() override;
 
-    // Where the track lies on the disc, for AccurateRip's ends; set before
-    // the reading.
-    void SetFirstAndLast(bool First, bool Last);
+    // Where the track lies on the disc, for the ends the checksums leave
+    // out; set before the reading.
+    void SetPlace(const TrackPlace& Place);
     // The checksums of what the last reading passed through.
     TrackChecksums Checksums() const;
 
@@ -50,13 +73,15 @@ private:
     void Add(std::span<const std::byte> Bytes);
     // With FLock held: whole samples, continuing the counts.
     void AddSamples(std::span<const std::byte> Whole);
+    // With FLock held: the part of Whole (its samples from Before on, counted
+    // from 0) in the database's window; Block is the CRC32 of Whole.
+    void AddCtdb(std::span<const std::byte> Whole, std::uint64_t Before, std::uint32_t Block);
 
     mutable std::mutex FLock;
     TrackChecksums FSums;
     std::vector<std::byte> FCarry; // a sample a block cut in two
     std::uint64_t FTotalSamples = 0;
-    bool FFirst = false;
-    bool FLast = false;
+    TrackPlace FPlace;
 };
 
 } // namespace kestrune::rip

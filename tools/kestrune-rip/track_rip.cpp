@@ -80,10 +80,10 @@ double TrackRipper::AudioSeconds() const {
 }
 
 RipResult TrackRipper::Rip(std::int32_t Track, const std::string& Output, const TrackTags& Tags,
-                           ProgressDisplay& Display, RipDestination Destination, bool First,
-                           bool Last) {
+                           ProgressDisplay& Display, RipDestination Destination,
+                           const TrackPlace& Place) {
     FCd->SetStartTrack(Track);
-    FChecksums->SetFirstAndLast(First, Last);
+    FChecksums->SetPlace(Place);
     FCd->SetEndTrack(Track);
     FSink->SetFileName(Output);
     ApplyTags(*FSink, Tags, *FMeter);

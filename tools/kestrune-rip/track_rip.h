@@ -44,12 +44,11 @@ public:
     // Rips Track into Output, running the main-thread calls until the run ends.
     // Ctrl-C stops the run; the file is then finished as far as it got (and
     // reported written when the stop came after the whole track was read).
-    // First and Last say whether the track is the disc's first or last audio
-    // track, for the checksums' ends.
+    // Place says where the track lies on the disc, for the checksums' ends.
     [[nodiscard]] RipResult Rip(std::int32_t Track, const std::string& Output,
                                 const TrackTags& Tags, ProgressDisplay& Display,
                                 RipDestination Destination = RipDestination::NamedFile,
-                                bool First = false, bool Last = false);
+                                const TrackPlace& Place = {});
 
 private:
     bool Failed();
