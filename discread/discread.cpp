@@ -7,6 +7,7 @@
 
 #include "disc.h"
 #include "disc_image.h"
+#include "drive_simulation.h"
 #include "drives.h"
 #include "image_files.h"
 #include "last_error.h"
@@ -115,6 +116,16 @@ int32_t CopyText(const std::string& Value, char* text, int32_t bytes) {
         text[length] = '\0';
     }
     return static_cast<int32_t>(Value.size());
+}
+
+// An image names no drive, unless it stands for one in a simulation; a
+// simulation the reader refuses names none either (the rip says why).
+std::string SimulatedModel(const Settings& Options) {
+    try {
+        return Options.Simulation ? ParseDriveSimulation(*Options.Simulation).Model : std::string();
+    } catch (const ImageError&) {
+        return {};
+    }
 }
 
 } // namespace
@@ -401,8 +412,10 @@ int32_t DR_GetDriveModel(int32_t index, char* text, int32_t bytes) {
             return -1;
         }
         const discread::Drive& drive = s.Drives[static_cast<std::size_t>(index)];
-        const std::unique_ptr<discread::Disc> disc =
-            drive.Image ? nullptr : discread::Disc::Open(drive);
+        if (drive.Image) {
+            return CopyText(discread::SimulatedModel(s.Options), text, bytes);
+        }
+        const std::unique_ptr<discread::Disc> disc = discread::Disc::Open(drive);
         return CopyText(disc ? disc->Model() : std::string(), text, bytes);
     });
 }

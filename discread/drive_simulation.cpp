@@ -144,6 +144,12 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
             simulation.Seek = Seek(value);
             seekGiven = true;
             ranges = nullptr;
+        } else if (key == "model") {
+            if (!simulation.Model.empty() || Trim(value).empty()) {
+                Refuse("model is given twice or empty");
+            }
+            simulation.Model = Trim(value);
+            ranges = nullptr;
         } else if (key == "bad" || key == "flaky" || key == "garble") {
             ranges = key == "bad"     ? &simulation.Bad
                      : key == "flaky" ? &simulation.Flaky
@@ -152,7 +158,7 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
             ranges->push_back(Range(key, value));
         } else {
             Refuse("unknown setting " + Quoted(item) +
-                   " (the settings are speed, seek, bad, flaky, garble)");
+                   " (the settings are speed, seek, model, bad, flaky, garble)");
         }
         if (separator == std::string_view::npos) {
             break;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct DriveSimulation {
     // The first read that touches one of them gives those sectors wrong (every
     // byte changed) without failing, as a drive that misreads a scratch.
     std::vector<SectorRange> Garbled;
+    // What the drive calls itself (vendor, model, revision), as a real one
+    // answers DR_GetDriveModel; empty: an image's nothing.
+    std::string Model;
 };
 
 // Reads the value of DISCREAD_SIMULATE: settings separated by ',' or ';', blanks
@@ -39,7 +43,8 @@ struct DriveSimulation {
 //   flaky=RANGE
 //   garble=RANGE
 //   RANGE          one more range of the bad=, flaky= or garble= before it
-// speed and seek may be given once; the ranges add up. Raises ImageError,
+//   model=TEXT     the drive's vendor, model and revision (no ',' or ';')
+// speed, seek and model may be given once; the ranges add up. Raises ImageError,
 // naming the variable and the part it refuses, for anything else.
 DriveSimulation ParseDriveSimulation(std::string_view Text);
 

@@ -209,4 +209,19 @@ void WriteIniString(const std::string& Path, std::string_view Section, std::stri
     }
 }
 
+std::optional<std::string> ReadIniString(const std::string& Path, std::string_view Section,
+                                         std::string_view Key) {
+    // No lock: a writer renames a whole new file over the old one.
+    const std::optional<std::string> text = ReadSettingsFile(Path);
+    if (!text) {
+        return std::nullopt;
+    }
+    const KeyPlace place = FindKey(*text, Section, Key);
+    if (!place.ValueBegin) {
+        return std::nullopt;
+    }
+    return std::string(TrimBlanks(
+        std::string_view(*text).substr(*place.ValueBegin, place.ValueEnd - *place.ValueBegin)));
+}
+
 } // namespace kestrune::platform

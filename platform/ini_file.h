@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,5 +30,12 @@ public:
 // "Unable to write to <Path>".
 void WriteIniString(const std::string& Path, std::string_view Section, std::string_view Key,
                     std::string_view Value);
+
+// The value of Key in [Section] of the INI file at Path, as WriteIniString
+// finds it, without the blanks around it; none when the file or the key is
+// not there. Raises IniWriteError for a file that cannot be read or is not a
+// regular file of at most MaxIniBytes.
+[[nodiscard]] std::optional<std::string>
+ReadIniString(const std::string& Path, std::string_view Section, std::string_view Key);
 
 } // namespace kestrune::platform

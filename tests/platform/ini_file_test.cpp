@@ -49,6 +49,22 @@ TEST_F(IniFileTest, ReplacesOnlyTheValueAndKeepsEveryOtherByte) {
               "nSpeed=max\r\n[Tail]\r\nx=1");
 }
 
+// A value is read where the writer would replace it: in its own section
+// only, names in any case, without the blanks around it.
+TEST_F(IniFileTest, AValueIsReadFromItsOwnSectionAsTheWriterFindsIt) {
+    EXPECT_FALSE(ReadIniString(path, "Read offsets", "A"));
+    Write(
+        "[Other]\r\nACME CD-42=9\r\n[read OFFSETS]\r\n  acme cd-42 =  +6 \r\nB=\r\n[Tail]\r\nC=1");
+    EXPECT_EQ(ReadIniString(path, "Read offsets", "ACME CD-42"), "+6");
+    EXPECT_EQ(ReadIniString(path, "Read offsets", "B"), "");
+    EXPECT_FALSE(ReadIniString(path, "Read offsets", "C"));
+    EXPECT_FALSE(ReadIniString(path, "Missing", "ACME CD-42"));
+    WriteIniString(path, "Read offsets", "ACME CD-42", "-1200");
+    EXPECT_EQ(ReadIniString(path, "Read offsets", "ACME CD-42"), "-1200");
+    // Something that is no settings file is refused, not read for ever.
+    EXPECT_THROW((void)ReadIniString("/dev/zero", "Read offsets", "A"), IniWriteError);
+}
+
 TEST_F(IniFileTest, MissingKeyGoesAtTheEndOfItsSectionInTheFilesLineBreaks) {
     Write("[CD-ROM]\r\nnActive=0\r\n\r\n[Tail]\r\nx=1\r\n");
     WriteIniString(path, "CD-ROM", "nTransportLayer", "1");

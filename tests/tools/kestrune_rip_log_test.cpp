@@ -201,6 +201,55 @@ TEST_F(RipLog, AReadOffsetMovesEveryTracksAudioAndTheLogSaysSo) {
     EXPECT_NE(far.Err().find("--offset takes -44100 to +44100 samples"), std::string::npos);
 }
 
+// A drive's offset is given once: the next rip from a drive of that model
+// reads with it, a drive of another model does not, and an offset given
+// again replaces it. (The simulated drive names the model a real one does.)
+TEST_F(RipLog, ADrivesReadOffsetIsRememberedForItsModel) {
+    const auto crc = [&](const std::vector<std::string>& Extra) {
+        std::vector<std::string> words{"--track",      "2",     "-o",
+                                       Path("02.mp3"), "--log", Path("run.log")};
+        words.insert(words.end(), Extra.begin(), Extra.end());
+        RipProcess rip = Rip(words);
+        EXPECT_EQ(rip.Wait(), 0) << rip.Err();
+        const std::string log = Text(Path("run.log"));
+        const std::size_t at = log.find("Track 02 CRC32 copy: ");
+        std::filesystem::remove(Path("run.log"));
+        return std::make_pair(at == std::string::npos ? std::string() : log.substr(at + 21, 8),
+                              log);
+    };
+    const std::string plain = crc({}).first;
+    ::setenv("DISCREAD_SIMULATE", "model=ACME CD-42 1.0", 1);
+    const auto [given, givenLog] = crc({"--offset", "+700"});
+    EXPECT_NE(given, plain) << "the offset moves the audio";
+    EXPECT_NE(givenLog.find("\nRead from: disc image " + Sheet + "\n"), std::string::npos);
+    EXPECT_NE(givenLog.find("\nRead offset: +700 samples, corrected\n"), std::string::npos)
+        << givenLog;
+    const std::string settings = Text(images.Folder() / "config" / "kestrune" / "kestrune-rip.ini");
+    EXPECT_NE(settings.find("[Read offsets]"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("ACME CD-42 1.0=700"), std::string::npos) << settings;
+
+    const auto [remembered, rememberedLog] = crc({});
+    EXPECT_EQ(remembered, given);
+    EXPECT_NE(rememberedLog.find(
+                  "\nRead offset: +700 samples, corrected (remembered for ACME CD-42 1.0)\n"),
+              std::string::npos)
+        << rememberedLog;
+
+    ::setenv("DISCREAD_SIMULATE", "model=Other Drive 2.0", 1);
+    EXPECT_EQ(crc({}).first, plain);
+    ::setenv("DISCREAD_SIMULATE", "model=ACME CD-42 1.0", 1);
+    EXPECT_EQ(crc({"--offset", "0"}).first, plain);
+    EXPECT_EQ(crc({}).first, plain) << "0 replaced 700";
+
+    // A value no drive has is a warning; the rip reads with none.
+    std::ofstream(images.Folder() / "config" / "kestrune" / "kestrune-rip.ini")
+        << "[Read offsets]\nACME CD-42 1.0=far\n";
+    RipProcess odd = Rip({"--track", "2", "-o", Path("02.mp3"), "--no-log"});
+    EXPECT_EQ(odd.Wait(), 0) << odd.Err();
+    EXPECT_NE(odd.Err().find("gives ACME CD-42 1.0 no read offset"), std::string::npos)
+        << odd.Err();
+}
+
 TEST_F(RipLog, TestAndCopyReadsATrackAgainAndSaysWhenNoReadMatchesTheCopy) {
     // The test read agrees with the copy: status 0, and the log says so.
     constexpr std::size_t SectorBytes = 2352;

@@ -11,6 +11,7 @@
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/disc_rip.h"
 #include "tools/kestrune-rip/disc_table.h"
+#include "tools/kestrune-rip/drive_offsets.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/id3v2_writer.h"
 #include "tools/kestrune-rip/planned_run.h"
@@ -330,13 +331,39 @@ int RipSeveral(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptio
     return RipInOneRead(Ripper.Cd(), Options, run);
 }
 
-int Run(const RipOptions& Options) {
+// A drive that names its model reads with the offset last given for that
+// model, and the one given now is remembered for it. Neither fails a rip:
+// the settings are a convenience, and the log says which offset was used.
+void SettleOffset(TCDIn& Cd, RipOptions& Options) {
+    const std::string model = Cd.DriveModel(Options.Drive.value_or(0));
+    if (model.empty()) {
+        return;
+    }
+    try {
+        if (Options.OffsetGiven) {
+            RememberOffset(model, Options.OffsetSamples);
+        } else if (const std::optional<std::int32_t> remembered = RememberedOffset(model)) {
+            Options.OffsetSamples = *remembered;
+            Options.OffsetRemembered = model;
+            Cd.SetReadOffset(*remembered);
+            if (!Options.Quiet) {
+                std::fprintf(stderr, "Read offset %+d samples, remembered for %s\n",
+                             static_cast<int>(*remembered), Printable(model).c_str());
+            }
+        }
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "kestrune-rip: warning: %s\n", e.what());
+    }
+}
+
+int Run(RipOptions Options) {
     if (!Options.Disc.empty()) {
         platform::SetEnvironment("DISCREAD_DISC", Options.Disc);
     }
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
+    SettleOffset(ripper.Cd(), Options);
     CheckGenre(Options.Genre);
     metadata::HttpClient client(UserAgent(KESTRUNE_VERSION));
     if (Options.What == Action::List) {

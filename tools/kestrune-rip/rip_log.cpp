@@ -42,7 +42,11 @@ std::string SettingsLines(const RipOptions& Options) {
     text += Options.OffsetSamples == 0
                 ? std::string("Read offset: 0 samples, not corrected\n")
                 : "Read offset: " + std::string(Options.OffsetSamples > 0 ? "+" : "") +
-                      std::to_string(Options.OffsetSamples) + " samples, corrected\n";
+                      std::to_string(Options.OffsetSamples) + " samples, corrected" +
+                      (Options.OffsetRemembered.empty()
+                           ? std::string()
+                           : " (remembered for " + Printable(Options.OffsetRemembered) + ")") +
+                      "\n";
     if (Options.Offline) {
         text += "Lookups: none (offline)\n";
     } else {

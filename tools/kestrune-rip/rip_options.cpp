@@ -91,7 +91,8 @@ const char* const Usage =
     "                   database calls every track written accurately ripped\n"
     "  --offset N       the drive's read offset in samples, either sign (+6, -1200):\n"
     "                   sample k of each file is the drive's sample k + N, with\n"
-    "                   silence for what lies outside the disc (default 0)\n"
+    "                   silence for what lies outside the disc; remembered for the\n"
+    "                   drive's model (default the one remembered, else 0)\n"
     "  --test-and-copy  read each written track again (up to three times) until\n"
     "                   its CRC32 equals the copy's; exit status 3 if none does\n"
     "  --stop-on-error  fail a track at a sector the drive cannot read, even after\n"
@@ -113,24 +114,6 @@ std::int32_t Number(std::string_view Option, std::string_view Text) {
     if (error != std::errc() || end != Text.data() + Text.size()) {
         throw std::invalid_argument(std::string(Option) + " needs a whole number, not '" +
                                     std::string(Text) + "'");
-    }
-    return value;
-}
-
-// A drive's read offset in samples, either sign ("+6" as lists of drives
-// write it), at most a second either way as the reading library takes it.
-std::int32_t OffsetOf(std::string_view Text) {
-    constexpr std::int32_t MaxOffsetSamples = 44100;
-    const std::string_view digits = Text.starts_with('+') ? Text.substr(1) : Text;
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() ||
-        (digits != Text && digits.starts_with('-'))) {
-        throw std::invalid_argument("--offset needs a whole number of samples, not '" +
-                                    std::string(Text) + "'");
-    }
-    if (value < -MaxOffsetSamples || value > MaxOffsetSamples) {
-        throw std::invalid_argument("--offset takes -44100 to +44100 samples");
     }
     return value;
 }
@@ -387,6 +370,7 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.TestAndCopy = true;
     } else if (option == "--offset") {
         Options.OffsetSamples = OffsetOf(Args.Value());
+        Options.OffsetGiven = true;
     } else {
         return false;
     }
@@ -438,6 +422,24 @@ void CheckCombination(const Parsed& All) {
 }
 
 } // namespace
+
+// A drive's read offset in samples, either sign ("+6" as lists of drives
+// write it), at most a second either way as the reading library takes it.
+std::int32_t OffsetOf(std::string_view Text) {
+    constexpr std::int32_t MaxOffsetSamples = 44100;
+    const std::string_view digits = Text.starts_with('+') ? Text.substr(1) : Text;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() ||
+        (digits != Text && digits.starts_with('-'))) {
+        throw std::invalid_argument("--offset needs a whole number of samples, not '" +
+                                    std::string(Text) + "'");
+    }
+    if (value < -MaxOffsetSamples || value > MaxOffsetSamples) {
+        throw std::invalid_argument("--offset takes -44100 to +44100 samples");
+    }
+    return value;
+}
 
 RipOptions ParseOptions(const std::vector<std::string>& List) {
     Parsed parsed;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrune::rip {
@@ -53,6 +54,8 @@ struct RipOptions {
     bool StopOnError = false;       // --stop-on-error
     bool TestAndCopy = false;       // --test-and-copy: each written track read again
     std::int32_t OffsetSamples = 0; // --offset: output sample k is the drive's k + N
+    bool OffsetGiven = false;       // else the one remembered for the drive, if any
+    std::string OffsetRemembered;   // the drive model whose remembered offset was taken
     // The run's log: by default beside the first file, named after the album.
     std::string LogFile; // --log FILE
     bool NoLog = false;  // --no-log
@@ -73,6 +76,11 @@ inline bool SeveralTracks(const RipOptions& Options) {
 // Parses the command line (without the program name). Raises
 // std::invalid_argument with a one-line message on a mistake.
 RipOptions ParseOptions(const std::vector<std::string>& Arguments);
+
+// A drive's read offset in samples, either sign ("+6" as lists of drives
+// write it), at most a second either way as the reading library takes it.
+// Raises std::invalid_argument saying what --offset takes.
+std::int32_t OffsetOf(std::string_view Text);
 
 extern const char* const Usage;
 // What messages call the output of -o -.
