@@ -30,8 +30,10 @@
  *                 (every byte changed) without failing, later ones right
  *                 (first: of each reading, as for flaky=)
  *   R             one more range of the bad=, flaky= or garble= before it
- * where R is a sector or FIRST-LAST (both read, FIRST at most LAST); speed
- * and seek are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
+ *   model=TEXT    what DR_GetDriveModel answers for the image, as a drive
+ *                 names its vendor, model and revision (no ',' or ';')
+ * where R is a sector or FIRST-LAST (both read, FIRST at most LAST); speed,
+ * seek and model are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
  * The images are then read as drives are (through libcdio-paranoia, unless
  * nParanoiaMode=0), so paranoia reads a flaky sector again; a read that
  * fails names the sector. A value that is not right makes DR_OpenRipper
@@ -177,8 +179,9 @@ DISCREAD_API int32_t DR_GetTrackPregap(int32_t index);
 DISCREAD_API int32_t DR_GetDriveName(int32_t index, char* text, int32_t bytes);
 /* The vendor, model and firmware revision drive index reports (such as
  * "HL-DT-ST DVDRAM GH24NSD1 1.00"), copied as DR_GetLastErrorText does; its
- * full length, 0 for a disc image or a drive that cannot be asked, -1 for an
- * index out of range. Read offsets belong to a drive's model. Optional. */
+ * full length, 0 for a disc image (unless DISCREAD_SIMULATE names a model)
+ * or a drive that cannot be asked, -1 for an index out of range. Read
+ * offsets belong to a drive's model. Optional. */
 DISCREAD_API int32_t DR_GetDriveModel(int32_t index, char* text, int32_t bytes);
 
 /* Copies the text of the calling thread's last failed call (UTF-8, empty when

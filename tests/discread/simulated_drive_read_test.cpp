@@ -343,9 +343,9 @@ TEST_F(SimulatedDriveRead, AValueThatIsNotRightIsRefusedWhenTheReadingOpens) {
                                       "most an hour in ms or s, such as 80ms or 0.08s"},
              Case{"bad=21010-21000", "DISCREAD_SIMULATE: bad \"21010-21000\" is not a sector or "
                                      "a range FIRST-LAST of sectors with FIRST at most LAST"},
-             Case{"speed=24,sped=4",
-                  "DISCREAD_SIMULATE: unknown setting \"sped=4\" (the settings are speed, seek, "
-                  "bad, flaky, garble)"},
+             Case{"speed=24,sped=4", "DISCREAD_SIMULATE: unknown setting \"sped=4\" (the settings "
+                                     "are speed, seek, model, "
+                                     "bad, flaky, garble)"},
          }) {
         SCOPED_TRACE(wrong.Simulation);
         Load(wrong.Simulation, 2);
