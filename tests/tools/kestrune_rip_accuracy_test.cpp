@@ -76,22 +76,21 @@ protected:
         auto spec = DiscImages::Spec(
             {"audio:2:noise=1@-10", "audio:1:sine=440@-12", "audio:2:melody=3@-10", "data:1"});
         Sheet = images.Make("disc", spec);
-        std::vector<ChecksumRange> ranges;
         for (std::size_t index = 0; index < 3; ++index) {
             const std::int64_t start = mkdisc::TrackStart(spec, index);
-            ranges.push_back({start, mkdisc::TrackStart(spec, index + 1) - start,
+            Ranges.push_back({start, mkdisc::TrackStart(spec, index + 1) - start,
                               index == 0   ? "first"
                               : index == 2 ? "last"
                                            : "-"});
         }
-        Reference = ComputedApart((images.Folder() / "disc.bin").string(), ranges);
+        Reference = ComputedApart((images.Folder() / "disc.bin").string(), Ranges);
         for (const std::string& line : Reference) {
             Tracks.push_back({Hex(line, 18), Hex(line, 27), Hex(line, 36)});
         }
         // The whole disc's audio is one range with both ends left out.
         const std::vector<std::string> disc = ComputedApart(
             (images.Folder() / "disc.bin").string(),
-            {{ranges.front().Start, ranges.back().Start + ranges.back().Sectors, "only"}});
+            {{Ranges.front().Start, Ranges.back().Start + Ranges.back().Sectors, "only"}});
         DiscCtdb = disc.empty() ? 0 : Hex(disc.front(), 36);
         for (std::size_t index = 0; index < 4; ++index) {
             Toc += (index == 3 ? "-" : "") + std::to_string(mkdisc::TrackStart(spec, index)) + ":";
@@ -99,7 +98,10 @@ protected:
         Toc += std::to_string(mkdisc::TrackStart(spec, 4));
         ReadIds();
     }
-    ~RipAccuracy() override { ::setenv("KESTRUNE_OFFLINE", "1", 1); }
+    ~RipAccuracy() override {
+        ::setenv("KESTRUNE_OFFLINE", "1", 1);
+        ::unsetenv("DISCREAD_SIMULATE");
+    }
 
     // The disc's AccurateRip ids as --list prints them: 003-id1-id2-freedb.
     void ReadIds() {
@@ -176,6 +178,7 @@ protected:
     std::filesystem::path Answers = images.Folder() / "answers";
     AnswerServer Server{Answers.string()};
     std::string Sheet;
+    std::vector<ChecksumRange> Ranges; // the audio tracks' sectors
     // The reference's lines: CRC32, without silence, v1, v2, CUETools database.
     std::vector<std::string> Reference;
     std::vector<Sums> Tracks;
@@ -413,6 +416,64 @@ TEST_F(RipAccuracy, CuetoolsDatabaseAnswersThatCannotBeUsedWarnAndFailNoRip) {
         // Written all the same.
         EXPECT_GT(std::filesystem::file_size(Path("t01.mp3")), 10'000u) << each.Base;
     }
+}
+
+// A drive's offset is found from a disc AccurateRip knows: the submissions
+// here are of the image moved as a drive with that offset would read it,
+// worked out apart; each offset is tried on tracks 1 and 2 (track 3 is
+// followed by data, not audio) and the one both match is remembered for the
+// drive, whose next rip is then accurate.
+TEST_F(RipAccuracy, FindOffsetTriesEveryOffsetAndRemembersTheOneTheTracksMatch) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    ::setenv("DISCREAD_SIMULATE", "model=ACME CD-42 1.0", 1);
+    const std::string audio = [&] {
+        std::ifstream in(Path("disc.bin"), std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }();
+    for (const int offset : {700, -1200}) {
+        SCOPED_TRACE(offset);
+        const auto shift = static_cast<std::size_t>(std::abs(offset) * 4);
+        const std::string zeros(shift, '\0');
+        std::ofstream(Path("moved.bin"), std::ios::binary)
+            << (offset > 0 ? audio.substr(shift) + zeros
+                           : zeros + audio.substr(0, audio.size() - shift));
+        const std::vector<std::string> moved = ComputedApart(Path("moved.bin"), Ranges);
+        ASSERT_EQ(moved.size(), 3u);
+        const std::string base = Answering(
+            "/moved" + std::to_string(offset + 5000),
+            Chunk({{{6, Hex(moved[0], 18)}, {6, Hex(moved[1], 18)}, {6, Hex(moved[2], 18)}}}) +
+                Chunk({{{3, Tracks[0].V2}, {3, Tracks[1].V2}, {3, Tracks[2].V2}}}));
+        RipProcess find({"--disc", Sheet, "--find-offset", "--accuraterip-url", base}, Logs());
+        ASSERT_EQ(find.Wait(), 0) << find.Err();
+        const std::string said = (offset > 0 ? "+" : "") + std::to_string(offset);
+        EXPECT_EQ(find.Out(), "Read offset: " + said + " samples\n") << find.Err();
+        EXPECT_NE(find.Err().find("Track 01: matches AccurateRip at " + said + " (confidence 6)"),
+                  std::string::npos)
+            << find.Err();
+        EXPECT_NE(find.Err().find("Track 02: matches AccurateRip at " + said + " (confidence 6)"),
+                  std::string::npos)
+            << find.Err();
+        EXPECT_NE(find.Err().find("Remembered for ACME CD-42 1.0"), std::string::npos);
+
+        // The next rip from the drive reads with it.
+        RipProcess rip = Rip(base, {"--track", "2", "--no-log"});
+        ASSERT_EQ(rip.Wait(), 0) << rip.Err();
+        EXPECT_EQ(Verdict(rip.Err(), 2), "accurately ripped (confidence 6 of 9, v1)") << rip.Err();
+    }
+
+    // Nothing to find: no submission matches at any offset, or there are none.
+    const std::string other = Answering("/other-pressing", Chunk({{{6, 1}, {6, 2}, {6, 3}}}));
+    RipProcess none({"--disc", Sheet, "--find-offset", "--accuraterip-url", other}, Logs());
+    EXPECT_EQ(none.Wait(), 1);
+    EXPECT_NE(none.Err().find("no read offset from -2940 to +2940 samples makes tracks 01 and 02 "
+                              "match AccurateRip's v1 checksums"),
+              std::string::npos)
+        << none.Err();
+    RipProcess unknown(
+        {"--disc", Sheet, "--find-offset", "--accuraterip-url", Server.Url("/unknown")}, Logs());
+    EXPECT_EQ(unknown.Wait(), 1);
+    EXPECT_NE(unknown.Err().find("the disc is not in AccurateRip's database"), std::string::npos)
+        << unknown.Err();
 }
 
 } // namespace

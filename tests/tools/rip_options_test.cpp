@@ -124,7 +124,12 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
         {"--offset", "+-5"},
         {"--offset", "6.5"},
         {"--offset", "-44101"},
-        {"--offset", ""}};
+        {"--offset", ""},
+        // Finding the offset chooses its own tracks, tries every offset and needs the database.
+        {"--find-offset", "--track", "2"},
+        {"--find-offset", "--all"},
+        {"--find-offset", "--offset", "6"},
+        {"--find-offset", "--offline"}};
     for (const auto& arguments : mistakes) {
         try {
             ParseOptions(arguments);
@@ -133,6 +138,7 @@ TEST(RipOptions, MistakesAreRefusedWithAOneLineReason) {
             EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
         }
     }
+    EXPECT_EQ(ParseOptions({"--find-offset"}).What, Action::FindOffset);
     EXPECT_EQ(ParseOptions({"--help"}).What, Action::Help);
     EXPECT_EQ(ParseOptions({"--version"}).What, Action::Version);
 }

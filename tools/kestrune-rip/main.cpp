@@ -14,6 +14,7 @@
 #include "tools/kestrune-rip/drive_offsets.h"
 #include "tools/kestrune-rip/genre_check.h"
 #include "tools/kestrune-rip/id3v2_writer.h"
+#include "tools/kestrune-rip/offset_finder.h"
 #include "tools/kestrune-rip/planned_run.h"
 #include "tools/kestrune-rip/rip_options.h"
 #include "tools/kestrune-rip/rip_plan.h"
@@ -23,6 +24,7 @@
 #include "tools/kestrune-rip/track_test.h"
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -224,6 +226,103 @@ void ListDisc(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options
     std::fputs(ListReleases(Client, table, Options).c_str(), stdout);
 }
 
+// A drive that names its model reads with the offset last given for that
+// model, and the one given now is remembered for it. Neither fails a rip:
+// the settings are a convenience, and the log says which offset was used.
+void SettleOffset(TCDIn& Cd, RipOptions& Options) {
+    const std::string model = Cd.DriveModel(Options.Drive.value_or(0));
+    if (model.empty()) {
+        return;
+    }
+    try {
+        if (Options.OffsetGiven) {
+            RememberOffset(model, Options.OffsetSamples);
+        } else if (const std::optional<std::int32_t> remembered = RememberedOffset(model)) {
+            Options.OffsetSamples = *remembered;
+            Options.OffsetRemembered = model;
+            Cd.SetReadOffset(*remembered);
+            if (!Options.Quiet) {
+                std::fprintf(stderr, "Read offset %+d samples, remembered for %s\n",
+                             static_cast<int>(*remembered), Printable(model).c_str());
+            }
+        }
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "kestrune-rip: warning: %s\n", e.what());
+    }
+}
+
+// The offsets a track matched, as the user reads them: "+6 (confidence 12)".
+std::string DescribeMatches(const TrackOffsets& Found) {
+    constexpr std::size_t shown = 5;
+    std::string text;
+    for (std::size_t i = 0; i < Found.Matches.size() && i < shown; ++i) {
+        text += (i == 0 ? "" : ", ") + std::string(Found.Matches[i].Offset > 0 ? "+" : "") +
+                std::to_string(Found.Matches[i].Offset) + " (confidence " +
+                std::to_string(Found.Matches[i].Confidence) + ")";
+    }
+    return Found.Matches.size() > shown ? text + " and more" : text;
+}
+
+// --find-offset: the offset every track tried matches AccurateRip at, printed
+// on standard output and remembered for the drive's model.
+int FindDriveOffset(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& Options) {
+    const std::vector<DiscTrack> table = ReadDiscTable(Cd);
+    const std::unique_ptr<AccurateRipLookup> lookup = AskAccurateRip(Client, table, Options);
+    const AccurateRipAnswer& answer = lookup->Answer(stderr);
+    if (answer.State != DatabaseAnswer::Answered) {
+        std::fprintf(stderr, "kestrune-rip: %s\n",
+                     answer.State == DatabaseAnswer::NotInDatabase
+                         ? "the disc is not in AccurateRip's database; --find-offset needs a "
+                           "disc others have ripped"
+                         : "AccurateRip could not be asked; the offset cannot be found");
+        return ExitFailed;
+    }
+    std::vector<TrackOffsets> tried;
+    std::string names;
+    for (const DiscTrack& track : OffsetTracks(table)) {
+        const TrackOffsets& found = tried.emplace_back(MatchOffsets(Cd, table, track, answer));
+        if (platform::InterruptRequested()) {
+            return ExitInterrupted();
+        }
+        if (!found.Error.empty()) {
+            std::fprintf(stderr, "kestrune-rip: track %02d: %s\n", track.Number,
+                         found.Error.c_str());
+            return ExitFailed;
+        }
+        if (!Options.Quiet) {
+            std::fprintf(stderr, "Track %02d: %s\n", track.Number,
+                         found.Matches.empty()
+                             ? "no offset matches AccurateRip"
+                             : ("matches AccurateRip at " + DescribeMatches(found)).c_str());
+        }
+        std::array<char, 16> name{};
+        std::snprintf(name.data(), name.size(), "%02d", static_cast<int>(track.Number));
+        names += (names.empty() ? "" : " and ") + std::string(name.data());
+    }
+    const std::optional<OffsetMatch> common = CommonOffset(tried);
+    if (!common) {
+        std::fprintf(stderr,
+                     "kestrune-rip: no read offset from %d to %+d samples makes track%s %s match "
+                     "AccurateRip's v1 checksums\n",
+                     -OffsetSearchRange, OffsetSearchRange, tried.size() == 1 ? "" : "s",
+                     names.c_str());
+        return ExitFailed;
+    }
+    std::printf("Read offset: %+d samples\n", static_cast<int>(common->Offset));
+    const std::string model = Cd.DriveModel(Options.Drive.value_or(0));
+    if (!model.empty()) {
+        try {
+            RememberOffset(model, common->Offset);
+            if (!Options.Quiet) {
+                std::fprintf(stderr, "Remembered for %s\n", Printable(model).c_str());
+            }
+        } catch (const std::runtime_error& e) {
+            std::fprintf(stderr, "kestrune-rip: warning: %s\n", e.what());
+        }
+    }
+    return 0;
+}
+
 // What the run read, for its log.
 std::string SourceOf(TCDIn& Cd, const RipOptions& Options) {
     if (!Options.Disc.empty()) {
@@ -331,31 +430,6 @@ int RipSeveral(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptio
     return RipInOneRead(Ripper.Cd(), Options, run);
 }
 
-// A drive that names its model reads with the offset last given for that
-// model, and the one given now is remembered for it. Neither fails a rip:
-// the settings are a convenience, and the log says which offset was used.
-void SettleOffset(TCDIn& Cd, RipOptions& Options) {
-    const std::string model = Cd.DriveModel(Options.Drive.value_or(0));
-    if (model.empty()) {
-        return;
-    }
-    try {
-        if (Options.OffsetGiven) {
-            RememberOffset(model, Options.OffsetSamples);
-        } else if (const std::optional<std::int32_t> remembered = RememberedOffset(model)) {
-            Options.OffsetSamples = *remembered;
-            Options.OffsetRemembered = model;
-            Cd.SetReadOffset(*remembered);
-            if (!Options.Quiet) {
-                std::fprintf(stderr, "Read offset %+d samples, remembered for %s\n",
-                             static_cast<int>(*remembered), Printable(model).c_str());
-            }
-        }
-    } catch (const std::runtime_error& e) {
-        std::fprintf(stderr, "kestrune-rip: warning: %s\n", e.what());
-    }
-}
-
 int Run(RipOptions Options) {
     if (!Options.Disc.empty()) {
         platform::SetEnvironment("DISCREAD_DISC", Options.Disc);
@@ -363,12 +437,17 @@ int Run(RipOptions Options) {
     platform::CatchInterrupts();
     platform::IgnoreBrokenPipes();
     TrackRipper ripper(Options);
-    SettleOffset(ripper.Cd(), Options);
+    if (Options.What != Action::FindOffset) {
+        SettleOffset(ripper.Cd(), Options);
+    }
     CheckGenre(Options.Genre);
     metadata::HttpClient client(UserAgent(KESTRUNE_VERSION));
     if (Options.What == Action::List) {
         ListDisc(ripper.Cd(), client, Options);
         return 0;
+    }
+    if (Options.What == Action::FindOffset) {
+        return FindDriveOffset(ripper.Cd(), client, Options);
     }
     return SeveralTracks(Options) ? RipSeveral(ripper, client, Options)
                                   : RipOne(ripper, client, Options);

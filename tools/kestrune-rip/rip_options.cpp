@@ -21,7 +21,8 @@ const char* const Usage =
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
     "                    [--accuraterip-url URL] [--ctdb-url URL] [--require-accurate]\n"
-    "                    [--offset N] [--stop-on-error] [--test-and-copy] [--quiet]\n"
+    "                    [--offset N | --find-offset] [--stop-on-error] [--test-and-copy]\n"
+    "                    [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -93,6 +94,11 @@ const char* const Usage =
     "                   sample k of each file is the drive's sample k + N, with\n"
     "                   silence for what lies outside the disc; remembered for the\n"
     "                   drive's model (default the one remembered, else 0)\n"
+    "  --find-offset    find the drive's read offset instead of ripping: one or two\n"
+    "                   tracks of a disc AccurateRip knows are read once and each\n"
+    "                   offset from -2940 to +2940 is tried against its v1\n"
+    "                   checksums; the offset they all match is printed and\n"
+    "                   remembered for the drive's model\n"
     "  --test-and-copy  read each written track again (up to three times) until\n"
     "                   its CRC32 equals the copy's; exit status 3 if none does\n"
     "  --stop-on-error  fail a track at a sector the drive cannot read, even after\n"
@@ -245,6 +251,8 @@ bool TakeSourceOption(ArgumentList& Args, RipOptions& Options) {
         Options.What = Action::Version;
     } else if (option == "--list") {
         Options.What = Action::List;
+    } else if (option == "--find-offset") {
+        Options.What = Action::FindOffset;
     } else if (option == "--drive") {
         Options.Drive = Number(option, Args.Value());
     } else if (option == "--disc") {
@@ -401,6 +409,12 @@ void CheckCombination(const Parsed& All) {
     }
     if (options.What == Action::List && (options.Track || SeveralTracks(options))) {
         throw std::invalid_argument("--list shows the whole table; leave out --track and --all");
+    }
+    if (options.What == Action::FindOffset &&
+        (options.Track || SeveralTracks(options) || options.OffsetGiven || options.Offline)) {
+        throw std::invalid_argument(
+            "--find-offset reads tracks of its own choice with every offset and asks AccurateRip; "
+            "leave out --track, --all, --offset and --offline");
     }
     if (options.Offline && (!options.Release.empty() || options.Cover)) {
         throw std::invalid_argument("--release and --cover need MusicBrainz; leave out --offline");

@@ -11,7 +11,7 @@
 
 namespace kestrune::rip {
 
-enum class Action { Rip, List, Help, Version };
+enum class Action { Rip, List, FindOffset, Help, Version };
 
 struct RipOptions {
     Action What = Action::Rip;

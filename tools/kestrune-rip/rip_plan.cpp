@@ -20,6 +20,8 @@ std::string Comparable(const std::string& Name) {
     return std::filesystem::path(Name).lexically_normal().string();
 }
 
+} // namespace
+
 TrackPlace PlaceOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track) {
     const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
     const auto first = std::find_if(Table.begin(), Table.end(), audio);
@@ -35,7 +37,14 @@ TrackPlace PlaceOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track) 
     return place;
 }
 
-} // namespace
+std::int32_t AudioNumberOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track) {
+    const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
+    const auto self = std::find_if(Table.begin(), Table.end(), [&](const DiscTrack& Each) {
+        return Each.Number == Track.Number;
+    });
+    return static_cast<std::int32_t>(std::count_if(Table.begin(), self, audio)) +
+           (self != Table.end() && audio(*self) ? 1 : 0);
+}
 
 std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
                                   const std::vector<DiscTrack>& Chosen,
@@ -44,14 +53,11 @@ std::vector<PlannedTrack> PlanRip(const std::vector<DiscTrack>& Table,
     std::vector<PlannedTrack> plan;
     std::map<std::string, std::int32_t> taken;
     for (const DiscTrack& track : Chosen) {
-        PlannedTrack planned{
-            track, {}, TagsFor(Album, Table, track, Options), PlaceOf(Table, track), 0};
-        const auto audio = [](const DiscTrack& Each) { return IsAudioFlag(Each.Flag); };
-        const auto self = std::find_if(Table.begin(), Table.end(), [&](const DiscTrack& Each) {
-            return Each.Number == track.Number;
-        });
-        planned.AudioNumber = static_cast<std::int32_t>(std::count_if(Table.begin(), self, audio)) +
-                              (self != Table.end() && audio(*self) ? 1 : 0);
+        PlannedTrack planned{track,
+                             {},
+                             TagsFor(Album, Table, track, Options),
+                             PlaceOf(Table, track),
+                             AudioNumberOf(Table, track)};
         planned.Output = Options.Output == "-" ? std::string(StandardOutputName)
                                                : ExpandName(Options.Output, planned.Tags, rules);
         const auto [at, added] = taken.emplace(Comparable(planned.Output), track.Number);

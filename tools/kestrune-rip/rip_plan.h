@@ -23,6 +23,11 @@ struct PlannedTrack {
     std::int32_t AudioNumber = 0;
 };
 
+// Where Track lies among the audio tracks of the disc whose table is Table.
+TrackPlace PlaceOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track);
+// Its place among them, from 1 (0: it is no audio track).
+std::int32_t AudioNumberOf(const std::vector<DiscTrack>& Table, const DiscTrack& Track);
+
 // The tracks of Chosen (from the disc's Table) named by the -o pattern and
 // tagged from Album and the options. Raises UsageError when two tracks would
 // be written to one file, before anything is ripped.
