@@ -253,6 +253,14 @@ void TCDIn::OpenSource() {
                                   " samples cannot be corrected" + Reason());
         }
     }
+    if (const auto& overread = RipLibrary().DR_SetOverread; overread || FOverread) {
+        if (!overread || overread(FOverread ? 1 : 0) != 0) {
+            ReleaseDrive();
+            FBusy = false;
+            FSize = 0;
+            throw EAudioException("The disc cannot be read past its ends" + Reason());
+        }
+    }
     if (const std::int32_t error = RipLibrary().DR_OpenRipper(&FChunkCapacity, first, end);
         error != 0) {
         ReleaseDrive();

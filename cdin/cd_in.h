@@ -69,6 +69,10 @@ public:
     // The drive's read offset in samples the rips opened after correct
     // (sample k of the audio is the drive's sample k + Value); 0 by default.
     void SetReadOffset(std::int32_t Value) { FReadOffset = Value; }
+    // Whether what the offset moves in from outside the disc is read from the
+    // drive's lead-in and lead-out where it can (else silence); for the
+    // readings opened after.
+    void SetOverread(bool Value) { FOverread = Value; }
     // The sectors given as silence since the source was opened, in the order
     // they were read; on the thread that reads (ReadBlock's).
     [[nodiscard]] const std::vector<std::int32_t>& UnreadableSectors() const { return FUnreadable; }
@@ -98,6 +102,7 @@ private:
     std::int32_t FNextSector = 0;
     bool FSkipUnreadable = false;
     std::int32_t FReadOffset = 0;
+    bool FOverread = false;
     std::vector<std::int32_t> FUnreadable;
 };
 

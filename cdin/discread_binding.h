@@ -61,6 +61,8 @@ struct TRipEntryPoints : platform::EntryPointTable {
         *this, "DR_GetUnreadable", Need::Optional};
     Entry<std::int32_t(std::int32_t Samples)> DR_SetReadOffset{*this, "DR_SetReadOffset",
                                                                Need::Optional};
+    Entry<std::int32_t(std::int32_t Overread)> DR_SetOverread{*this, "DR_SetOverread",
+                                                              Need::Optional};
     Entry<std::int32_t(std::int32_t Index, char* Text, std::int32_t Bytes)> DR_GetDriveModel{
         *this, "DR_GetDriveModel", Need::Optional};
 };

@@ -29,6 +29,15 @@ public:
     bool ReadSkipping(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
                       const std::stop_token& Stop, std::vector<std::int32_t>& Unreadable);
 
+    // Reads the one sector Sector, which lies before the disc's first sector
+    // or from its data's end on, from the drive's lead-in or lead-out. False
+    // when the drive cannot read there (an image never can), which is no
+    // error: those sectors are then silence.
+    virtual bool ReadOutside(std::uint8_t* /*Buffer*/, std::int64_t /*Sector*/,
+                             const std::stop_token& /*Stop*/) {
+        return false;
+    }
+
 protected:
     // Reads the one sector Lsn, as plainly as the drive allows: the reading
     // that failed for its chunk is not asked again.

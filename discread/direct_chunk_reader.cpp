@@ -25,4 +25,12 @@ bool DirectChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_
     return true;
 }
 
+bool DirectChunkReader::ReadOutside(std::uint8_t* Buffer, std::int64_t Sector,
+                                    const std::stop_token& /*Stop*/) {
+    if (FSimulated) {
+        return FSimulated->ReadLead(Buffer, Sector, FDisc->DataEnd());
+    }
+    return FDisc->ReadOutside(Buffer, Sector);
+}
+
 } // namespace discread

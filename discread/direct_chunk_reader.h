@@ -17,6 +17,8 @@ public:
 
     bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
               std::stop_token Stop) override;
+    bool ReadOutside(std::uint8_t* Buffer, std::int64_t Sector,
+                     const std::stop_token& Stop) override;
 
 private:
     std::unique_ptr<Disc> FDisc;

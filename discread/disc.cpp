@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace discread {
@@ -183,6 +184,14 @@ std::int32_t Disc::DataEnd() const {
     }
     const lsn_t leadOut = cdio_get_track_lsn(Handle(), CDIO_CDROM_LEADOUT_TRACK);
     return leadOut == CDIO_INVALID_LSN ? -1 : leadOut;
+}
+
+bool Disc::ReadOutside(std::uint8_t* Buffer, std::int64_t Lsn) const {
+    if (FImage || Lsn < INT32_MIN || Lsn > INT32_MAX) {
+        return false;
+    }
+    return cdio_read_audio_sectors(Handle(), Buffer, static_cast<lsn_t>(Lsn), 1) ==
+           DRIVER_OP_SUCCESS;
 }
 
 bool Disc::ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const {

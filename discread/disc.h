@@ -47,6 +47,10 @@ public:
     // refused: libcdio itself does not bound reads. An image raises ImageError
     // saying what failed.
     bool ReadAudio(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count) const;
+    // A drive's read of the one sector Lsn outside the disc's data (its
+    // lead-in or lead-out), which many drives refuse; false then, with no
+    // error left, and always for an image.
+    bool ReadOutside(std::uint8_t* Buffer, std::int64_t Lsn) const;
 
 private:
     struct Destroy {

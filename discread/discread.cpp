@@ -340,6 +340,14 @@ int32_t DR_SetReadOffset(int32_t samples) {
     return DR_OK;
 }
 
+int32_t DR_SetOverread(int32_t overread) {
+    discread::ClearLastError();
+    auto& s = State();
+    const std::lock_guard lock(s.Lock);
+    s.Choices.Overread = overread != 0;
+    return DR_OK;
+}
+
 int32_t DR_GetUnreadable(int32_t* sectors, int32_t capacity) {
     discread::ClearLastError();
     auto& s = State();

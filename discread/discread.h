@@ -32,8 +32,11 @@
  *   R             one more range of the bad=, flaky= or garble= before it
  *   model=TEXT    what DR_GetDriveModel answers for the image, as a drive
  *                 names its vendor, model and revision (no ',' or ';')
+ *   lead=N        N sectors (1 to 100000) before the disc and past its data
+ *                 read as a drive reads its lead-in and lead-out, for
+ *                 DR_SetOverread: byte b of sector s is (31 s + b) mod 256
  * where R is a sector or FIRST-LAST (both read, FIRST at most LAST); speed,
- * seek and model are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
+ * seek, model and lead are given once at most. Example: speed=24,seek=80ms,bad=21000-21010.
  * The images are then read as drives are (through libcdio-paranoia, unless
  * nParanoiaMode=0), so paranoia reads a flaky sector again; a read that
  * fails names the sector. A value that is not right makes DR_OpenRipper
@@ -147,10 +150,16 @@ DISCREAD_API int32_t DR_GetUnreadable(int32_t* sectors, int32_t capacity);
 
 /* The drive's read offset, corrected by the readings opened after the call:
  * sample k of what DR_RipChunk hands out is sample k + samples of what the
- * drive reads (a sample is 4 bytes, 588 to a sector). What falls before the disc's first sector or
- * past its last is silence. At most 44100 either way (DR_ERR_ARGUMENT); 0,
- * the default, reads as the drive does. Optional like DR_GetTrackText. */
+ * drive reads (a sample is 4 bytes, 588 to a sector). What falls before the
+ * disc's first sector or past its last is silence (see DR_SetOverread). At most 44100 either way
+ * (DR_ERR_ARGUMENT); 0, the default, reads as the drive does. Optional like DR_GetTrackText. */
 DISCREAD_API int32_t DR_SetReadOffset(int32_t samples);
+/* With overread non-zero, the readings opened after the call take what the
+ * read offset moves in from before the disc's first sector or past its last
+ * from the drive's lead-in and lead-out, a sector at a time, where the drive
+ * reads there; a sector it will not read is silence, as it is for every one
+ * with overread 0 (the default). Optional like DR_GetTrackText. */
+DISCREAD_API int32_t DR_SetOverread(int32_t overread);
 
 /* Stores 1 in *reads when path names one of the files the active drive's disc
  * image consists of (the same file, however it is named), else 0. Writers use

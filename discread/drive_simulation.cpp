@@ -144,6 +144,13 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
             simulation.Seek = Seek(value);
             seekGiven = true;
             ranges = nullptr;
+        } else if (key == "lead") {
+            const std::optional<std::int32_t> lead = Sector(value);
+            if (simulation.LeadSectors != 0 || !lead || *lead < 1 || *lead > 100000) {
+                Refuse("lead " + Quoted(value) + " is given twice or is not 1 to 100000 sectors");
+            }
+            simulation.LeadSectors = *lead;
+            ranges = nullptr;
         } else if (key == "model") {
             if (!simulation.Model.empty() || Trim(value).empty()) {
                 Refuse("model is given twice or empty");
@@ -158,7 +165,7 @@ DriveSimulation ParseDriveSimulation(std::string_view Text) {
             ranges->push_back(Range(key, value));
         } else {
             Refuse("unknown setting " + Quoted(item) +
-                   " (the settings are speed, seek, model, bad, flaky, garble)");
+                   " (the settings are speed, seek, model, lead, bad, flaky, garble)");
         }
         if (separator == std::string_view::npos) {
             break;

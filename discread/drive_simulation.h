@@ -33,6 +33,10 @@ struct DriveSimulation {
     // What the drive calls itself (vendor, model, revision), as a real one
     // answers DR_GetDriveModel; empty: an image's nothing.
     std::string Model;
+    // How far the drive reads before the disc's first sector and past its
+    // data's end, as drives that read into the lead-in and lead-out do; 0:
+    // not at all. Byte b of such a sector s is (31 * s + b) mod 256.
+    std::int32_t LeadSectors = 0;
 };
 
 // Reads the value of DISCREAD_SIMULATE: settings separated by ',' or ';', blanks
@@ -44,7 +48,8 @@ struct DriveSimulation {
 //   garble=RANGE
 //   RANGE          one more range of the bad=, flaky= or garble= before it
 //   model=TEXT     the drive's vendor, model and revision (no ',' or ';')
-// speed, seek and model may be given once; the ranges add up. Raises ImageError,
+//   lead=N         N sectors (0 to 100000) readable on either side of the disc
+// speed, seek, model and lead may be given once; the ranges add up. Raises ImageError,
 // naming the variable and the part it refuses, for anything else.
 DriveSimulation ParseDriveSimulation(std::string_view Text);
 

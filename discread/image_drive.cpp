@@ -82,6 +82,10 @@ bool ImageDrive::ReadPlain(std::uint8_t* Buffer, std::int64_t Begin, long Sector
     return true;
 }
 
+bool ImageDrive::ReadOutside(std::uint8_t* Buffer, std::int64_t Sector) const {
+    return FSimulated && FSimulated->ReadLead(Buffer, Sector, FImage.DataEnd());
+}
+
 void ImageDrive::Build() {
     const ImageLayout& layout = FImage.Layout();
     // The sheet libcdio navigates by: the image's track starts over a sparse

@@ -58,6 +58,9 @@ public:
     // ImageError when the image cannot (a data file that ends too soon).
     bool ReadPlain(std::uint8_t* Buffer, std::int64_t Begin, long Sectors,
                    const std::stop_token& Stop);
+    // A sector outside the image's data, which only a simulated drive that
+    // reads its lead-in and lead-out has.
+    bool ReadOutside(std::uint8_t* Buffer, std::int64_t Sector) const;
 
 private:
     void Build();

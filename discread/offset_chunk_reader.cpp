@@ -18,9 +18,19 @@ std::int64_t FloorDiv(std::int64_t Value, std::int64_t By) {
 } // namespace
 
 OffsetChunkReader::OffsetChunkReader(std::unique_ptr<ChunkReader> AInner,
-                                     std::int32_t AOffsetSamples, std::int32_t ADataEnd)
+                                     std::int32_t AOffsetSamples, std::int32_t ADataEnd,
+                                     bool AOverread)
     : FInner(std::move(AInner)), FShiftBytes(std::int64_t{AOffsetSamples} * SampleBytes),
-      FDataEnd(ADataEnd), FKept(static_cast<std::size_t>(SectorBytes)) {}
+      FDataEnd(ADataEnd), FOverread(AOverread), FKept(static_cast<std::size_t>(SectorBytes)) {}
+
+void OffsetChunkReader::ReadOutside(std::uint8_t* Buffer, std::int64_t First, std::int64_t End,
+                                    const std::stop_token& Stop) {
+    for (std::int64_t sector = First; sector < End; ++sector, Buffer += SectorBytes) {
+        if (!FOverread || !FInner->ReadOutside(Buffer, sector, Stop)) {
+            std::memset(Buffer, 0, static_cast<std::size_t>(SectorBytes));
+        }
+    }
+}
 
 bool OffsetChunkReader::Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
                              std::stop_token Stop) {
@@ -49,18 +59,18 @@ bool OffsetChunkReader::ReadDrive(std::uint8_t* Buffer, std::int64_t First, std:
         to += SectorBytes;
     }
     const std::int64_t end = First + Count;
-    // Before the disc and past its data: silence, never asked of the drive.
+    // Before the disc and past its data: silence unless the drive is to be
+    // asked there, never through the reads of the disc.
     const std::int64_t readFrom = std::clamp<std::int64_t>(from, 0, FDataEnd);
     const std::int64_t readEnd = std::clamp<std::int64_t>(end, readFrom, FDataEnd);
-    std::memset(to, 0, static_cast<std::size_t>((readFrom - from) * SectorBytes));
+    ReadOutside(to, from, readFrom, Stop);
     std::uint8_t* const read = to + (readFrom - from) * SectorBytes;
     if (readEnd > readFrom && !FInner->Read(read, static_cast<std::int32_t>(readFrom),
                                             static_cast<std::int32_t>(readEnd - readFrom), Stop)) {
         FKeptSector = -1;
         return false;
     }
-    std::memset(read + (readEnd - readFrom) * SectorBytes, 0,
-                static_cast<std::size_t>((end - readEnd) * SectorBytes));
+    ReadOutside(read + (readEnd - readFrom) * SectorBytes, readEnd, end, Stop);
     std::memcpy(FKept.data(), Buffer + (Count - 1) * SectorBytes, FKept.size());
     FKeptSector = end - 1;
     return true;

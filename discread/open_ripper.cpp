@@ -98,8 +98,8 @@ std::unique_ptr<Ripper> OpenRipper(const Drive& ADrive, const Settings& Options,
         return nullptr;
     }
     if (Choices.OffsetSamples != 0) {
-        reader =
-            std::make_unique<OffsetChunkReader>(std::move(reader), Choices.OffsetSamples, dataEnd);
+        reader = std::make_unique<OffsetChunkReader>(std::move(reader), Choices.OffsetSamples,
+                                                     dataEnd, Choices.Overread);
     }
     return std::make_unique<Ripper>(std::move(reader), First, End, ChunkSectors,
                                     Choices.Unreadable);

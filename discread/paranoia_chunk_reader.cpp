@@ -190,6 +190,15 @@ bool ParanoiaChunkReader::ReadAlone(std::uint8_t* Buffer, std::int32_t Lsn,
     return FDriveRead(FDrive.get(), Buffer, Lsn, 1) == 1;
 }
 
+bool ParanoiaChunkReader::ReadOutside(std::uint8_t* Buffer, std::int64_t Sector,
+                                      const std::stop_token& /*Stop*/) {
+    // Paranoia's next read must not trust where it thinks the drive stands.
+    FRenew = true;
+    FExpected = -1;
+    return FImageDrive ? FImageDrive->ReadOutside(Buffer, Sector)
+                       : FDisc->ReadOutside(Buffer, Sector);
+}
+
 void ParanoiaChunkReader::GiveUp() {
     // Silence alone would not do where paranoia holds verified audio up to the
     // sector (it would disagree with it for ever); allowed to skip, paranoia

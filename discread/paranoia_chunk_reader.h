@@ -25,6 +25,9 @@ public:
 
     bool Read(std::uint8_t* Buffer, std::int32_t Lsn, std::int32_t Count,
               std::stop_token Stop) override;
+    // The drive's own read too: paranoia knows nothing outside the disc.
+    bool ReadOutside(std::uint8_t* Buffer, std::int64_t Sector,
+                     const std::stop_token& Stop) override;
 
 protected:
     // The drive's own read of the sector, without paranoia, which has given

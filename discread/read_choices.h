@@ -14,6 +14,9 @@ struct ReadChoices {
     // The drive's read offset in samples: output sample k is the drive's
     // sample k + OffsetSamples.
     std::int32_t OffsetSamples = 0;
+    // Whether what the offset moves in from outside the disc is read from the
+    // drive's lead-in and lead-out (where it can) rather than silence.
+    bool Overread = false;
     // The largest offset taken: a second of audio either way.
     static constexpr std::int32_t MaxOffsetSamples = 44100;
 };

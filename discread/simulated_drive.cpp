@@ -79,6 +79,19 @@ bool SimulatedDrive::Read(std::int64_t First, std::int64_t Count, std::stop_toke
     return true;
 }
 
+bool SimulatedDrive::ReadLead(std::uint8_t* Buffer, std::int64_t Sector,
+                              std::int64_t DataEnd) const {
+    constexpr std::int64_t SectorBytes = 2352;
+    const std::int64_t reach = FSimulation.LeadSectors;
+    if (Sector < -reach || Sector >= DataEnd + reach || (Sector >= 0 && Sector < DataEnd)) {
+        return false;
+    }
+    for (std::int64_t b = 0; b < SectorBytes; ++b) {
+        Buffer[b] = static_cast<std::uint8_t>((31 * Sector + b) & 0xFF);
+    }
+    return true;
+}
+
 void SimulatedDrive::Garble(std::uint8_t* Buffer, std::int64_t First, std::int64_t Count) {
     constexpr std::int64_t SectorBytes = 2352;
     for (std::size_t i = 0; i < FSimulation.Garbled.size(); ++i) {

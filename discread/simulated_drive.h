@@ -50,6 +50,9 @@ public:
     // After a read of Count sectors from First into Buffer succeeded: changes
     // every byte of the garbled sectors the read touched for the first time.
     void Garble(std::uint8_t* Buffer, std::int64_t First, std::int64_t Count);
+    // Sector (before 0 or from DataEnd on) into Buffer, when the drive reads
+    // that far: its lead-in or lead-out as DriveSimulation::LeadSectors says.
+    bool ReadLead(std::uint8_t* Buffer, std::int64_t Sector, std::int64_t DataEnd) const;
 
 private:
     std::chrono::nanoseconds TransferTime(std::int64_t Sectors) const;

@@ -40,6 +40,8 @@ TEST(DriveSimulationText, EverySettingIsReadAsWritten) {
     EXPECT_EQ(forms.Flaky, (Ranges{{7, 7}}));
     // A model is the drive's words, blanks inside kept.
     EXPECT_EQ(ParseDriveSimulation("bad=3, model= ACME CD-42 1.0 ").Model, "ACME CD-42 1.0");
+    EXPECT_EQ(ParseDriveSimulation("lead=150").LeadSectors, 150);
+    EXPECT_EQ(ParseDriveSimulation("bad=1").LeadSectors, 0);
 
     // Nothing asked for is nothing: no pacing, no seek cost.
     const DriveSimulation bare = ParseDriveSimulation("bad=0");
@@ -90,15 +92,18 @@ TEST(DriveSimulationText, WhatIsNotRightIsRefusedNamingThePart) {
         {"bad=2147483648", "bad \"2147483648\"" + range},
         {"bad=", "bad \"\"" + range},
         {"bad=1,x", "bad \"x\"" + range},
-        {"bad = 5",
-         "unknown setting \"bad = 5\" (the settings are speed, seek, model, bad, flaky, garble)"},
-        {"sped=24",
-         "unknown setting \"sped=24\" (the settings are speed, seek, model, bad, flaky, garble)"},
+        {"bad = 5", "unknown setting \"bad = 5\" (the settings are speed, seek, model, lead, bad, "
+                    "flaky, garble)"},
+        {"sped=24", "unknown setting \"sped=24\" (the settings are speed, seek, model, lead, bad, "
+                    "flaky, garble)"},
         {"speed=2,21000", "\"21000\" follows no bad=, flaky= or garble="},
         {"bad=1,speed=2,3", "\"3\" follows no bad=, flaky= or garble="},
         {"speed=24,speed=8", "speed is given twice"},
         {"model=A,model=B", "model is given twice or empty"},
         {"model= ", "model is given twice or empty"},
+        {"lead=0", "lead \"0\" is given twice or is not 1 to 100000 sectors"},
+        {"lead=100001", "lead \"100001\" is given twice or is not 1 to 100000 sectors"},
+        {"lead=5,lead=6", "lead \"6\" is given twice or is not 1 to 100000 sectors"},
         {"model=A,5", "\"5\" follows no bad=, flaky= or garble="},
         {"seek=1ms;seek=1ms", "seek is given twice"},
         {"speed=24,", "an empty setting in \"speed=24,\""},

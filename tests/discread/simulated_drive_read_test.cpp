@@ -33,6 +33,7 @@ protected:
         ::unsetenv("DISCREAD_SIMULATE");
         DR_SetSkipUnreadable(0);
         DR_SetReadOffset(0);
+        DR_SetOverread(0);
         ImageTest::TearDown();
     }
 
@@ -192,26 +193,37 @@ TEST_F(SimulatedDriveRead, AReadOffsetShiftsTheAudioBySamplesWithSilenceOutsideT
     // Output sample k is the drive's sample k + offset, across every chunk's
     // edge, read plainly and through paranoia; a range at the disc's start
     // takes silence from before it (a negative offset) and one at its end from
-    // past it. The expected bytes are the image's own, moved.
+    // past it. The expected bytes are the image's own, moved. Told to overread,
+    // the drive's lead-in and lead-out come in instead, as far as it reads
+    // them (one sector either side here; byte b of sector s is 31 s + b).
     constexpr std::int64_t SampleBytes = 4;
+    constexpr std::int64_t Sector = SectorBytes;
     const auto image = Audio(0, TrackSectors);
-    const auto moved = [&](std::int32_t First, std::int32_t End, std::int64_t Offset) {
+    const auto moved = [&](std::int32_t First, std::int32_t End, std::int64_t Offset,
+                           bool Overread) {
+        const auto size = static_cast<std::int64_t>(image.size());
         std::vector<std::uint8_t> bytes;
-        for (std::int64_t at =
-                 First * static_cast<std::int64_t>(SectorBytes) + Offset * SampleBytes;
-             at < End * static_cast<std::int64_t>(SectorBytes) + Offset * SampleBytes; ++at) {
-            const bool inside = at >= 0 && at < static_cast<std::int64_t>(image.size());
-            bytes.push_back(inside ? image[static_cast<std::size_t>(at)] : 0);
+        for (std::int64_t at = First * Sector + Offset * SampleBytes;
+             at < End * Sector + Offset * SampleBytes; ++at) {
+            const std::int64_t sector = at >= 0 ? at / Sector : -((-at + Sector - 1) / Sector);
+            const bool lead = Overread && at >= -Sector && at < size + Sector;
+            bytes.push_back(
+                at >= 0 && at < size ? image[static_cast<std::size_t>(at)]
+                : lead ? static_cast<std::uint8_t>((31 * sector + at - sector * Sector) & 0xFF)
+                       : 0);
         }
         return bytes;
     };
     for (const std::int32_t offset : {6, -1200, 700}) {
-        for (const int mode : {0, 2}) {
-            Load("speed=1000", mode);
+        for (const auto& [mode, overread] :
+             {std::pair{0, false}, std::pair{2, false}, std::pair{0, true}, std::pair{2, true}}) {
+            Load("speed=1000,lead=1", mode);
             ASSERT_EQ(DR_SetReadOffset(offset), DR_OK);
+            ASSERT_EQ(DR_SetOverread(overread ? 1 : 0), DR_OK);
             for (const auto& [first, end] : {std::pair{0, TrackSectors}, std::pair{100, 300}}) {
                 SCOPED_TRACE("offset " + std::to_string(offset) + ", paranoia mode " +
-                             std::to_string(mode) + ", from " + std::to_string(first));
+                             std::to_string(mode) + ", overread " + std::to_string(overread) +
+                             ", from " + std::to_string(first));
                 ASSERT_EQ(OpenTrack(first, end), DR_OK) << LastError();
                 std::vector<std::uint8_t> all;
                 for (Chunk chunk = Next(); !chunk.Bytes.empty() || chunk.Code != DR_OK;
@@ -219,7 +231,7 @@ TEST_F(SimulatedDriveRead, AReadOffsetShiftsTheAudioBySamplesWithSilenceOutsideT
                     ASSERT_EQ(chunk.Code, DR_OK) << chunk.Why;
                     all.insert(all.end(), chunk.Bytes.begin(), chunk.Bytes.end());
                 }
-                EXPECT_TRUE(all == moved(first, end, offset));
+                EXPECT_TRUE(all == moved(first, end, offset, overread));
                 DR_CloseRipper();
             }
             DR_DeInit();
@@ -344,8 +356,7 @@ TEST_F(SimulatedDriveRead, AValueThatIsNotRightIsRefusedWhenTheReadingOpens) {
              Case{"bad=21010-21000", "DISCREAD_SIMULATE: bad \"21010-21000\" is not a sector or "
                                      "a range FIRST-LAST of sectors with FIRST at most LAST"},
              Case{"speed=24,sped=4", "DISCREAD_SIMULATE: unknown setting \"sped=4\" (the settings "
-                                     "are speed, seek, model, "
-                                     "bad, flaky, garble)"},
+                                     "are speed, seek, model, lead, bad, flaky, garble)"},
          }) {
         SCOPED_TRACE(wrong.Simulation);
         Load(wrong.Simulation, 2);

@@ -201,6 +201,50 @@ TEST_F(RipLog, AReadOffsetMovesEveryTracksAudioAndTheLogSaysSo) {
     EXPECT_NE(far.Err().find("--offset takes -44100 to +44100 samples"), std::string::npos);
 }
 
+// Told to overread, what the offset moves in from outside the disc comes
+// from the drive's lead-in and lead-out where it reads them (the simulated
+// drive: five sectors either side, byte b of sector s being 31 s + b),
+// worked out apart here, for the last track's end and the first's start.
+TEST_F(RipLog, OverreadingTakesTheDrivesLeadInAndLeadOutInsteadOfSilence) {
+    constexpr std::int64_t Sector = 2352;
+    const std::string audio = Text(Path("disc.bin"));
+    const auto lead = [](std::int64_t From, std::int64_t To) { // bytes, from the disc's start
+        std::string bytes;
+        for (std::int64_t at = From; at < To; ++at) {
+            const std::int64_t sector = at >= 0 ? at / Sector : -((-at + Sector - 1) / Sector);
+            bytes += static_cast<char>((31 * sector + at - sector * Sector) & 0xFF);
+        }
+        return bytes;
+    };
+    const auto size = static_cast<std::int64_t>(audio.size());
+    ::setenv("DISCREAD_SIMULATE", "lead=5", 1);
+    struct Case {
+        std::string Offset;
+        std::string Track;
+        std::string Moved; // the disc as the corrected drive reads it
+        ChecksumRange Range;
+    };
+    for (const Case& run :
+         {Case{"+700", "3", audio.substr(2800) + lead(size, size + 2800), {225, 75, "-"}},
+          Case{
+              "-1200", "1", lead(-4800, 0) + audio.substr(0, audio.size() - 4800), {0, 75, "-"}}}) {
+        SCOPED_TRACE(run.Offset);
+        std::ofstream(Path("moved.bin"), std::ios::binary) << run.Moved;
+        const std::string crc = ComputedApart(Path("moved.bin"), {run.Range}).at(0).substr(0, 8);
+        RipProcess rip = Rip({"--track", run.Track, "-o", Path("t.mp3"), "--offset", run.Offset,
+                              "--overread", "--log", Path("run.log")});
+        EXPECT_EQ(rip.Wait(), 0) << rip.Err();
+        const std::string log = Text(Path("run.log"));
+        EXPECT_NE(log.find("\nRead offset: " + run.Offset +
+                           " samples, corrected, lead-in and lead-out read\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("\nTrack 0" + run.Track + " CRC32 copy: " + crc), std::string::npos)
+            << log;
+        std::filesystem::remove(Path("run.log"));
+    }
+}
+
 // A drive's offset is given once: the next rip from a drive of that model
 // reads with it, a drive of another model does not, and an offset given
 // again replaces it. (The simulated drive names the model a real one does.)

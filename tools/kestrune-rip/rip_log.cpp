@@ -43,6 +43,7 @@ std::string SettingsLines(const RipOptions& Options) {
                 ? std::string("Read offset: 0 samples, not corrected\n")
                 : "Read offset: " + std::string(Options.OffsetSamples > 0 ? "+" : "") +
                       std::to_string(Options.OffsetSamples) + " samples, corrected" +
+                      (Options.Overread ? ", lead-in and lead-out read" : "") +
                       (Options.OffsetRemembered.empty()
                            ? std::string()
                            : " (remembered for " + Printable(Options.OffsetRemembered) + ")") +

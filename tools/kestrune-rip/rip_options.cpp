@@ -21,8 +21,8 @@ const char* const Usage =
     "                    [--genre T] [--offline | --release N|ID] [--prefer-cdtext]\n"
     "                    [--cover] [--musicbrainz-url URL] [--coverart-url URL]\n"
     "                    [--accuraterip-url URL] [--ctdb-url URL] [--require-accurate]\n"
-    "                    [--offset N | --find-offset] [--stop-on-error] [--test-and-copy]\n"
-    "                    [--quiet]\n"
+    "                    [--offset N [--overread] | --find-offset] [--stop-on-error]\n"
+    "                    [--test-and-copy] [--quiet]\n"
     "Copies tracks of an audio CD, or of a disc image, into MP3 files.\n"
     "\n"
     "  --drive N        the CD drive to read, counted from 0 (default 0)\n"
@@ -94,6 +94,9 @@ const char* const Usage =
     "                   sample k of each file is the drive's sample k + N, with\n"
     "                   silence for what lies outside the disc; remembered for the\n"
     "                   drive's model (default the one remembered, else 0)\n"
+    "  --overread       what the offset moves in from before the disc or past its\n"
+    "                   end is read from the drive's lead-in and lead-out where the\n"
+    "                   drive reads there (silence where it does not)\n"
     "  --find-offset    find the drive's read offset instead of ripping: one or two\n"
     "                   tracks of a disc AccurateRip knows are read once and each\n"
     "                   offset from -2940 to +2940 is tried against its v1\n"
@@ -374,6 +377,8 @@ bool TakeLookupOption(ArgumentList& Args, RipOptions& Options) {
         Options.RequireAccurate = true;
     } else if (option == "--stop-on-error") {
         Options.StopOnError = true;
+    } else if (option == "--overread") {
+        Options.Overread = true;
     } else if (option == "--test-and-copy") {
         Options.TestAndCopy = true;
     } else if (option == "--offset") {

@@ -55,6 +55,7 @@ struct RipOptions {
     bool TestAndCopy = false;       // --test-and-copy: each written track read again
     std::int32_t OffsetSamples = 0; // --offset: output sample k is the drive's k + N
     bool OffsetGiven = false;       // else the one remembered for the drive, if any
+    bool Overread = false;          // --overread: the lead-in and lead-out, not silence
     std::string OffsetRemembered;   // the drive model whose remembered offset was taken
     // The run's log: by default beside the first file, named after the album.
     std::string LogFile; // --log FILE

@@ -49,6 +49,7 @@ TrackRipper::TrackRipper(const RipOptions& Options)
     ConfigureSink(*FSink, Options);
     FCd->SetSkipUnreadable(!Options.StopOnError);
     FCd->SetReadOffset(Options.OffsetSamples);
+    FCd->SetOverread(Options.Overread);
     FChecksums->SetInput(FCd.get());
     FStage->SetInput(FChecksums.get());
     FStage->SetKeepEmphasis(Options.KeepEmphasis);
