@@ -67,6 +67,13 @@ TEST_F(RipChecksums, EachTrackHasTheChecksumsOfTheDiscsOwnAudio) {
             << "track " << track << "\n"
             << all.Err();
     }
+    // The whole disc's CUETools database CRC32, joined from the tracks', is
+    // that of the audio from track 1's start to track 3's end, its ends left out.
+    const Range whole{0, mkdisc::TrackStart(spec, 3), "only"};
+    const std::string disc = ComputedApart(Path("disc.bin"), {whole}).at(0).substr(36, 8);
+    EXPECT_NE(all.Err().find("Disc CTDB CRC32 " + disc + ": not verified: offline\n"),
+              std::string::npos)
+        << all.Err();
     // One track at a time knows its place on the disc too.
     for (const int track : {1, 3}) {
         RipProcess one({"--disc", sheet, "--track", std::to_string(track), "-o", Path("one.mp3")},

@@ -52,9 +52,6 @@ void Settle(TrackAccuracy& Verdict) {
 std::unique_ptr<CtdbLookup> AskCtdb(metadata::HttpClient& Client,
                                     const std::vector<DiscTrack>& Table,
                                     const RipOptions& Options) {
-    if (Options.Offline || Options.CtdbUrl.empty()) {
-        return std::make_unique<CtdbLookup>(CtdbAnswer{});
-    }
     std::string toc;
     std::int32_t audio = 0;
     try {
@@ -62,6 +59,10 @@ std::unique_ptr<CtdbLookup> AskCtdb(metadata::HttpClient& Client,
         audio = ComputeDiscIds(Table).AudioTracks;
     } catch (const std::exception&) {
         return std::make_unique<CtdbLookup>(CtdbAnswer{}); // a table that gives no ids
+    }
+    // Unasked, the disc's CRC32 is still worked out, for the log.
+    if (Options.Offline || Options.CtdbUrl.empty()) {
+        return std::make_unique<CtdbLookup>(CtdbAnswer{DatabaseAnswer::NotAsked, {}, audio, {}});
     }
     return std::make_unique<CtdbLookup>(
         [&Client, url = Options.CtdbUrl, toc, audio](const std::stop_token& Stop) {
