@@ -274,6 +274,9 @@ int FindDriveOffset(TCDIn& Cd, metadata::HttpClient& Client, const RipOptions& O
                      answer.State == DatabaseAnswer::NotInDatabase
                          ? "the disc is not in AccurateRip's database; --find-offset needs a "
                            "disc others have ripped"
+                     : answer.State == DatabaseAnswer::NotAsked
+                         ? "--find-offset needs AccurateRip, and this run is offline "
+                           "(KESTRUNE_OFFLINE=1) or the disc gives no ids"
                          : "AccurateRip could not be asked; the offset cannot be found");
         return ExitFailed;
     }
