@@ -418,6 +418,42 @@ TEST_F(RipAccuracy, CuetoolsDatabaseAnswersThatCannotBeUsedWarnAndFailNoRip) {
     }
 }
 
+// The services' addresses may be settings: the command line wins over the
+// environment, which wins over kestrune-rip.ini's [Services].
+TEST_F(RipAccuracy, TheDatabasesAddressesMayComeFromTheSettingsFile) {
+    ASSERT_EQ(Tracks.size(), 3u) << "the reference ran";
+    const std::string accurate =
+        Answering("/ar", Chunk({{{4, Tracks[0].V1}, {4, Tracks[1].V1}, {4, Tracks[2].V1}}}));
+    const std::string ctdb = CtdbAnswering(
+        "/ctdb", "<ctdb><entry confidence=\"3\" crc32=\"0\" trackcrcs=\"" + Hex(Tracks[0].Ctdb) +
+                     " " + Hex(Tracks[1].Ctdb) + " " + Hex(Tracks[2].Ctdb) + "\"/></ctdb>");
+    std::filesystem::create_directories(images.Folder() / "config" / "kestrune");
+    std::ofstream(images.Folder() / "config" / "kestrune" / "kestrune-rip.ini")
+        << "[Services]\nMusicBrainz = " << Server.Url("/none") << "\nAccurateRip = " << accurate
+        << "\nCTDB=" << ctdb << "\n";
+    ::unsetenv("KESTRUNE_ACCURATERIP_URL");
+    ::unsetenv("KESTRUNE_CTDB_URL");
+    ::unsetenv("KESTRUNE_MUSICBRAINZ_URL");
+    const std::vector<std::string> words{"--disc", Sheet,         "--track", "2",
+                                         "-o",     Path("t.mp3"), "--no-log"};
+    RipProcess settled(words, Logs());
+    ASSERT_EQ(settled.Wait(), 0) << settled.Err();
+    EXPECT_EQ(Verdict(settled.Err(), 2), "accurately ripped (confidence 4 of 4, v1)")
+        << settled.Err();
+    EXPECT_EQ(Verdict(settled.Err(), 2, true), "accurately ripped (confidence 3 of 3)");
+
+    ::setenv("KESTRUNE_ACCURATERIP_URL", Server.Url("/unknown").c_str(), 1);
+    RipProcess environment(words, Logs());
+    ASSERT_EQ(environment.Wait(), 0) << environment.Err();
+    EXPECT_EQ(Verdict(environment.Err(), 2), "not verified: the disc is not in the database");
+
+    std::vector<std::string> given = words;
+    given.insert(given.end(), {"--accuraterip-url", accurate});
+    RipProcess option(given, Logs());
+    ASSERT_EQ(option.Wait(), 0) << option.Err();
+    EXPECT_EQ(Verdict(option.Err(), 2), "accurately ripped (confidence 4 of 4, v1)");
+}
+
 // A drive's offset is found from a disc AccurateRip knows: the submissions
 // here are of the image moved as a drive with that offset would read it,
 // worked out apart; each offset is tried on tracks 1 and 2 (track 3 is

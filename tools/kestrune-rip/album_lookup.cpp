@@ -7,11 +7,14 @@
 #include "platform/environment.h"
 #include "tools/kestrune-rip/album_tags.h"
 #include "tools/kestrune-rip/disc_ids.h"
+#include "tools/kestrune-rip/rip_settings.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace kestrune::rip {
 
@@ -112,22 +115,37 @@ void TakeLookupSettings(RipOptions& Options) {
     if (platform::EnvironmentValue("KESTRUNE_OFFLINE").value_or("") == "1") {
         Options.Offline = true;
     }
-    if (Options.MusicBrainzUrl.empty()) {
-        Options.MusicBrainzUrl = platform::EnvironmentValue("KESTRUNE_MUSICBRAINZ_URL")
-                                     .value_or(metadata::DefaultMusicBrainzUrl);
-    }
-    if (Options.CoverArtUrl.empty()) {
-        Options.CoverArtUrl = platform::EnvironmentValue("KESTRUNE_COVERART_URL")
-                                  .value_or(metadata::DefaultCoverArtUrl);
-    }
-    if (Options.AccurateRipUrl.empty()) {
-        Options.AccurateRipUrl = platform::EnvironmentValue("KESTRUNE_ACCURATERIP_URL")
-                                     .value_or(metadata::DefaultAccurateRipUrl);
-    }
-    if (Options.CtdbUrl.empty()) {
-        Options.CtdbUrl =
-            platform::EnvironmentValue("KESTRUNE_CTDB_URL").value_or(metadata::DefaultCtdbUrl);
-    }
+    // The command line, then the environment, then the settings file's
+    // [Services], then the public service.
+    bool warned = false;
+    const auto take = [&](std::string& Url, const char* Variable, const char* Key,
+                          const char* Default) {
+        if (!Url.empty()) {
+            return;
+        }
+        if (const auto value = platform::EnvironmentValue(Variable)) {
+            Url = *value;
+            return;
+        }
+        try {
+            Url = RipSetting("Services", Key).value_or("");
+        } catch (const std::runtime_error& e) {
+            if (!std::exchange(warned, true)) {
+                std::fprintf(stderr,
+                             "kestrune-rip: warning: %s; the services' settings are not read\n",
+                             e.what());
+            }
+        }
+        if (Url.empty()) {
+            Url = Default;
+        }
+    };
+    take(Options.MusicBrainzUrl, "KESTRUNE_MUSICBRAINZ_URL", "MusicBrainz",
+         metadata::DefaultMusicBrainzUrl);
+    take(Options.CoverArtUrl, "KESTRUNE_COVERART_URL", "CoverArt", metadata::DefaultCoverArtUrl);
+    take(Options.AccurateRipUrl, "KESTRUNE_ACCURATERIP_URL", "AccurateRip",
+         metadata::DefaultAccurateRipUrl);
+    take(Options.CtdbUrl, "KESTRUNE_CTDB_URL", "CTDB", metadata::DefaultCtdbUrl);
 }
 
 metadata::AlbumMetadata MergeAlbums(const metadata::AlbumMetadata& Preferred,

@@ -20,8 +20,8 @@ std::string UserAgent(const std::string& Version);
 // Fills in the online options the command line left open from the
 // environment (KESTRUNE_OFFLINE, KESTRUNE_MUSICBRAINZ_URL,
 // KESTRUNE_COVERART_URL, KESTRUNE_ACCURATERIP_URL, KESTRUNE_CTDB_URL), then
-// from the public
-// services' addresses.
+// from kestrune-rip.ini's [Services] (MusicBrainz, CoverArt, AccurateRip,
+// CTDB), then from the public services' addresses.
 void TakeLookupSettings(RipOptions& Options);
 
 // Album with the texts and numbers it lacks taken from Other: the

@@ -1,8 +1,8 @@
 #include "tools/kestrune-rip/drive_offsets.h"
 
 #include "platform/ini_file.h"
-#include "platform/settings_directory.h"
 #include "tools/kestrune-rip/rip_options.h"
+#include "tools/kestrune-rip/rip_settings.h"
 
 #include <stdexcept>
 
@@ -11,14 +11,6 @@ namespace kestrune::rip {
 namespace {
 
 constexpr const char* Section = "Read offsets";
-
-std::optional<std::string> SettingsFile() {
-    const std::optional<std::string> folder = platform::SettingsDirectory();
-    if (!folder) {
-        return std::nullopt;
-    }
-    return *folder + "kestrune-rip.ini";
-}
 
 } // namespace
 
@@ -34,24 +26,20 @@ std::string OffsetKey(const std::string& Model) {
 }
 
 std::optional<std::int32_t> RememberedOffset(const std::string& Model) {
-    const std::optional<std::string> file = SettingsFile();
-    if (!file) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> value =
-        platform::ReadIniString(*file, Section, OffsetKey(Model));
+    const std::optional<std::string> value = RipSetting(Section, OffsetKey(Model));
     if (!value) {
         return std::nullopt;
     }
     try {
         return OffsetOf(*value);
     } catch (const std::invalid_argument& e) {
-        throw std::runtime_error(*file + " gives " + Model + " no read offset: " + e.what());
+        throw std::runtime_error(RipSettingsFile().value_or("kestrune-rip.ini") + " gives " +
+                                 Model + " no read offset: " + e.what());
     }
 }
 
 void RememberOffset(const std::string& Model, std::int32_t Samples) {
-    const std::optional<std::string> file = SettingsFile();
+    const std::optional<std::string> file = RipSettingsFile();
     if (file) {
         platform::WriteIniString(*file, Section, OffsetKey(Model), std::to_string(Samples));
     }
