@@ -4,17 +4,11 @@
 
 namespace kestrune::rip {
 
-namespace {
-
-// As TTrackChecksums leaves them out.
-constexpr std::uint64_t EndSamples = 5 * 588;
-
-} // namespace
-
 ShiftedChecksums::ShiftedChecksums(std::uint64_t Samples, const TrackPlace& Place,
                                    std::int32_t Range)
-    : FFirst(Place.First ? EndSamples : 1),
-      FLast(Place.Last && Samples >= EndSamples ? Samples - EndSamples : Samples),
+    : FFirst(Place.First ? AccurateRipEndSamples : 1),
+      FLast(Place.Last && Samples >= AccurateRipEndSamples ? Samples - AccurateRipEndSamples
+                                                           : Samples),
       FRange(static_cast<std::uint64_t>(std::max(Range, 0))), FLeaving(2 * FRange),
       FEntering(2 * FRange) {}
 

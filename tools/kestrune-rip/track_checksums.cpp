@@ -20,8 +20,7 @@ std::string FormatChecksum(std::uint32_t Value) {
 namespace {
 
 constexpr std::size_t SampleBytes = CDChannels * CDBitsPerSample / 8;
-// Five sectors of samples at each end of the disc's audio.
-constexpr std::uint64_t EndSamples = 5 * 588;
+constexpr std::uint64_t EndSamples = AccurateRipEndSamples;
 
 std::uint32_t Crc(std::uint32_t Sum, std::span<const std::byte> Bytes) {
     return static_cast<std::uint32_t>(

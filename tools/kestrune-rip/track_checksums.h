@@ -38,7 +38,9 @@ struct TrackPlace {
 // of the rows of ten sectors between), counted from the first audio track's
 // start to the audio's lead-out. The last track's tail: those, and the
 // sectors of its range past that lead-out (an Enhanced CD's gap).
-inline constexpr std::uint64_t CtdbHeadSamples = 10 * 588;
+inline constexpr std::uint64_t CtdbHeadSamples = std::uint64_t{10} * 588;
+// AccurateRip's: five sectors of samples at each end of the disc's audio.
+inline constexpr std::uint64_t AccurateRipEndSamples = std::uint64_t{5} * 588;
 std::uint64_t CtdbTailSamples(std::int64_t AudioSectors, std::int64_t PastLeadOut);
 
 // A checksum as every list of them writes it: eight upper-case hexadecimal digits.
