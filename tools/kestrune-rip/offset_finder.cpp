@@ -4,11 +4,11 @@
 #include "platform/interrupt.h"
 #include "tools/kestrune-rip/rip_plan.h"
 #include "tools/kestrune-rip/shifted_checksums.h"
+#include "tools/kestrune-rip/source_read.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <exception>
 #include <map>
 
 namespace kestrune::rip {
@@ -85,19 +85,9 @@ TrackOffsets MatchOffsets(TCDIn& Cd, const std::vector<DiscTrack>& Table, const 
     Cd.SetReadOffset(-OffsetSearchRange);
     Cd.SetStartTrack(Track.Position);
     Cd.SetEndTrack(next != nullptr ? next->Position : Track.Position);
-    bool whole = false;
-    try {
-        Cd.OpenSource();
-        whole = ReadInto(Cd, sums);
-        Cd.CloseSource();
-    } catch (const std::exception& e) {
-        if (Cd.Busy()) {
-            Cd.CloseSource();
-        }
-        found.Error = e.what();
-        return found;
-    }
-    if (!whole) {
+    const SourceRead read = ReadSource(Cd, [&](TCDIn& Source) { return ReadInto(Source, sums); });
+    if (!read.Whole) {
+        found.Error = read.Error;
         return found;
     }
     const std::vector<std::uint32_t> checksums = sums.Checksums();

@@ -1,13 +1,13 @@
 #include "tools/kestrune-rip/track_test.h"
 
 #include "platform/interrupt.h"
+#include "tools/kestrune-rip/source_read.h"
 #include "tools/kestrune-rip/track_checksums.h"
 
 #include <zlib.h>
 
 #include <array>
 #include <cstdio>
-#include <exception>
 #include <span>
 
 namespace kestrune::rip {
@@ -37,19 +37,9 @@ TrackTest TestTrack(TCDIn& Cd, std::int32_t Position, std::uint32_t Copy, int Re
     Cd.SetEndTrack(Position);
     for (int read = 0; read < Reads && !test.Matched && !platform::InterruptRequested(); ++read) {
         std::uint32_t crc = 0;
-        bool whole = false;
-        try {
-            Cd.OpenSource();
-            whole = ReadCrc(Cd, crc);
-            Cd.CloseSource();
-        } catch (const std::exception& e) {
-            if (Cd.Busy()) {
-                Cd.CloseSource();
-            }
-            test.Error = e.what();
-            return test;
-        }
-        if (!whole) {
+        const SourceRead done = ReadSource(Cd, [&](TCDIn& Source) { return ReadCrc(Source, crc); });
+        if (!done.Whole) {
+            test.Error = done.Error;
             return test;
         }
         test.Crcs.push_back(crc);
