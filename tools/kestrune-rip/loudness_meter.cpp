@@ -26,9 +26,11 @@ void TLoudnessMeter::Destroy::operator()(ebur128_state* State) const {
     ebur128_destroy(&State);
 }
 
-// At most this many blocks wait for the measuring thread; the reader waits
-// beyond that, so memory stays bounded however slow the measuring is.
-constexpr std::size_t MostHandedOver = 64;
+// The blocks are handed over in batches of a second of audio or so; at most
+// this many batches wait for the measuring thread and the reader waits beyond
+// that, so memory stays bounded however slow the measuring is.
+constexpr std::size_t BatchBytes = 176400;
+constexpr std::size_t MostHandedOver = 8;
 
 TLoudnessMeter::TLoudnessMeter(TComponent* AOwner)
     : TCDPassThrough(AOwner),
@@ -58,6 +60,10 @@ void TLoudnessMeter::MeasureHandedOver(const std::stop_token& Stop) {
         lock.unlock();
         Measure(block);
         lock.lock();
+        // Kept for the next batch: a fresh one of this size would be mapped
+        // and faulted in anew each second.
+        block.clear();
+        FSpare.push_back(std::move(block));
         FMeasuring = false;
         FChanged.notify_all();
     }
@@ -77,6 +83,7 @@ void TLoudnessMeter::OpenSource() {
             throw std::bad_alloc();
         }
         FCarry.clear();
+        FGathered.clear();
         FHeard = false;
         FFailed = false;
         FPeak = 0;
@@ -92,14 +99,32 @@ std::int32_t TLoudnessMeter::ReadBlock(std::span<std::byte> Buffer) {
     const std::int32_t count = ReadInput(Buffer);
     if (count > 0) {
         const auto bytes = Buffer.first(static_cast<std::size_t>(count));
-        std::unique_lock lock(FLock);
-        FChanged.wait(lock, [this] { return FHandedOver.size() < MostHandedOver; });
-        FHandedOver.emplace_back(bytes.begin(), bytes.end());
-        FChanged.notify_all();
-        lock.unlock();
+        FGathered.insert(FGathered.end(), bytes.begin(), bytes.end());
+        if (FGathered.size() >= BatchBytes) {
+            HandOver();
+        }
         FPosition += count;
+    } else {
+        HandOver(); // the end: what is left is measured before anyone asks for the figures
     }
     return count;
+}
+
+void TLoudnessMeter::HandOver() {
+    if (FGathered.empty()) {
+        return;
+    }
+    std::unique_lock lock(FLock);
+    FChanged.wait(lock, [this] { return FHandedOver.size() < MostHandedOver; });
+    FHandedOver.push_back(std::move(FGathered));
+    FGathered = {};
+    if (!FSpare.empty()) {
+        FGathered = std::move(FSpare.back());
+        FSpare.pop_back();
+    }
+    FChanged.notify_all();
+    lock.unlock();
+    FGathered.reserve(BatchBytes);
 }
 
 // Only the measuring thread calls this; the state it changes is read by
@@ -125,6 +150,7 @@ void TLoudnessMeter::Measure(std::vector<std::byte>& Bytes) {
 }
 
 void TLoudnessMeter::CloseSource() {
+    HandOver(); // a reading stopped short is measured as far as it got
     CloseInput();
 }
 

@@ -20,8 +20,10 @@ namespace kestrune::rip {
 
 // Passes CD audio (16-bit stereo, 44100 Hz) through unchanged and measures
 // its loudness as EBU R 128 does, on the way, so the figures cost no second
-// pass. The measuring runs on a thread of its own: the reader only hands each
-// block over, so a rip that keeps one core busy encoding is not slowed by it.
+// pass. The measuring runs on a thread of its own: the reader only hands the
+// blocks over, gathered to about a second of audio (so the thread wakes once
+// a second, not once a block), and a rip that keeps one core busy encoding is
+// not slowed by it.
 // A block may end inside a sample: the bytes of that sample wait for the next
 // block. Each reading is measured anew.
 class TLoudnessMeter : public TCDPassThrough {
@@ -44,6 +46,8 @@ private:
         void operator()(ebur128_state* State) const;
     };
     void MeasureHandedOver(const std::stop_token& Stop);
+    // On the reading thread: what was gathered goes to the measuring thread.
+    void HandOver();
     void Measure(std::vector<std::byte>& Bytes);
     // With FLock held: waits until every block handed over is measured.
     void WaitMeasured(std::unique_lock<std::mutex>& Lock) const;
@@ -52,7 +56,9 @@ private:
     mutable std::mutex FLock;
     mutable std::condition_variable FChanged;
     std::deque<std::vector<std::byte>> FHandedOver;
-    bool FMeasuring = false; // a block taken off the queue is being measured
+    std::vector<std::byte> FGathered;           // the reading thread's, not yet handed over
+    std::vector<std::vector<std::byte>> FSpare; // measured batches, their room kept
+    bool FMeasuring = false;                    // a block taken off the queue is being measured
     std::unique_ptr<ebur128_state, Destroy> FState;
     std::vector<std::byte> FCarry;
     std::vector<short> FSamples; // kept from block to block: no allocation each time
