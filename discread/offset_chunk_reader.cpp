@@ -23,7 +23,7 @@ OffsetChunkReader::OffsetChunkReader(std::unique_ptr<ChunkReader> AInner,
     : FInner(std::move(AInner)), FShiftBytes(std::int64_t{AOffsetSamples} * SampleBytes),
       FDataEnd(ADataEnd), FOverread(AOverread), FKept(static_cast<std::size_t>(SectorBytes)) {}
 
-void OffsetChunkReader::ReadOutside(std::uint8_t* Buffer, std::int64_t First, std::int64_t End,
+void OffsetChunkReader::FillOutside(std::uint8_t* Buffer, std::int64_t First, std::int64_t End,
                                     const std::stop_token& Stop) {
     for (std::int64_t sector = First; sector < End; ++sector, Buffer += SectorBytes) {
         if (!FOverread || !FInner->ReadOutside(Buffer, sector, Stop)) {
@@ -63,14 +63,14 @@ bool OffsetChunkReader::ReadDrive(std::uint8_t* Buffer, std::int64_t First, std:
     // asked there, never through the reads of the disc.
     const std::int64_t readFrom = std::clamp<std::int64_t>(from, 0, FDataEnd);
     const std::int64_t readEnd = std::clamp<std::int64_t>(end, readFrom, FDataEnd);
-    ReadOutside(to, from, readFrom, Stop);
+    FillOutside(to, from, readFrom, Stop);
     std::uint8_t* const read = to + (readFrom - from) * SectorBytes;
     if (readEnd > readFrom && !FInner->Read(read, static_cast<std::int32_t>(readFrom),
                                             static_cast<std::int32_t>(readEnd - readFrom), Stop)) {
         FKeptSector = -1;
         return false;
     }
-    ReadOutside(read + (readEnd - readFrom) * SectorBytes, readEnd, end, Stop);
+    FillOutside(read + (readEnd - readFrom) * SectorBytes, readEnd, end, Stop);
     std::memcpy(FKept.data(), Buffer + (Count - 1) * SectorBytes, FKept.size());
     FKeptSector = end - 1;
     return true;

@@ -30,7 +30,7 @@ private:
     bool ReadDrive(std::uint8_t* Buffer, std::int64_t First, std::int64_t Count,
                    const std::stop_token& Stop);
     // The sectors [First, End) outside the disc's data into Buffer.
-    void ReadOutside(std::uint8_t* Buffer, std::int64_t First, std::int64_t End,
+    void FillOutside(std::uint8_t* Buffer, std::int64_t First, std::int64_t End,
                      const std::stop_token& Stop);
 
     std::unique_ptr<ChunkReader> FInner;

@@ -512,5 +512,44 @@ TEST_F(RipAccuracy, FindOffsetTriesEveryOffsetAndRemembersTheOneTheTracksMatch) 
         << unknown.Err();
 }
 
+// A disc of one audio track has nothing after it to read on into: what an
+// offset moves in from either side is the silence a corrected read gives.
+TEST_F(RipAccuracy, FindOffsetOnADiscOfOneTrackTakesSilenceBeyondIt) {
+    const std::string single = images.Make("single", DiscImages::Spec({"audio:3:noise=2@-10"}));
+    RipProcess list({"--disc", single, "--list", "--offline"}, Logs());
+    ASSERT_EQ(list.Wait(), 0) << list.Err();
+    std::smatch ids;
+    const std::string out = list.Out();
+    ASSERT_TRUE(std::regex_search(
+        out, ids, std::regex("AccurateRip ids: 001-([0-9a-f]{8})-([0-9a-f]{8})-([0-9a-f]{8})")))
+        << out;
+    const std::string audio = [&] {
+        std::ifstream in(Path("single.bin"), std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }();
+    std::ofstream(Path("moved.bin"), std::ios::binary)
+        << audio.substr(2800) + std::string(2800, '\0');
+    const std::vector<std::string> moved = ComputedApart(
+        Path("moved.bin"), {{0, static_cast<std::int64_t>(audio.size() / 2352), "only"}});
+    ASSERT_EQ(moved.size(), 1u);
+    std::string chunk(1, '\1');
+    for (const std::string& id : {ids.str(1), ids.str(2), ids.str(3)}) {
+        Put(chunk, static_cast<std::uint32_t>(std::stoul(id, nullptr, 16)));
+    }
+    chunk += static_cast<char>(5);
+    Put(chunk, Hex(moved[0], 18));
+    Put(chunk, 0);
+    const std::string id1 = ids.str(1);
+    const std::filesystem::path file =
+        Answers / "single" / "accuraterip" / id1.substr(7, 1) / id1.substr(6, 1) /
+        id1.substr(5, 1) / ("dBAR-001-" + id1 + "-" + ids.str(2) + "-" + ids.str(3) + ".bin");
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << chunk;
+    RipProcess find({"--disc", single, "--find-offset", "--accuraterip-url", Server.Url("/single")},
+                    Logs());
+    ASSERT_EQ(find.Wait(), 0) << find.Err();
+    EXPECT_EQ(find.Out(), "Read offset: +700 samples\n") << find.Err();
+}
+
 } // namespace
 } // namespace kestrune::test

@@ -82,9 +82,18 @@ TrackOffsets MatchOffsets(TCDIn& Cd, const std::vector<DiscTrack>& Table, const 
     const auto samples = static_cast<std::uint64_t>(Track.Sectors) * 588;
     ShiftedChecksums sums(samples, PlaceOf(Table, Track), OffsetSearchRange);
     const DiscTrack* next = AudioAfter(Table, Track);
-    Cd.SetReadOffset(-OffsetSearchRange);
     Cd.SetStartTrack(Track.Position);
-    Cd.SetEndTrack(next != nullptr ? next->Position : Track.Position);
+    if (next != nullptr) {
+        Cd.SetReadOffset(-OffsetSearchRange);
+        Cd.SetEndTrack(next->Position);
+    } else {
+        // The disc's only audio track: before it is the lead-in and after it
+        // the lead-out, silence as a corrected read gives them; read as it
+        // stands, for a read with the offset would stop short of its end.
+        Cd.SetReadOffset(0);
+        Cd.SetEndTrack(Track.Position);
+        sums.Add(std::vector<std::uint32_t>(static_cast<std::size_t>(OffsetSearchRange), 0));
+    }
     const SourceRead read = ReadSource(Cd, [&](TCDIn& Source) { return ReadInto(Source, sums); });
     if (!read.Whole) {
         found.Error = read.Error;

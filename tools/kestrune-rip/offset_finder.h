@@ -34,8 +34,9 @@ struct TrackOffsets {
 std::vector<DiscTrack> OffsetTracks(const std::vector<DiscTrack>& Table);
 
 // Reads Track once from OffsetSearchRange samples before it to as many past
-// it and finds the offsets whose v1 checksum the answer holds for it. The
-// read offset of Cd is changed for the read. Stops early, with no matches,
+// it (into the next audio track; a disc's only audio track has silence on
+// either side) and finds the offsets whose v1 checksum the answer holds for
+// it. The read offset of Cd is changed for the read. Stops early, with no matches,
 // when the user stops the program.
 TrackOffsets MatchOffsets(TCDIn& Cd, const std::vector<DiscTrack>& Table, const DiscTrack& Track,
                           const AccurateRipAnswer& Answer);
