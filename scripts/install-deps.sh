@@ -17,13 +17,14 @@ packages=(
     libmp3lame0
     libmp3lame-dev
     # kestrune-rip's names and tags: disc ids, the online lookups (HTTP and
-    # JSON and XML), ID3v2 tags and loudness for ReplayGain
+    # JSON and XML), ID3v2 tags
     libdiscid-dev
     libcurl4-openssl-dev
     libssl-dev
     nlohmann-json3-dev
     libexpat1-dev
     libtag1-dev
+    # the loudness meter the tests check ours against
     libebur128-dev
     # the desktop program
     qt6-base-dev

@@ -22,10 +22,6 @@ std::optional<ReplayGain> FiguresOf(double Lufs, double Peak) {
 
 } // namespace
 
-void TLoudnessMeter::Destroy::operator()(ebur128_state* State) const {
-    ebur128_destroy(&State);
-}
-
 // The blocks are handed over in batches of a second of audio or so; at most
 // this many batches wait for the measuring thread and the reader waits beyond
 // that, so memory stays bounded however slow the measuring is.
@@ -78,14 +74,10 @@ void TLoudnessMeter::OpenSource() {
     {
         std::unique_lock lock(FLock);
         WaitMeasured(lock);
-        FState.reset(ebur128_init(CDChannels, CDSampleRate, EBUR128_MODE_I));
-        if (!FState) {
-            throw std::bad_alloc();
-        }
+        FLoudness = GatedLoudness();
         FCarry.clear();
         FGathered.clear();
         FHeard = false;
-        FFailed = false;
         FPeak = 0;
     }
     input->OpenSource();
@@ -139,13 +131,10 @@ void TLoudnessMeter::Measure(std::vector<std::byte>& Bytes) {
     FSamples.resize(frames * 2);
     std::memcpy(FSamples.data(), FCarry.data(), frames * FrameBytes);
     FCarry.erase(FCarry.begin(), FCarry.begin() + static_cast<std::ptrdiff_t>(frames * FrameBytes));
-    // The peak is a sample's size; counted here, it costs the library no pass.
+    // The peak is a sample's size.
     const auto [low, high] = std::minmax_element(FSamples.begin(), FSamples.end());
     FPeak = std::max({FPeak, -static_cast<int>(*low), static_cast<int>(*high)});
-    // A measurement that cannot go on gives no figures rather than wrong ones.
-    if (ebur128_add_frames_short(FState.get(), FSamples.data(), frames) != EBUR128_SUCCESS) {
-        FFailed = true;
-    }
+    FLoudness.Add(FSamples);
     FHeard = true;
 }
 
@@ -161,35 +150,26 @@ double TLoudnessMeter::Peak() const {
 std::optional<ReplayGain> TLoudnessMeter::TrackGain() const {
     std::unique_lock lock(FLock);
     WaitMeasured(lock);
-    double lufs = 0;
-    if (!FHeard || FFailed || ebur128_loudness_global(FState.get(), &lufs) != EBUR128_SUCCESS) {
-        return std::nullopt;
-    }
-    return FiguresOf(lufs, Peak());
+    const std::optional<double> lufs = FHeard ? GatedLoudness::Lufs({&FLoudness}) : std::nullopt;
+    return lufs ? FiguresOf(*lufs, Peak()) : std::nullopt;
 }
 
 std::optional<ReplayGain>
 TLoudnessMeter::AlbumGain(const std::vector<const TLoudnessMeter*>& Tracks) {
     std::vector<std::unique_lock<std::mutex>> locks;
-    std::vector<ebur128_state*> states;
+    std::vector<const GatedLoudness*> measured;
     double peak = 0;
     for (const TLoudnessMeter* track : Tracks) {
         locks.emplace_back(track->FLock);
         track->WaitMeasured(locks.back());
-        if (track->FFailed) {
-            return std::nullopt;
-        }
         if (track->FHeard) {
-            states.push_back(track->FState.get());
+            measured.push_back(&track->FLoudness);
             peak = std::max(peak, track->Peak());
         }
     }
-    double lufs = 0;
-    if (states.empty() ||
-        ebur128_loudness_global_multiple(states.data(), states.size(), &lufs) != EBUR128_SUCCESS) {
-        return std::nullopt;
-    }
-    return FiguresOf(lufs, peak);
+    const std::optional<double> lufs =
+        measured.empty() ? std::nullopt : GatedLoudness::Lufs(measured);
+    return lufs ? FiguresOf(*lufs, peak) : std::nullopt;
 }
 
 } // namespace kestrune::rip

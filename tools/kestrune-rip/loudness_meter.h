@@ -2,9 +2,8 @@
 
 #include "cdin/cd_format.h"
 #include "cdin/cd_pass_through.h"
+#include "tools/kestrune-rip/gated_loudness.h"
 #include "tools/kestrune-rip/track_tags.h"
-
-#include <ebur128.h>
 
 #include <condition_variable>
 #include <cstddef>
@@ -42,9 +41,6 @@ public:
     static std::optional<ReplayGain> AlbumGain(const std::vector<const TLoudnessMeter*>& Tracks);
 
 private:
-    struct Destroy {
-        void operator()(ebur128_state* State) const;
-    };
     void MeasureHandedOver(const std::stop_token& Stop);
     // On the reading thread: what was gathered goes to the measuring thread.
     void HandOver();
@@ -59,12 +55,11 @@ private:
     std::vector<std::byte> FGathered;           // the reading thread's, not yet handed over
     std::vector<std::vector<std::byte>> FSpare; // measured batches, their room kept
     bool FMeasuring = false;                    // a block taken off the queue is being measured
-    std::unique_ptr<ebur128_state, Destroy> FState;
+    GatedLoudness FLoudness;
     std::vector<std::byte> FCarry;
     std::vector<short> FSamples; // kept from block to block: no allocation each time
     int FPeak = 0;               // the largest sample's size, 32768 at most
     bool FHeard = false;
-    bool FFailed = false;
     std::jthread FMeasurer; // last: it goes first, while the rest still exists
 };
 
