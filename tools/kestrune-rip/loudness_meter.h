@@ -2,27 +2,20 @@
 
 #include "cdin/cd_format.h"
 #include "cdin/cd_pass_through.h"
+#include "tools/kestrune-rip/batch_worker.h"
 #include "tools/kestrune-rip/gated_loudness.h"
 #include "tools/kestrune-rip/track_tags.h"
 
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <stop_token>
-#include <thread>
 #include <vector>
 
 namespace kestrune::rip {
 
 // Passes CD audio (16-bit stereo, 44100 Hz) through unchanged and measures
 // its loudness as EBU R 128 does, on the way, so the figures cost no second
-// pass. The measuring runs on a thread of its own: the reader only hands the
-// blocks over, gathered to about a second of audio (so the thread wakes once
-// a second, not once a block), and a rip that keeps one core busy encoding is
-// not slowed by it.
+// pass. The measuring runs on a thread of its own (a BatchWorker): a rip that
+// keeps one core busy encoding is not slowed by it.
 // A block may end inside a sample: the bytes of that sample wait for the next
 // block. Each reading is measured anew.
 class TLoudnessMeter : public TCDPassThrough {
@@ -41,26 +34,17 @@ public:
     static std::optional<ReplayGain> AlbumGain(const std::vector<const TLoudnessMeter*>& Tracks);
 
 private:
-    void MeasureHandedOver(const std::stop_token& Stop);
-    // On the reading thread: what was gathered goes to the measuring thread.
-    void HandOver();
-    void Measure(std::vector<std::byte>& Bytes);
-    // With FLock held: waits until every block handed over is measured.
-    void WaitMeasured(std::unique_lock<std::mutex>& Lock) const;
+    // On the measuring thread.
+    void Measure(std::span<const std::byte> Bytes);
     double Peak() const;
 
-    mutable std::mutex FLock;
-    mutable std::condition_variable FChanged;
-    std::deque<std::vector<std::byte>> FHandedOver;
-    std::vector<std::byte> FGathered;           // the reading thread's, not yet handed over
-    std::vector<std::vector<std::byte>> FSpare; // measured batches, their room kept
-    bool FMeasuring = false;                    // a block taken off the queue is being measured
+    // The measuring thread's, read by others once FMeasurer.WaitDone() returns.
     GatedLoudness FLoudness;
     std::vector<std::byte> FCarry;
     std::vector<short> FSamples; // kept from block to block: no allocation each time
     int FPeak = 0;               // the largest sample's size, 32768 at most
     bool FHeard = false;
-    std::jthread FMeasurer; // last: it goes first, while the rest still exists
+    BatchWorker FMeasurer; // last: it goes first, while the rest still exists
 };
 
 } // namespace kestrune::rip

@@ -36,25 +36,29 @@ std::uint64_t CtdbTailSamples(std::int64_t AudioSectors, std::int64_t PastLeadOu
     return static_cast<std::uint64_t>(sectors) * 588;
 }
 
+TTrackChecksums::TTrackChecksums(TComponent* AOwner)
+    : TCDPassThrough(AOwner), FSummer([this](std::span<const std::byte> Bytes) { Add(Bytes); }) {}
+
 void TTrackChecksums::SetPlace(const TrackPlace& Place) {
-    const std::lock_guard lock(FLock);
+    FSummer.WaitDone();
     FPlace = Place;
 }
 
 TrackChecksums TTrackChecksums::Checksums() const {
-    const std::lock_guard lock(FLock);
+    FSummer.WaitDone();
     return FSums;
 }
 
 void TTrackChecksums::OpenSource() {
     TAudioInput* const input = &InputToOpen("The checksums have no input");
     input->OpenSource();
-    {
-        const std::lock_guard lock(FLock);
-        FSums = {};
-        FCarry.clear();
-        FTotalSamples = static_cast<std::uint64_t>(input->Size()) / SampleBytes;
-    }
+    // Anything left of an earlier reading is summed into its checksums
+    // before they are cleared.
+    FSummer.HandOver();
+    FSummer.WaitDone();
+    FSums = {};
+    FCarry.clear();
+    FTotalSamples = static_cast<std::uint64_t>(input->Size()) / SampleBytes;
     OpenedOver(*input);
 }
 
@@ -64,8 +68,10 @@ std::int32_t TTrackChecksums::ReadBlock(std::span<std::byte> Buffer) {
     }
     const std::int32_t count = ReadInput(Buffer);
     if (count > 0) {
-        Add(Buffer.first(static_cast<std::size_t>(count)));
+        FSummer.Add(Buffer.first(static_cast<std::size_t>(count)));
         FPosition += count;
+    } else {
+        FSummer.HandOver(); // the end: summed before anyone asks for the checksums
     }
     return count;
 }
@@ -135,7 +141,6 @@ void TTrackChecksums::AddCtdb(std::span<const std::byte> Whole, std::uint64_t Be
 }
 
 void TTrackChecksums::Add(std::span<const std::byte> Bytes) {
-    const std::lock_guard lock(FLock);
     // A sample a block cut in two is counted once it is whole.
     if (!FCarry.empty()) {
         const std::size_t wanted = std::min(SampleBytes - FCarry.size(), Bytes.size());
@@ -154,6 +159,7 @@ void TTrackChecksums::Add(std::span<const std::byte> Bytes) {
 }
 
 void TTrackChecksums::CloseSource() {
+    FSummer.HandOver(); // a reading stopped short is summed as far as it got
     CloseInput();
 }
 

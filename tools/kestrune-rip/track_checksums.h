@@ -2,9 +2,9 @@
 
 #include "cdin/cd_format.h"
 #include "cdin/cd_pass_through.h"
+#include "tools/kestrune-rip/batch_worker.h"
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,9 +57,11 @@ std::string FormatChecksum(std::uint32_t Value);
 // 5 × 588 and its last audio track the last 5 × 588 samples, where a drive's
 // read offset would reach past the disc. The CUETools database's CRC32
 // leaves out its own ends, as TrackPlace says.
+// The sums are worked out on a thread of their own (a BatchWorker), off the
+// thread that reads and encodes.
 class TTrackChecksums : public TCDPassThrough {
 public:
-    using TCDPassThrough::TCDPassThrough;
+    explicit TTrackChecksums(TComponent* AOwner = nullptr);
 
     std::int32_t ReadBlock(std::span<std::byte> Buffer) override;
     void OpenSource() override;
@@ -68,22 +70,26 @@ public:
     // Where the track lies on the disc, for the ends the checksums leave
     // out; set before the reading.
     void SetPlace(const TrackPlace& Place);
-    // The checksums of what the last reading passed through.
+    // The checksums of what the last reading passed through, once it has
+    // ended.
     TrackChecksums Checksums() const;
 
 private:
+    // On the summing thread, as are the two below.
     void Add(std::span<const std::byte> Bytes);
-    // With FLock held: whole samples, continuing the counts.
+    // Whole samples, continuing the counts.
     void AddSamples(std::span<const std::byte> Whole);
-    // With FLock held: the part of Whole (its samples from Before on, counted
-    // from 0) in the database's window; Block is the CRC32 of Whole.
+    // The part of Whole (its samples from Before on, counted from 0) in the
+    // database's window; Block is the CRC32 of Whole.
     void AddCtdb(std::span<const std::byte> Whole, std::uint64_t Before, std::uint32_t Block);
 
-    mutable std::mutex FLock;
+    // The summing thread's while a reading goes on; set and read by others
+    // once FSummer.WaitDone() returns.
     TrackChecksums FSums;
     std::vector<std::byte> FCarry; // a sample a block cut in two
     std::uint64_t FTotalSamples = 0;
     TrackPlace FPlace;
+    BatchWorker FSummer; // last: it goes first, while the rest still exists
 };
 
 } // namespace kestrune::rip
