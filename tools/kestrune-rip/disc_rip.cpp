@@ -25,12 +25,6 @@ double TotalSeconds(const std::vector<PlannedTrack>& Plan) {
     return SecondsOf(sectors * CDSectorBytes);
 }
 
-std::string TrackLabel(std::int32_t Number) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "Track %02d", static_cast<int>(Number));
-    return text.data();
-}
-
 } // namespace
 
 DiscRip::DiscRip(TCDIn& ACd, const RipOptions& AOptions, const std::vector<PlannedTrack>& Plan)

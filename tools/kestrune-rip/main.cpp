@@ -195,6 +195,7 @@ void CheckDisc(PlannedRun& Run, const RipOptions& Options) {
 // The album's ReplayGain, once every file of it is written, added to each.
 int TagAlbum(const std::vector<std::pair<std::string, const TLoudnessMeter*>>& Written) {
     std::vector<const TLoudnessMeter*> meters;
+    meters.reserve(Written.size());
     for (const auto& [file, meter] : Written) {
         meters.push_back(meter);
     }
@@ -384,9 +385,7 @@ int RipOne(TrackRipper& Ripper, metadata::HttpClient& Client, const RipOptions& 
     }
     PlannedRun run = Plan(Ripper.Cd(), Client, table, {track}, Options);
     const PlannedTrack& planned = run.Tracks.front();
-    char label[32];
-    std::snprintf(label, sizeof label, "Track %02d", static_cast<int>(track.Number));
-    ProgressDisplay display(stderr, label, !Options.Quiet);
+    ProgressDisplay display(stderr, TrackLabel(track.Number), !Options.Quiet);
     const RipDestination destination =
         Options.Output == "-" ? RipDestination::StandardOutput : RipDestination::NamedFile;
     const int status = Report(Ripper.Rip(track.Position, planned.Output, planned.Tags, display,

@@ -3,7 +3,9 @@
 #include "platform/terminal.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 
 namespace kestrune::rip {
 
@@ -11,20 +13,26 @@ ProgressDisplay::ProgressDisplay(std::FILE* AOut, std::string ALabel, bool AEnab
     : FOut(AOut), FLabel(std::move(ALabel)), FEnabled(AEnabled),
       FTerminal(platform::IsTerminal(AOut)) {}
 
+std::string TrackLabel(std::int32_t Number) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "Track %02d", static_cast<int>(Number));
+    return text.data();
+}
+
 std::string ProgressDisplay::Speed(double AudioSeconds, double WallSeconds) {
     if (WallSeconds <= 0 || AudioSeconds <= 0) {
         return "-";
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1fx", AudioSeconds / WallSeconds);
-    return text;
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1fx", AudioSeconds / WallSeconds);
+    return text.data();
 }
 
 std::string ProgressDisplay::Clock(double Seconds) {
     const auto whole = static_cast<long>(std::lround(std::max(0.0, Seconds)));
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
-    return text;
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%ld:%02ld", whole / 60, whole % 60);
+    return text.data();
 }
 
 std::string ProgressDisplay::TimeLeft(std::int32_t Percent, double WallSeconds) {
@@ -39,19 +47,19 @@ std::string ProgressDisplay::TimeLeft(std::int32_t Percent, double WallSeconds) 
 
 std::string ProgressDisplay::Figures(std::int32_t Percent, const std::string& Speed,
                                      const std::string& Left) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%3d%%  %s  %s left", static_cast<int>(Percent), Speed.c_str(),
-                  Left.c_str());
-    return text;
+    std::array<char, 96> text{};
+    std::snprintf(text.data(), text.size(), "%3d%%  %s  %s left", static_cast<int>(Percent),
+                  Speed.c_str(), Left.c_str());
+    return text.data();
 }
 
 std::string ProgressDisplay::PlainLine(const std::string& Label, std::int32_t Percent,
                                        double AudioSeconds, double WallSeconds) {
-    char text[128];
-    std::snprintf(text, sizeof text, "%s: %d%%  %s  %s left", Label.c_str(),
+    std::array<char, 128> text{};
+    std::snprintf(text.data(), text.size(), "%s: %d%%  %s  %s left", Label.c_str(),
                   static_cast<int>(Percent), Speed(AudioSeconds, WallSeconds).c_str(),
                   TimeLeft(Percent, WallSeconds).c_str());
-    return text;
+    return text.data();
 }
 
 std::string ProgressDisplay::BarLine(const std::string& Label, std::int32_t Percent,

@@ -7,6 +7,9 @@
 
 namespace kestrune::rip {
 
+// "Track 03": what a track's progress lines, and its lines in the log, begin with.
+std::string TrackLabel(std::int32_t Number);
+
 // Shows how a rip goes: on a terminal a bar that redraws in place with the
 // percentage, the speed against real time and the time left; otherwise a line
 // every ten percent, for logs and scripts.

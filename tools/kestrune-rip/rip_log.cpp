@@ -2,6 +2,7 @@
 
 #include "tools/kestrune-rip/disc_ids.h"
 #include "tools/kestrune-rip/file_names.h"
+#include "tools/kestrune-rip/progress_display.h"
 #include "tools/kestrune-rip/sector_ranges.h"
 
 #include <array>
@@ -87,9 +88,7 @@ std::string OutcomeText(const RipResult& Result) {
 
 std::string TrackLines(const LoggedTrack& Logged) {
     const DiscTrack& track = Logged.Planned.Track;
-    std::array<char, 16> label{};
-    std::snprintf(label.data(), label.size(), "Track %02d", static_cast<int>(track.Number));
-    const std::string name = label.data();
+    const std::string name = TrackLabel(track.Number);
     std::string text = name + " range: sectors " + std::to_string(track.Start) + " to " +
                        std::to_string(track.Start + track.Sectors - 1) + "\n";
     text += name + " file: " + Logged.Planned.Output + "\n";
